@@ -1,0 +1,6 @@
+function(tamberline_warnings target)
+  target_compile_options(${target} PRIVATE -Wall -Wextra)
+  if(TAMBERLINE_WERROR)
+    target_compile_options(${target} PRIVATE -Werror)
+  endif()
+endfunction()
