@@ -31,7 +31,9 @@ Registry::Registry(const QString& filePath)
 
 Registry::~Registry() = default;
 
-QString Registry::FilePath() const { return settings_->fileName(); }
+QString Registry::FilePath() const {
+    return settings_->fileName();
+}
 
 QString Registry::StoredKey(std::string_view name) const {
     const QString wanted = EncodeName(name);
@@ -84,7 +86,9 @@ bool Registry::GetDword(std::string_view name, uint32_t& value) const {
     return true;
 }
 
-void Registry::SetDword(std::string_view name, uint32_t value) { Store(name, value); }
+void Registry::SetDword(std::string_view name, uint32_t value) {
+    Store(name, value);
+}
 
 bool Registry::GetBinary(std::string_view name, QByteArray& value) const {
     const QString key = StoredKey(name);
@@ -99,13 +103,17 @@ bool Registry::GetBinary(std::string_view name, QByteArray& value) const {
     return true;
 }
 
-void Registry::SetBinary(std::string_view name, const QByteArray& value) { Store(name, value); }
+void Registry::SetBinary(std::string_view name, const QByteArray& value) {
+    Store(name, value);
+}
 
 bool Registry::IsOn(std::string_view name) const {
     uint32_t value = 0;
     return GetDword(name, value) && value == kOnValue;
 }
 
-void Registry::SetOn(std::string_view name, bool on) { SetDword(name, on ? kOnValue : 0); }
+void Registry::SetOn(std::string_view name, bool on) {
+    SetDword(name, on ? kOnValue : 0);
+}
 
 }  // namespace tamberline

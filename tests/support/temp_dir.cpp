@@ -11,9 +11,13 @@ TempDir::TempDir() {
     }
 }
 
-std::string TempDir::Path() const { return dir_.path().toStdString(); }
+std::string TempDir::Path() const {
+    return dir_.path().toStdString();
+}
 
-std::string TempDir::File(const std::string& name) const { return Path() + "/" + name; }
+std::string TempDir::File(const std::string& name) const {
+    return Path() + "/" + name;
+}
 
 std::string TempDir::Write(const std::string& name, const std::string& bytes) const {
     const std::string path = File(name);
