@@ -10,32 +10,19 @@ unsigned ButtonSet(unsigned flags) {
 
 std::vector<std::string> MessageBoxButtons(unsigned flags) {
     switch (ButtonSet(flags)) {
-        case 0:
-            return {"Ok"};
-        case 1:
-            return {"Ok", "Cancel"};
-        case 2:
-            return {"Abort", "Try again", "Ignore"};
-        case 3:
-            return {"Yes", "No", "Cancel"};
-        case 4:
-            return {"Yes", "No"};
-        case 5:
-            return {"Try again", "Cancel"};
-        case 6:
-            return {"Drop ASIO", "Continue"};
-        case 7:
-            return {"Clear", "Find", "Ignore"};
-        case 8:
-            return {"Sorry"};
-        case 9:
-            return {"Accept", "Reject"};
-        case 10:
-            return {"Yes", "Yes to All", "No", "Cancel"};
-        case 11:
-            return {"Save log", "Delete log", "Cancel"};
-        default:
-            return {};
+        case 0: return {"Ok"};
+        case 1: return {"Ok", "Cancel"};
+        case 2: return {"Abort", "Try again", "Ignore"};
+        case 3: return {"Yes", "No", "Cancel"};
+        case 4: return {"Yes", "No"};
+        case 5: return {"Try again", "Cancel"};
+        case 6: return {"Drop ASIO", "Continue"};
+        case 7: return {"Clear", "Find", "Ignore"};
+        case 8: return {"Sorry"};
+        case 9: return {"Accept", "Reject"};
+        case 10: return {"Yes", "Yes to All", "No", "Cancel"};
+        case 11: return {"Save log", "Delete log", "Cancel"};
+        default: return {};
     }
 }
 
@@ -67,21 +54,16 @@ int MessageBoxResultFor(unsigned flags, int index) {
             if (set == 10)
                 return kResultNo;
             return kResultCancel;
-        default:
-            return kResultCancel;
+        default: return kResultCancel;
     }
 }
 
 MessageIcon MessageBoxIcon(unsigned flags) {
     switch (flags & 0xF0) {
-        case mb::kIconStop:
-            return MessageIcon::kStop;
-        case mb::kIconQuestion:
-            return MessageIcon::kQuestion;
-        case mb::kIconInformation:
-            return MessageIcon::kInformation;
-        default:
-            return MessageIcon::kExclamation;
+        case mb::kIconStop: return MessageIcon::kStop;
+        case mb::kIconQuestion: return MessageIcon::kQuestion;
+        case mb::kIconInformation: return MessageIcon::kInformation;
+        default: return MessageIcon::kExclamation;
     }
 }
 
