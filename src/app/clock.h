@@ -13,7 +13,7 @@ struct LocalTimeOfDay {
 // One source of time for the whole program so that tests can drive ticks,
 // midnight and clock jumps without waiting.
 class Clock {
-  public:
+public:
     virtual ~Clock() = default;
     // Milliseconds on a steady clock; wraps like a 32-bit tick count, so
     // callers take unsigned differences.
@@ -22,7 +22,7 @@ class Clock {
 };
 
 class SystemClock final : public Clock {
-  public:
+public:
     uint32_t TickCount() const override;
     LocalTimeOfDay LocalTime() const override;
 };

@@ -1,11 +1,39 @@
 #include <QApplication>
-#include <QMainWindow>
+#include <QStringList>
+
+#include "app/console_window.h"
+#include "app/single_instance.h"
+#include "session/registry.h"
+
+namespace {
+
+// The command line is one optional session path; a path with blanks may
+// arrive split into several arguments.
+std::string SessionArgument(const QStringList& arguments) {
+    return arguments.mid(1).join(QLatin1Char(' ')).toStdString();
+}
+
+}  // namespace
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
-    QMainWindow window;
-    window.setWindowTitle(QStringLiteral("Tamberline"));
-    window.resize(1024, 768);
-    window.show();
+    QApplication::setApplicationName(QStringLiteral("Tamberline"));
+    const std::string sessionPath = SessionArgument(QApplication::arguments());
+
+    const QString instance = tamberline::InstanceName();
+    if (tamberline::HandOverToRunningInstance(instance, sessionPath)) {
+        return 0;
+    }
+    tamberline::InstanceServer server(instance);
+    server.Listen();
+
+    tamberline::Registry registry;
+    tamberline::ConsoleParts parts;
+    tamberline::ConsoleWindow window(registry, parts);
+    QObject::connect(&server, &tamberline::InstanceServer::RestoreRequested, &window,
+                     &tamberline::ConsoleWindow::BringToFront);
+    if (!window.Start(sessionPath)) {
+        return 0;
+    }
     return QApplication::exec();
 }

@@ -70,7 +70,7 @@ struct BoxPlacement {
 // Every message the operator sees goes through this. The GUI shows the
 // program's own box titled "Tamberline."; tests answer from a script.
 class MessageBox {
-  public:
+public:
     virtual ~MessageBox() = default;
     virtual int Show(const std::string& text, unsigned flags,
                      BoxPlacement placement = BoxPlacement::AtPointer()) = 0;

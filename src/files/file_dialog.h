@@ -34,7 +34,7 @@ struct FileDialogResult {
 // The one way the core asks the operator for a file. The GUI shows a
 // dialog; tests answer from a script.
 class FileDialog {
-  public:
+public:
     virtual ~FileDialog() = default;
     virtual FileDialogResult Run(const FileDialogRequest& request) = 0;
 };

@@ -30,7 +30,7 @@ using HeaderMessageFn = std::function<void(const std::string&)>;
 // the chosen driver and appends its four pairs to the table, telling the
 // operator when that fails. Sets table.asioActive when the pairs are there.
 class EngineOutputBuilder {
-  public:
+public:
     virtual ~EngineOutputBuilder() = default;
     virtual void AddEngineOutputs(OutputTable& table, const HeaderMessageFn& header) = 0;
 };

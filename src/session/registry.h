@@ -15,7 +15,7 @@ namespace tamberline {
 // in one per-user store. Names compare without regard to case. Failures are
 // ignored: every reader keeps the default its caller set first.
 class Registry {
-  public:
+public:
     // The user's store (~/.config/Tamberline/Tamberline.conf).
     Registry();
     // A store in the given file; tests use a temporary one.
@@ -41,7 +41,7 @@ class Registry {
 
     QString FilePath() const;
 
-  private:
+private:
     QString StoredKey(std::string_view name) const;
     void Store(std::string_view name, const QVariant& value);
 

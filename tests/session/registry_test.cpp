@@ -8,7 +8,7 @@ namespace tamberline {
 namespace {
 
 class RegistryTest : public ::testing::Test {
-  protected:
+protected:
     testing::TempDir dir_;
     Registry registry_{QString::fromStdString(dir_.File("Tamberline.conf"))};
 };

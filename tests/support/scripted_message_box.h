@@ -11,7 +11,7 @@ namespace tamberline::testing {
 // Stands in for the operator: answers each question with the next scripted
 // button text and records every text shown.
 class ScriptedMessageBox final : public MessageBox {
-  public:
+public:
     struct Shown {
         std::string text;
         unsigned flags = 0;
@@ -28,7 +28,7 @@ class ScriptedMessageBox final : public MessageBox {
     // Answers queued but never asked for.
     size_t UnusedAnswers() const { return answers_.size(); }
 
-  private:
+private:
     std::deque<std::string> answers_;
     std::vector<Shown> shown_;
 };

@@ -7,14 +7,14 @@ namespace tamberline::testing {
 
 // A fresh folder removed with the test.
 class TempDir {
-  public:
+public:
     TempDir();
     std::string Path() const;  // without a trailing '/'
     std::string File(const std::string& name) const;
     // Writes `bytes` into `name` and returns its full path.
     std::string Write(const std::string& name, const std::string& bytes) const;
 
-  private:
+private:
     QTemporaryDir dir_;
 };
 
