@@ -150,15 +150,17 @@ bool LocalPathOfOwnShare(std::string& path, const OwnShares& shares) {
     if (folder.empty()) {
         return false;
     }
-    if (folder.back() == '/') {
-        folder.pop_back();
-    }
     std::string rest = network.substr(shareEnd);
     std::replace(rest.begin(), rest.end(), '\\', '/');
-    path = folder + rest;
-    if (path.empty()) {
-        path = "/";  // the share of the root folder itself
+    // The folder's trailing separator gives way to the rest's own; the
+    // root folder stays "/" on its own.
+    while (folder.size() > 1 && folder.back() == '/') {
+        folder.pop_back();
     }
+    if (folder == "/" && !rest.empty()) {
+        folder.clear();
+    }
+    path = folder + rest;
     return true;
 }
 

@@ -71,6 +71,12 @@ std::string Time(uint64_t samples, uint32_t sampleRate) {
     return FormatHundredths(SamplesToHundredths(samples, sampleRate));
 }
 
+std::string Plays(uint32_t loopCount) {
+    char text[16];
+    std::snprintf(text, sizeof(text), "x%u", loopCount);
+    return text;
+}
+
 }  // namespace
 
 uint64_t SamplesToHundredths(uint64_t samples, uint32_t sampleRate) {
@@ -101,7 +107,7 @@ std::vector<WavReportRow> WavReportRows(const WavSegmentTable& table, uint32_t s
         total += length * segment.loopCount;
         rows.push_back({TextOf(labels, segment.cueId), TextOf(notes, segment.cueId),
                         Time(segment.start, sampleRate), Time(segment.end, sampleRate),
-                        Time(length, sampleRate), "x" + std::to_string(segment.loopCount)});
+                        Time(length, sampleRate), Plays(segment.loopCount)});
     }
     if (total != 0) {
         WavReportRow last;
