@@ -4,6 +4,7 @@
 #include <cstring>
 #include <limits>
 #include <unordered_map>
+#include <unordered_set>
 
 #include "songlist/wav_report.h"
 
@@ -161,14 +162,22 @@ bool BuildSegments(const ByteSource& source, const RiffLayout& layout, const Wav
     return !table.segments.empty();
 }
 
-// "labl" and "note" texts of the "adtl" lists, by cue point id.
-void ReadCueTexts(const ByteSource& source, const std::vector<Chunk>& lists, CueTexts& labels,
-                  CueTexts& notes) {
+// "labl" and "note" texts of the "adtl" lists for the segments' cue points.
+void ReadCueTexts(const ByteSource& source, const RiffLayout& layout,
+                  const std::vector<WavSegment>& segments, CueTexts& labels, CueTexts& notes) {
+    std::unordered_set<uint32_t> wanted;
+    for (const WavSegment& segment : segments) {
+        wanted.insert(segment.cueId);
+    }
     std::string list;
-    for (const Chunk& chunk : lists) {
+    for (const Chunk& chunk : layout.lists) {
+        char type[4];
+        if (chunk.available < 4 || !source.ReadAt(chunk.body, type, 4) ||
+            std::memcmp(type, "adtl", 4) != 0) {
+            continue;
+        }
         list.resize(static_cast<size_t>(std::min<uint64_t>(chunk.available, kMaxListBytes)));
-        if (list.size() < 4 || !source.ReadAt(chunk.body, list.data(), list.size()) ||
-            list.compare(0, 4, "adtl") != 0) {
+        if (!source.ReadAt(chunk.body, list.data(), list.size())) {
             continue;
         }
         size_t pos = 4;
@@ -181,7 +190,7 @@ void ReadCueTexts(const ByteSource& source, const std::vector<Chunk>& lists, Cue
             CueTexts* texts = IdIs(header, "labl")   ? &labels
                               : IdIs(header, "note") ? &notes
                                                      : nullptr;
-            if (texts != nullptr && readable >= 4) {
+            if (texts != nullptr && readable >= 4 && wanted.count(Le32(header + 8)) != 0) {
                 std::string text = list.substr(body + 4, readable - 4);
                 text.resize(std::min(text.size(), text.find('\0')));
                 texts->emplace(Le32(header + 8), std::move(text));
@@ -220,7 +229,7 @@ bool ReadWavPlaylist(const ByteSource& source, WavSegmentTable& table, WaveForma
     if (report != nullptr) {
         CueTexts labels;
         CueTexts notes;
-        ReadCueTexts(source, layout.lists, labels, notes);
+        ReadCueTexts(source, layout, table.segments, labels, notes);
         std::vector<WavReportRow> rows = WavReportRows(table, format.samplesPerSec, labels, notes);
         report->insert(report->end(), rows.begin(), rows.end());
     }
