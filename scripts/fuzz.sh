@@ -23,8 +23,8 @@ cmake -S "$top" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 cmake --build "$dir" -j "$(nproc)" --target "${targets[@]%%:*}"
 
 mkdir -p "$dir/artifacts"
-for spec in "${targets[@]}"; do
-  IFS=: read -r target seeds dict maxlen <<<"$spec"
+for target_entry in "${targets[@]}"; do
+  IFS=: read -r target seeds dict maxlen <<<"$target_entry"
   # New inputs go to a corpus of the build, never into the committed seeds.
   work=$dir/corpus/$target
   mkdir -p "$work"
