@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Installs what is needed, builds, starts the test services and runs the
 # whole test suite: a warnings-as-errors build, then the same tests under
-# AddressSanitizer and UndefinedBehaviorSanitizer.
-#   test.sh            both builds
+# AddressSanitizer and UndefinedBehaviorSanitizer, after a short run of each
+# fuzz target.
+#   test.sh            fuzz targets and both builds
 #   test.sh --quick    the plain build only
 #   test.sh --tsan     the plain build, then ThreadSanitizer
 set -euo pipefail
@@ -24,6 +25,9 @@ run_suite() {
   (cd "$dir" && ctest --output-on-failure -j "$(nproc)" --timeout 300)
 }
 
+if [ "$mode" = full ]; then
+  bash "$top/scripts/fuzz.sh" 15
+fi
 run_suite "$top/build-test"
 case "$mode" in
   --quick) ;;

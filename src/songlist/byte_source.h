@@ -16,7 +16,7 @@ bool ReadWholeFile(const std::string& path, size_t maxBytes, std::string& bytes)
 // reader works on files of any size without loading them and fuzzers can
 // feed it memory.
 class ByteSource {
-  public:
+public:
     virtual ~ByteSource() = default;
     virtual uint64_t Size() const = 0;
     // Exactly `length` bytes at `offset`, or false.
@@ -24,7 +24,7 @@ class ByteSource {
 };
 
 class FileByteSource final : public ByteSource {
-  public:
+public:
     explicit FileByteSource(const std::string& path);
     ~FileByteSource() override;
     FileByteSource(const FileByteSource&) = delete;
@@ -34,18 +34,18 @@ class FileByteSource final : public ByteSource {
     uint64_t Size() const override { return size_; }
     bool ReadAt(uint64_t offset, void* out, size_t length) const override;
 
-  private:
+private:
     int fd_ = -1;
     uint64_t size_ = 0;
 };
 
 class MemoryByteSource final : public ByteSource {
-  public:
+public:
     explicit MemoryByteSource(std::string_view bytes) : bytes_(bytes) {}
     uint64_t Size() const override { return bytes_.size(); }
     bool ReadAt(uint64_t offset, void* out, size_t length) const override;
 
-  private:
+private:
     std::string_view bytes_;
 };
 

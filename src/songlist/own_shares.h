@@ -15,7 +15,7 @@ struct ShareSettings {
 
 // The shares of this computer as the Samba configuration lists them.
 class OwnShares {
-  public:
+public:
     explicit OwnShares(const ShareSettings& settings);
 
     // The local folder of share `name` (without regard to case), or "" when
@@ -25,7 +25,7 @@ class OwnShares {
     // host name, the host name's first label, or Samba's "netbios name".
     bool IsThisComputer(const std::string& host) const;
 
-  private:
+private:
     std::vector<std::string> names_;             // lower case
     std::map<std::string, std::string> shares_;  // lower-case name -> folder
 };

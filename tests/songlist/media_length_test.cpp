@@ -31,7 +31,7 @@ TEST(MediaLengthTest, RoundsUpToTheNextHalfSecond) {
 // Stands in for the engine's measure and counts how often each file is
 // measured.
 class FakeMeasure {
-  public:
+public:
     explicit FakeMeasure(std::map<std::string, int32_t> lengths) : lengths_(std::move(lengths)) {}
     MediaLengthFn Fn() {
         return [this](const std::string& path) {
@@ -42,7 +42,7 @@ class FakeMeasure {
     }
     std::map<std::string, int> calls_;
 
-  private:
+private:
     std::map<std::string, int32_t> lengths_;
 };
 

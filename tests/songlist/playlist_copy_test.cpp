@@ -28,7 +28,7 @@ bool Exists(const std::string& path) {
 }
 
 class CopyPlaylistTest : public ::testing::Test {
-  protected:
+protected:
     // Gives `path` old, distinct access and modification times.
     void AgeFile(const std::string& path) {
         const struct timespec times[2] = {{1000000000, 123456789}, {1100000000, 987654321}};

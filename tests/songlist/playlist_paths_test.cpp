@@ -58,7 +58,7 @@ TEST(ResolvePlaylistPathsTest, PlaylistOnANetworkPathIsLeftAlone) {
 }
 
 class OwnShareTest : public ::testing::Test {
-  protected:
+protected:
     void SetUp() override {
         settings_.configPath = dir_.Write("smb.conf",
                                           "# this computer's shares\n"

@@ -198,7 +198,7 @@ TEST(PlaylistParseTest, GarbageGivesEntriesInsideTheText) {
 }
 
 class ReadPlaylistTest : public ::testing::Test {
-  protected:
+protected:
     testing::TempDir dir_;
     Paths entries_ = {"left over"};
 };
