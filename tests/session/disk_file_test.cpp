@@ -1,10 +1,12 @@
 #include "session/disk_file.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <QDir>
+#include <csignal>
 #include <fstream>
 #include <sstream>
 
@@ -76,6 +78,39 @@ TEST_F(DiskFileTest, FailureReportsTheErrorAndChangesNothing) {
     ASSERT_EQ(::mkdir(dir_.File("Gala.dbf").c_str(), 0755), 0);
     EXPECT_EQ(ReplaceFileAtomically(dir_.File("Gala.dbf"), Bytes("x")), EISDIR);
     EXPECT_EQ(Names(), QStringList{});
+}
+
+// Writes past the limit fail as on a full disk (EFBIG instead of ENOSPC).
+class FileSizeLimit {
+  public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        ::getrlimit(RLIMIT_FSIZE, &saved_);
+        oldHandler_ = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit = saved_;
+        limit.rlim_cur = bytes;
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit() {
+        ::setrlimit(RLIMIT_FSIZE, &saved_);
+        std::signal(SIGXFSZ, oldHandler_);
+    }
+
+  private:
+    rlimit saved_{};
+    void (*oldHandler_)(int) = nullptr;
+};
+
+TEST_F(DiskFileTest, WriteThatRunsOutOfSpaceLeavesTheOldFileWhole) {
+    const std::string old(150'000, 'o');
+    const std::string path = dir_.Write("Gala.dbf", old);
+    int error = 0;
+    {
+        FileSizeLimit limit(160'000);
+        error = ReplaceFileAtomically(path, Bytes(std::string(198'912, 'n')));
+    }
+    EXPECT_EQ(error, EFBIG);
+    EXPECT_EQ(Contents(path), old);
+    EXPECT_EQ(Names(), QStringList{"Gala.dbf"});
 }
 
 TEST_F(DiskFileTest, AReplacedFileIsANewVersionEvenWithinOneClockTick) {
