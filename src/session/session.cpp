@@ -38,12 +38,13 @@ bool Session::IsWatching() const {
     return watcher_->IsRunning();
 }
 
-bool Session::StartWatcher() {
+// A folder that cannot be watched leaves the session unwatched, as before.
+void Session::StartWatcher() {
     if (sessionPath_.empty() || sessionUntitled_) {
-        return false;
+        return;
     }
     const std::string folder = FolderPart(sessionPath_);
-    return watcher_->Start(folder.empty() ? "." : folder);
+    watcher_->Start(folder.empty() ? "." : folder);
 }
 
 // Notifications still pending die with the watch, so a self-write they

@@ -89,19 +89,17 @@ class Session {
     void OnSessionFileChanged();
 
   private:
-    // session.cpp
     // Every box and file dialog runs an event loop of its own; a notice of
     // the session file arriving meanwhile waits until the last one closes.
     int ShowMessage(const std::string& text, unsigned flags, const BoxPlacement& placement);
     FileDialogResult ChooseFile(const FileDialogRequest& request);
     void EndModal();
-    bool StartWatcher();
+    void StartWatcher();
     void StopWatcher();
     void NormaliseAfterLoad(bool fromWorkingCopy);
     bool RestoreWorkingCopy(const std::string& path);
     void RefreshModifiedMark();
     void EmptyJournal();
-    // session_discard.cpp
     std::unique_ptr<RecordArray> ReadDiskCopy();
     void RefreshRunData(RecordArray& disk);
     void DiscardChanges();
