@@ -16,12 +16,12 @@ namespace {
 using namespace tamberline;
 
 class SilentBox final : public MessageBox {
-  public:
+public:
     int Show(const std::string&, unsigned, BoxPlacement) override { return kResultOk; }
 };
 
 class NoDialog final : public FileDialog {
-  public:
+public:
     FileDialogResult Run(const FileDialogRequest&) override { return {}; }
 };
 

@@ -23,7 +23,7 @@ FileStamp StampOf(const struct stat& st) {
 
 // Closes a descriptor when it goes out of scope.
 class Fd {
-  public:
+public:
     explicit Fd(int fd) : fd_(fd) {}
     ~Fd() {
         if (fd_ >= 0) {
@@ -40,7 +40,7 @@ class Fd {
         return rc == 0 ? 0 : errno;
     }
 
-  private:
+private:
     int fd_;
 };
 

@@ -12,7 +12,7 @@ inline constexpr int kRecentCount = 6;
 // The six most recent sessions, newest first, kept in the settings as
 // "MRU1".."MRU6" (entry i under number i + 1).
 class RecentList {
-  public:
+public:
     explicit RecentList(Registry& registry) : registry_(registry) {}
 
     const std::string& Entry(int index) const { return entries_.at(static_cast<size_t>(index)); }
@@ -35,7 +35,7 @@ class RecentList {
     // "MRU1" when that file is gone and no command-line session was given.
     std::string Rebuild(const std::string& commandLineSession);
 
-  private:
+private:
     void Store(int index);
 
     Registry& registry_;

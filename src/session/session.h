@@ -35,7 +35,7 @@ struct SessionServices {
 // that owns it; questions go through the message box, file choice through
 // the file dialog, and everything else the program does through the host.
 class Session {
-  public:
+public:
     explicit Session(const SessionServices& services);
     ~Session();
     Session(const Session&) = delete;
@@ -88,7 +88,7 @@ class Session {
     // The session folder changed on disk.
     void OnSessionFileChanged();
 
-  private:
+private:
     // Every box and file dialog runs an event loop of its own; a notice of
     // the session file arriving meanwhile waits until the last one closes.
     int ShowMessage(const std::string& text, unsigned flags, const BoxPlacement& placement);

@@ -15,7 +15,7 @@ namespace tamberline {
 // stopped or moved is dropped.
 class SessionFolderWatcher : public QObject {
     Q_OBJECT
-  public:
+public:
     explicit SessionFolderWatcher(std::function<void()> onChange);
     ~SessionFolderWatcher() override;
 
@@ -26,7 +26,7 @@ class SessionFolderWatcher : public QObject {
     // Reports once more, later, unless the watch is stopped before.
     void ReportAgain();
 
-  private:
+private:
     void OnReadable();
     void QueueReport();
 

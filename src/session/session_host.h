@@ -10,7 +10,7 @@ namespace tamberline {
 // console's view, the network link and path services. The console
 // implements it; tests subclass NullSessionHost and record what they need.
 class SessionHost {
-  public:
+public:
     virtual ~SessionHost() = default;
 
     // Playback.
@@ -51,7 +51,7 @@ class SessionHost {
 
 // Does nothing: no playback, no view, no link.
 class NullSessionHost : public SessionHost {
-  public:
+public:
     void StopAll() override {}
     void StopButton(int) override {}
     bool IsPlayingOrPaused(int) const override { return false; }

@@ -24,7 +24,7 @@ struct UndoEntry {
 // The stack of undo steps, as the bytes the working copy carries after the
 // records. Lengths are in bytes, always whole entries.
 class UndoJournal {
-  public:
+public:
     size_t Length() const { return bytes_.size(); }
     bool IsEmpty() const { return bytes_.empty(); }
     const std::vector<uint8_t>& Bytes() const { return bytes_; }
@@ -49,7 +49,7 @@ class UndoJournal {
     // is dropped.
     void Assign(std::span<const uint8_t> bytes);
 
-  private:
+private:
     UndoEntry EntryAt(size_t offset) const;
 
     std::vector<uint8_t> bytes_;

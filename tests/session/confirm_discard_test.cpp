@@ -8,7 +8,7 @@ namespace tamberline::testing {
 namespace {
 
 class ConfirmDiscardTest : public SessionTest {
-  protected:
+protected:
     void LoadAndEdit() {
         path_ = WriteFileWith("Gala.dbf", 0, "/samples/a.wav");
         ASSERT_TRUE(session_->LoadSession(path_));

@@ -33,7 +33,7 @@ mode_t ModeOf(const std::string& path) {
 }
 
 class DiskFileTest : public ::testing::Test {
-  protected:
+protected:
     // Names in the folder, so a test sees any temporary file left behind.
     QStringList Names() const {
         return QDir(QString::fromStdString(dir_.Path()))
@@ -82,7 +82,7 @@ TEST_F(DiskFileTest, FailureReportsTheErrorAndChangesNothing) {
 
 // Writes past the limit fail as on a full disk (EFBIG instead of ENOSPC).
 class FileSizeLimit {
-  public:
+public:
     explicit FileSizeLimit(rlim_t bytes) {
         ::getrlimit(RLIMIT_FSIZE, &saved_);
         oldHandler_ = std::signal(SIGXFSZ, SIG_IGN);
@@ -95,7 +95,7 @@ class FileSizeLimit {
         std::signal(SIGXFSZ, oldHandler_);
     }
 
-  private:
+private:
     rlimit saved_{};
     void (*oldHandler_)(int) = nullptr;
 };

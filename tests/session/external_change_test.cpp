@@ -26,7 +26,7 @@ struct OtherInstance {
 // A box that, like a real one, runs the event loop while it is open; the
 // first time it opens, something happens meanwhile.
 class ModalBox final : public MessageBox {
-  public:
+public:
     int Show(const std::string& text, unsigned flags, BoxPlacement placement) override {
         texts.push_back(text);
         if (whileOpen) {
@@ -41,7 +41,7 @@ class ModalBox final : public MessageBox {
 };
 
 class ExternalChangeTest : public SessionTest {
-  protected:
+protected:
     void SetUp() override {
         path_ = WriteFileWith("Gala.dbf", 0, "/samples/a.wav");
         ASSERT_TRUE(session_->LoadSession(path_));

@@ -16,7 +16,7 @@
 namespace {
 
 class PrintingMessageBox final : public tamberline::MessageBox {
-  public:
+public:
     int Show(const std::string& text, unsigned, tamberline::BoxPlacement) override {
         std::fprintf(stderr, "message: %s\n", text.c_str());
         return tamberline::kResultOk;
@@ -24,7 +24,7 @@ class PrintingMessageBox final : public tamberline::MessageBox {
 };
 
 class NoFileDialog final : public tamberline::FileDialog {
-  public:
+public:
     tamberline::FileDialogResult Run(const tamberline::FileDialogRequest&) override { return {}; }
 };
 

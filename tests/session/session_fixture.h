@@ -23,7 +23,7 @@ namespace tamberline::testing {
 
 // Answers the file dialog from a script and keeps every request.
 class ScriptedFileDialog final : public FileDialog {
-  public:
+public:
     void Choose(const std::string& folder, const std::string& name) {
         results_.push_back({true, folder, name, false});
     }
@@ -40,13 +40,13 @@ class ScriptedFileDialog final : public FileDialog {
     }
     std::vector<FileDialogRequest> requests;
 
-  private:
+private:
     std::deque<FileDialogResult> results_;
 };
 
 // Records what the session asks of the rest of the program.
 class RecordingHost : public NullSessionHost {
-  public:
+public:
     void StopAll() override { ++stopAllCalls; }
     void StopButton(int button) override { stopped.push_back(button); }
     bool IsPlayingOrPaused(int button) const override {
@@ -103,7 +103,7 @@ inline void SpinFor(int ms) {
 
 // A session on a fresh folder, with scripted operator and file dialog.
 class SessionTest : public ::testing::Test {
-  protected:
+protected:
     SessionTest() { session_ = MakeSession(); }
 
     std::unique_ptr<Session> MakeSession() {

@@ -9,7 +9,7 @@ namespace tamberline::testing {
 namespace {
 
 class UndoTest : public SessionTest {
-  protected:
+protected:
     void SetUp() override {
         path_ = WriteFileWith("Gala.dbf", 0, "/samples/a.wav");
         ASSERT_TRUE(session_->LoadSession(path_));
