@@ -86,7 +86,7 @@ void Session::EmptyJournal() {
 }
 
 bool Session::LoadSession(const std::string& path) {
-    if (IsNetworkPath(path)) {
+    if (IsOnNetwork(path)) {
         ShowMessage("Cannot load a network session.", mb::kOk | mb::kIconExclamation,
                     BoxPlacement::AtPointer());
         return false;
@@ -191,7 +191,7 @@ void Session::NormaliseAfterLoad(bool fromWorkingCopy) {
             continue;
         }
         const std::string path(PathOf(record));
-        if (IsSharePath(path)) {
+        if (IsNetworkPath(path)) {
             const std::string local = host.LocalPathOfOwnShare(path);
             if (local != path && local.size() < kPathSize) {
                 SetPath(record, local);

@@ -12,10 +12,6 @@ namespace tamberline {
 
 namespace {
 
-size_t LastSeparator(std::string_view path) {
-    return path.find_last_of("/\\");
-}
-
 // mountinfo escapes blanks and backslashes in paths as \ooo.
 std::string Unescape(std::string_view field) {
     std::string out;
@@ -73,23 +69,6 @@ std::string WithoutQuotes(std::string_view path) {
     return out;
 }
 
-std::string FileNamePart(std::string_view path) {
-    const size_t sep = LastSeparator(path);
-    return std::string(sep == std::string_view::npos ? path : path.substr(sep + 1));
-}
-
-std::string FolderPart(std::string_view path) {
-    const size_t sep = LastSeparator(path);
-    if (sep == std::string_view::npos) {
-        return {};
-    }
-    return std::string(path.substr(0, sep == 0 ? 1 : sep));
-}
-
-bool IsSharePath(std::string_view path) {
-    return path.starts_with("//") || path.starts_with("\\\\");
-}
-
 bool IsRemoteFileSystemType(std::string_view type) {
     static constexpr std::array<std::string_view, 12> kRemote = {
         "nfs", "nfs4", "cifs", "smb3",  "smbfs",     "ncpfs",
@@ -136,8 +115,8 @@ std::string MountTypeOf(std::string_view absolutePath, std::string_view mountInf
     return best;
 }
 
-bool IsNetworkPath(const std::string& path) {
-    if (IsSharePath(path)) {
+bool IsOnNetwork(const std::string& path) {
+    if (IsNetworkPath(path)) {
         return true;
     }
     const std::string absolute = AbsolutePath(path);

@@ -3,6 +3,8 @@
 #include <string>
 #include <string_view>
 
+#include "songlist/path_parts.h"
+
 namespace tamberline {
 
 // The working copy lies beside the session: the session's path with its
@@ -13,17 +15,9 @@ std::string WorkingCopyPath(const std::string& sessionPath);
 // from a second start).
 std::string WithoutQuotes(std::string_view path);
 
-// The name after the last separator ('/' or '\'), and the folder before it
-// (without the separator). Paths written on Windows use '\'.
-std::string FileNamePart(std::string_view path);
-std::string FolderPart(std::string_view path);
-
-// Starts like a share path: "//" or "\\".
-bool IsSharePath(std::string_view path);
-
 // A path the program does not load sessions from: a share path, or one on
 // a remote file system (NFS, SMB, sshfs ...).
-bool IsNetworkPath(const std::string& path);
+bool IsOnNetwork(const std::string& path);
 
 // The file-system type of the mount holding `absolutePath`, looked up in
 // the text of /proc/self/mountinfo (the longest mount point that holds it).

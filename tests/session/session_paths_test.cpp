@@ -16,18 +16,10 @@ TEST(SessionPathsTest, QuotesAreRemovedWhereverTheyStand) {
     EXPECT_EQ(WithoutQuotes("/a\"b\".dbf"), "/ab.dbf");
 }
 
-TEST(SessionPathsTest, NamePartAndFolderPartTakeEitherSeparator) {
-    EXPECT_EQ(FileNamePart("/shows/Gala.dbf"), "Gala.dbf");
-    EXPECT_EQ(FileNamePart("c:\\shows\\Gala.dbf"), "Gala.dbf");
-    EXPECT_EQ(FolderPart("/shows/Gala.dbf"), "/shows");
-    EXPECT_EQ(FolderPart("/Gala.dbf"), "/");
-    EXPECT_EQ(FolderPart("Gala.dbf"), "");
-}
-
 TEST(SessionPathsTest, SharePathsAreNetworkPaths) {
-    EXPECT_TRUE(IsNetworkPath("//server/shows/Gala.dbf"));
-    EXPECT_TRUE(IsNetworkPath("\\\\server\\shows\\Gala.dbf"));
-    EXPECT_FALSE(IsNetworkPath("/tmp/Gala.dbf"));
+    EXPECT_TRUE(IsOnNetwork("//server/shows/Gala.dbf"));
+    EXPECT_TRUE(IsOnNetwork("\\\\server\\shows\\Gala.dbf"));
+    EXPECT_FALSE(IsOnNetwork("/tmp/Gala.dbf"));
 }
 
 TEST(SessionPathsTest, RemoteFileSystemTypes) {
