@@ -1,8 +1,11 @@
 #include "app/console.h"
 
+#include <cstdint>
 #include <cstdio>
 
 #include "session/registry.h"
+#include "songlist/localise_songlist.h"
+#include "songlist/path_parts.h"
 
 namespace tamberline {
 
@@ -25,9 +28,14 @@ constexpr TriggerPort kPortCloseOrder[] = {TriggerPort::kSmpte, TriggerPort::kGa
 
 }  // namespace
 
-Console::Console(MessageBox& box, Registry& registry, const Clock& clock, ConsoleParts& parts,
-                 ConsoleView& view)
-    : box_(box), registry_(registry), parts_(parts), view_(view), tick_(clock, parts) {}
+Console::Console(MessageBox& box, FileDialog& fileDialog, Registry& registry, const Clock& clock,
+                 ConsoleParts& parts, ConsoleView& view, const std::string& documentsFolder)
+    : box_(box),
+      registry_(registry),
+      parts_(parts),
+      view_(view),
+      tick_(clock, parts),
+      session_(SessionServices{box, fileDialog, registry, *this, documentsFolder}) {}
 
 bool Console::Start(const std::string& commandLine) {
     view_.ShowHeaderMessage(" Writing kernel microcode ");
@@ -53,7 +61,7 @@ bool Console::Start(const std::string& commandLine) {
     view_.ShowHeaderMessage(" Loading session ");
     hostAddress_ = parts_.ResolveHostAddress();
     parts_.SetNetworkMenuText();
-    (void)commandLine;  // the session steps come with the session model
+    session_.RestoreAtStartup(commandLine);
     view_.ShowHeaderMessage("");
     parts_.StartStartWorker();
     OpenEnabledPorts();
@@ -83,6 +91,9 @@ bool Console::Exit() {
             return false;
         }
     }
+    if (!session_.ConfirmDiscard(false)) {
+        return false;
+    }
     parts_.StopAll();
     if (!parts_.RunLogExitCheck()) {
         return false;
@@ -106,6 +117,27 @@ void Console::Teardown() {
     parts_.EndStartedPrograms();
     parts_.ReleaseLinkSocket();
     registry_.SetString(kMonitorSetting, FormatMonitorValue(view_.CurrentWorkArea()));
+}
+
+void Console::UpdateTitle() {
+    view_.ShowTitle(StripExtension(FileNamePart(session_.sessionPath())));
+}
+
+void Console::RecentListChanged() {
+    view_.ShowRecentList(session_.recentList().Entries());
+}
+
+std::string Console::LocalPathOfOwnShare(const std::string& path) {
+    std::string local = path;
+    return tamberline::LocalPathOfOwnShare(local) ? local : path;
+}
+
+std::optional<int32_t> Console::LocaliseSonglist(const std::string& songlistPath) {
+    const std::optional<int64_t> size = tamberline::LocaliseSonglist(songlistPath);
+    if (!size || *size > INT32_MAX) {
+        return std::nullopt;
+    }
+    return static_cast<int32_t>(*size);
 }
 
 }  // namespace tamberline

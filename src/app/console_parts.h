@@ -28,6 +28,15 @@ public:
     virtual void OpenPort(TriggerPort) {}  // not built yet: trigger ports
     virtual void ShowCueAndPortStatus() {}
 
+    // Run control and the parts the session calls on.
+    virtual void StopButton(int /*button*/) {}
+    virtual bool IsPlayingOrPaused(int /*button*/) const { return false; }
+    virtual void MarkForReload(int /*button*/) {}
+    virtual void RebuildTimecodeTable() {}                // not built yet: timecode triggers
+    virtual void RunSampleCheck() {}                      // not built yet: lost-sample check
+    virtual bool IsLinkedSlave() const { return false; }  // not built yet: network link
+    virtual void TellLinkSessionChanged() {}              // not built yet: network link
+
     // Exit.
     // The first assigned button (from `from` on) whose media graph runs, or -1.
     virtual int NextRunningGraphButton(int /*from*/) { return -1; }

@@ -2,6 +2,7 @@
 
 #include <QMainWindow>
 #include <QTimer>
+#include <array>
 #include <memory>
 
 #include "app/clock.h"
@@ -10,7 +11,9 @@
 #include "files/qt_file_dialog.h"
 #include "session/registry.h"
 
+class QAction;
 class QLabel;
+class QMenu;
 
 namespace tamberline {
 
@@ -24,7 +27,9 @@ public:
 
     bool Start(const std::string& commandLine);
     void BringToFront();
-    MessageBox& messageBox() { return box_; }
+    // A second start handed over a session path.
+    void OpenSessionRequest(const QString& path);
+    Console& console() { return console_; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -32,11 +37,15 @@ protected:
 private:
     // ConsoleView
     void ShowHeaderMessage(const std::string& text) override;
+    void ShowTitle(const std::string& title) override;
+    void ShowModified(bool modified) override;
+    void ShowRecentList(const std::array<std::string, kRecentCount>& entries) override;
     void SetWaitCursor(bool wait) override;
     void StartTickTimer() override { timer_.start(); }
     void StopTickTimer() override { timer_.stop(); }
     MonitorRect CurrentWorkArea() const override;
 
+    void BuildFileMenu();
     void PlaceOnStoredMonitor();
 
     Registry& registry_;
@@ -46,6 +55,10 @@ private:
     Console console_;
     QTimer timer_;
     QLabel* header_;
+    QLabel* title_;
+    QMenu* fileMenu_ = nullptr;
+    QAction* undo_ = nullptr;
+    std::array<QAction*, kRecentCount> recent_{};
     bool tornDown_ = false;
 };
 

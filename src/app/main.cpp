@@ -32,6 +32,8 @@ int main(int argc, char* argv[]) {
     tamberline::ConsoleWindow window(registry, parts);
     QObject::connect(&server, &tamberline::InstanceServer::RestoreRequested, &window,
                      &tamberline::ConsoleWindow::BringToFront);
+    QObject::connect(&server, &tamberline::InstanceServer::OpenSessionRequested, &window,
+                     &tamberline::ConsoleWindow::OpenSessionRequest);
     if (!window.Start(sessionPath)) {
         return 0;
     }

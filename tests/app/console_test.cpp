@@ -7,6 +7,7 @@
 
 #include "session/registry.h"
 #include "support/manual_clock.h"
+#include "support/scripted_file_dialog.h"
 #include "support/scripted_message_box.h"
 #include "support/temp_dir.h"
 
@@ -71,6 +72,10 @@ private:
 class RecordingView : public ConsoleView {
 public:
     std::vector<std::string> headers;
+    std::string title;
+    bool modified = false;
+    void ShowTitle(const std::string& text) override { title = text; }
+    void ShowModified(bool on) override { modified = on; }
     bool timerRunning = false;
     MonitorRect area{0, 0, 1920, 1040};
     void ShowHeaderMessage(const std::string& text) override { headers.push_back(text); }
@@ -84,10 +89,11 @@ protected:
     testing::TempDir dir_;
     Registry registry_{QString::fromStdString(dir_.File("Tamberline.conf"))};
     testing::ScriptedMessageBox box_;
+    testing::ScriptedFileDialog files_;
     testing::ManualClock clock_;
     RecordingParts parts_;
     RecordingView view_;
-    Console console_{box_, registry_, clock_, parts_, view_};
+    Console console_{box_, files_, registry_, clock_, parts_, view_, dir_.Path()};
 };
 
 TEST_F(ConsoleTest, StartUpRunsItsStepsInOrderAndStartsTheTimer) {
@@ -98,10 +104,23 @@ TEST_F(ConsoleTest, StartUpRunsItsStepsInOrderAndStartsTheTimer) {
 
     ASSERT_TRUE(console_.Start(""));
     const std::vector<std::string> expected = {
-        "init media", "folder tree",  "check media",  "timecode sources",
-        "game ports", "graphs",       "outputs",      "devices",
-        "host",       "network menu", "start worker", "open SMPTE",
-        "open game",  "status",
+        "init media",
+        "folder tree",
+        "check media",
+        "timecode sources",
+        "game ports",
+        "graphs",
+        "outputs",
+        "devices",
+        "host",
+        "network menu",
+        // the session comes up: a new one, then its clean-up after loading
+        "stop all",
+        "stop all",
+        "start worker",
+        "open SMPTE",
+        "open game",
+        "status",
     };
     EXPECT_EQ(parts_.log, expected);
     EXPECT_TRUE(console_.touchScreen());
@@ -133,7 +152,7 @@ TEST_F(ConsoleTest, MissingMediaLibrariesEndTheStartWithTheirMessage) {
         parts.mediaLibrary = c.library;
         parts.mediaFramework = c.framework;
         RecordingView view;
-        Console console(box, registry_, clock_, parts, view);
+        Console console(box, files_, registry_, clock_, parts, view, dir_.Path());
         EXPECT_FALSE(console.Start(""));
         ASSERT_EQ(box.shown().size(), 1u);
         EXPECT_EQ(box.shown()[0].text, c.message);
@@ -162,6 +181,41 @@ TEST_F(ConsoleTest, ExitAsksOnceAboutTheFirstRunningButton) {
     EXPECT_FALSE(console_.tick().enabled());
     EXPECT_TRUE(console_.shuttingDown());
     EXPECT_FALSE(view_.timerRunning);
+}
+
+TEST_F(ConsoleTest, StartWithoutSessionsMakesAnUntitledOneAndShowsItsName) {
+    ASSERT_TRUE(console_.Start(""));
+    EXPECT_TRUE(console_.session().sessionUntitled());
+    EXPECT_EQ(console_.session().sessionPath(), dir_.File("Untitled.dbf"));
+    EXPECT_EQ(view_.title, "Untitled");
+    EXPECT_FALSE(view_.modified);
+}
+
+TEST_F(ConsoleTest, UnsavedChangesAreOfferedAtExitAndCancelKeepsRunning) {
+    ASSERT_TRUE(console_.Start(""));
+    Session& session = console_.session();
+    session.BeginChange();
+    session.AppendUndoEntry(0);
+    SetPath(session.Record(0), "/shows/bell.wav");
+    session.Record(0).status = STATUS_ASSIGNED;
+    session.EndChange(false);
+    EXPECT_TRUE(view_.modified);
+
+    box_.Answer("Cancel");
+    EXPECT_FALSE(console_.Exit());
+    EXPECT_EQ(box_.Texts(), (std::vector<std::string>{"Do you want to save this session ?"}));
+    EXPECT_TRUE(console_.tick().enabled());
+}
+
+TEST_F(ConsoleTest, CommandLineSessionIsOpenedAtStart) {
+    const std::string path = dir_.Write("Gala night.dbf", std::string(198912, '\0'));
+    ASSERT_TRUE(console_.Start("\"" + path + "\""));
+    EXPECT_EQ(console_.session().sessionPath(), path);
+    EXPECT_FALSE(console_.session().sessionUntitled());
+    EXPECT_EQ(view_.title, "Gala night");
+    std::string mru;
+    EXPECT_TRUE(registry_.GetString("MRU1", mru));
+    EXPECT_EQ(mru, path);
 }
 
 TEST_F(ConsoleTest, RunLogRefusalAbandonsTheExit) {

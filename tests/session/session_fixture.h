@@ -16,33 +16,11 @@
 #include "session/session.h"
 #include "session/session_file.h"
 #include "session/session_host.h"
+#include "support/scripted_file_dialog.h"
 #include "support/scripted_message_box.h"
 #include "support/temp_dir.h"
 
 namespace tamberline::testing {
-
-// Answers the file dialog from a script and keeps every request.
-class ScriptedFileDialog final : public FileDialog {
-public:
-    void Choose(const std::string& folder, const std::string& name) {
-        results_.push_back({true, folder, name, false});
-    }
-    void Cancel() { results_.push_back({}); }
-    FileDialogResult Run(const FileDialogRequest& request) override {
-        requests.push_back(request);
-        if (results_.empty()) {
-            ADD_FAILURE() << "unexpected file dialog: " << request.title;
-            return {};
-        }
-        FileDialogResult result = results_.front();
-        results_.pop_front();
-        return result;
-    }
-    std::vector<FileDialogRequest> requests;
-
-private:
-    std::deque<FileDialogResult> results_;
-};
 
 // Records what the session asks of the rest of the program.
 class RecordingHost : public NullSessionHost {
