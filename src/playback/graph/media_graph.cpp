@@ -71,13 +71,24 @@ bool MediaGraph::AddRenderer(GstElement* renderer) {
         renderer_ = renderer;
         // A sound server moves a stream whose device vanished to another
         // device; this output has then gone and must end, not play elsewhere.
+        // (The renderer's own "device" follows the move, so the choice is
+        // remembered here.)
         GObjectClass* type = G_OBJECT_GET_CLASS(renderer);
+        gchar* device = nullptr;
         if (g_object_class_find_property(type, "device") != nullptr &&
             g_object_class_find_property(type, "current-device") != nullptr) {
+            g_object_get(renderer, "device", &device, nullptr);
+        }
+        if (device != nullptr && *device != '\0') {
+            {
+                std::lock_guard lock(mutex_);
+                chosenDevice_ = device;
+            }
             deviceWatch_ =
                 g_signal_connect(renderer, "notify::current-device",
                                  G_CALLBACK(MediaGraph::Callbacks::OnDeviceChanged), this);
         }
+        g_free(device);
     }
     gst_object_unref(renderer);
     return added;
@@ -121,6 +132,7 @@ void MediaGraph::RemoveAll() {
     {
         std::lock_guard lock(mutex_);
         chainInput_ = nullptr;
+        chosenDevice_.clear();
         preroll_ = Preroll::kIdle;
         audioLinked_ = false;
         events_.clear();

@@ -136,6 +136,7 @@ class MediaGraph {
     std::condition_variable prerollChanged_;
     Preroll preroll_ = Preroll::kIdle;
     bool audioLinked_ = false;
+    std::string chosenDevice_;  // the sound server's name of the renderer's device
     std::deque<MediaEvent> events_;
     // The last stretch has left the decoder: its streaming thread is idle, so
     // a seek without flushing cannot wait on it.

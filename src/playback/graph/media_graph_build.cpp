@@ -3,7 +3,6 @@
 #include <gst/gst.h>
 
 #include <chrono>
-#include <cstring>
 
 #include "playback/graph/graph_callbacks.h"
 #include "playback/graph/media_graph.h"
@@ -220,11 +219,13 @@ GstPadProbeReturn MediaGraph::Callbacks::OnDownstreamEvent(GstPad*, GstPadProbeI
 
 void MediaGraph::Callbacks::OnDeviceChanged(GObject* renderer, GParamSpec*, gpointer data) {
     auto* graph = static_cast<MediaGraph*>(data);
-    gchar* chosen = nullptr;
     gchar* current = nullptr;
-    g_object_get(renderer, "device", &chosen, "current-device", &current, nullptr);
-    const bool moved = chosen != nullptr && current != nullptr && std::strcmp(chosen, current) != 0;
-    g_free(chosen);
+    g_object_get(renderer, "current-device", &current, nullptr);
+    bool moved = false;
+    {
+        std::lock_guard lock(graph->mutex_);
+        moved = current != nullptr && graph->chosenDevice_ != current;
+    }
     g_free(current);
     if (!moved) {
         return;

@@ -64,6 +64,9 @@ SampleFn Tone(double hz, double amplitude, int rate) {
 }
 
 bool WriteMediaFile(const std::string& path, const std::string& pipeline) {
+    if (!EnsureGStreamer()) {
+        return false;
+    }
     GError* error = nullptr;
     GstElement* writer =
         gst_parse_launch((pipeline + " ! filesink location=\"" + path + "\"").c_str(), &error);
