@@ -19,7 +19,8 @@ struct MediaEvent {
 
 // Receives WM_MEDIA_EVENT: "button `button`'s graph has events". Called on a
 // GStreamer thread, so implementations only hand the index over (post it to
-// the control thread) and fetch the events there with MediaGraph::GetEvent.
+// the control thread) and fetch the events there with MediaGraph::GetEvent;
+// they never block and never call into the graph.
 class MediaEventSink {
   public:
     virtual ~MediaEventSink() = default;

@@ -107,12 +107,16 @@ bool MediaGraph::IsRendererConnected() const {
 }
 
 void MediaGraph::RemoveAll() {
+    Clear(false);
+}
+
+void MediaGraph::Clear(bool keepRenderer) {
     if (pipeline_ == nullptr) {
         return;
     }
     // Joins every streaming thread; no callback runs after this.
     gst_element_set_state(pipeline_, GST_STATE_NULL);
-    if (deviceWatch_ != 0) {
+    if (!keepRenderer && deviceWatch_ != 0) {
         g_signal_handler_disconnect(renderer_, deviceWatch_);
         deviceWatch_ = 0;
     }
@@ -126,18 +130,26 @@ void MediaGraph::RemoveAll() {
     g_value_unset(&item);
     gst_iterator_free(it);
     for (GstElement* child : children) {
-        gst_bin_remove(GST_BIN(pipeline_), child);
+        if (!keepRenderer || child != renderer_) {
+            gst_bin_remove(GST_BIN(pipeline_), child);
+        }
         gst_object_unref(child);
     }
     {
         std::lock_guard lock(mutex_);
         chainInput_ = nullptr;
-        chosenDevice_.clear();
         preroll_ = Preroll::kIdle;
         audioLinked_ = false;
         events_.clear();
+        if (!keepRenderer) {
+            chosenDevice_.clear();
+        }
     }
-    renderer_ = nullptr;
+    if (!keepRenderer) {
+        renderer_ = nullptr;
+        volume_ = kVolumeFull;
+        balance_ = 0;
+    }
     volumeElement_ = nullptr;
     panoramaElement_ = nullptr;
     segmentDrained_ = false;
@@ -148,8 +160,6 @@ void MediaGraph::RemoveAll() {
     rate_ = 1.0;
     stopNs_ = -1;
     segmentMode_ = false;
-    volume_ = kVolumeFull;
-    balance_ = 0;
     levelsStale_ = false;
 }
 

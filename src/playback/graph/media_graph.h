@@ -57,8 +57,9 @@ class MediaGraph {
     // and makes it the graph's renderer; only one renderer at a time.
     bool AddRenderer(GstElement* renderer);
     // Decodes `path` into the renderer (the system's default output when none
-    // was added) and waits until the first sound is ready. On failure the
-    // graph is emptied, renderer included, and no streaming thread is left.
+    // was added) and waits until the first sound is ready; a file rendered
+    // before is replaced. On failure the graph is emptied, renderer included,
+    // and no streaming thread is left.
     bool RenderFile(const std::string& path);
     // A file was rendered and reaches the renderer.
     bool IsRendererConnected() const;
@@ -102,6 +103,7 @@ class MediaGraph {
   private:
     enum class Preroll { kIdle, kPending, kDone, kFailed };
 
+    void Clear(bool keepRenderer);
     bool BuildChain(const std::string& uri);
     bool WaitForPreroll();
     bool Seek(unsigned flagsForSegmentAndFlush, int64_t startNs, int64_t stopNs);

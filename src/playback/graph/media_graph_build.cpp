@@ -54,7 +54,7 @@ bool MediaGraph::RenderFile(const std::string& path) {
         return false;
     }
     if (rendered_ || chainInput_ != nullptr) {
-        RemoveAll();  // one file per graph; the caller chooses the renderer again
+        Clear(true);  // a new file replaces the old one on the same renderer
     }
     GError* error = nullptr;
     gchar* uri = gst_filename_to_uri(path.c_str(), &error);

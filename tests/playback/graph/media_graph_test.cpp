@@ -239,6 +239,29 @@ TEST_F(MediaGraphTest, RemoveAllEmptiesTheGraphAndDropsPendingEvents) {
     EXPECT_EQ(graph_.GetRate(), 1.0);
 }
 
+TEST_F(MediaGraphTest, ASecondFileReplacesTheFirstOnTheSameRenderer) {
+    Render(RampFile(20000));
+    ASSERT_TRUE(graph_.PutVolume(-2000));
+    const std::string second = dir_.File("second.wav");
+    ASSERT_TRUE(testing::WriteWav(second, 2, kRate, 3000,
+                                  [](int f, int) { return static_cast<int16_t>(f); }));
+    ASSERT_TRUE(graph_.RenderFile(second));
+    EXPECT_TRUE(graph_.IsRendererConnected());
+    EXPECT_EQ(graph_.GetVolume(), -2000);
+    ASSERT_TRUE(graph_.PutVolume(0));
+    EXPECT_EQ(PlayToEnd(), RampStretch(0, 3000));
+}
+
+// A button whose output row names no card plays on the system's default.
+TEST_F(MediaGraphTest, WithoutAChosenRendererPlaysOnTheDefaultOutput) {
+    const std::string path = dir_.File("short.wav");
+    ASSERT_TRUE(testing::WriteWav(path, 2, kRate, kRate / 10, testing::Tone(440, 0.1, kRate)));
+    ASSERT_TRUE(graph_.RenderFile(path));
+    EXPECT_TRUE(graph_.IsRendererConnected());
+    ASSERT_TRUE(graph_.Run());
+    EXPECT_TRUE(events_.WaitFor(graph_, EC_COMPLETE, kPlayTimeout));
+}
+
 TEST_F(MediaGraphTest, TakesOneRendererAtATime) {
     SampleCollector first(kRate, 2);
     SampleCollector second(kRate, 2);
