@@ -153,6 +153,7 @@ void MediaGraph::Clear(bool keepRenderer) {
     volumeElement_ = nullptr;
     panoramaElement_ = nullptr;
     segmentDrained_ = false;
+    ended_ = false;
     rendered_ = false;
     state_ = GraphState::kStopped;
     format_ = TimeFormat::kMediaTime;
@@ -170,11 +171,7 @@ bool MediaGraph::Run() {
     if (levelsStale_) {
         // The renderer already holds sound at the old level (a whole buffer,
         // up to a tenth of a second): fetch it again at the new one.
-        gint64 position = 0;
-        if (!gst_element_query_position(pipeline_, GST_FORMAT_TIME, &position) || position < 0) {
-            position = 0;
-        }
-        Seek(segmentMode_ ? seeking::kSegment : 0, position, stopNs_);
+        Seek(segmentMode_ ? seeking::kSegment : 0, PositionNs(), stopNs_);
     }
     if (gst_element_set_state(pipeline_, GST_STATE_PLAYING) == GST_STATE_CHANGE_FAILURE) {
         return false;
@@ -239,10 +236,7 @@ bool MediaGraph::SetPositions(int64_t current, unsigned currentFlags, int64_t st
         }
         startNs = ToNanoseconds(current);
     } else {
-        gint64 position = 0;
-        if (gst_element_query_position(pipeline_, GST_FORMAT_TIME, &position) && position > 0) {
-            startNs = position;
-        }
+        startNs = PositionNs();
     }
     int64_t stopNs = stopNs_;
     if (stopMode == seeking::kAbsolutePositioning) {
@@ -257,7 +251,8 @@ bool MediaGraph::SetPositions(int64_t current, unsigned currentFlags, int64_t st
 bool MediaGraph::Seek(unsigned flags, int64_t startNs, int64_t stopNs) {
     // A seek without flushing waits for the decoder's thread; before Run that
     // thread is held at the renderer, so such a seek would never return.
-    const bool joinSeamlessly = (flags & seeking::kNoFlush) != 0 &&
+    // After the end the renderer takes nothing more until it is flushed.
+    const bool joinSeamlessly = (flags & seeking::kNoFlush) != 0 && !ended_.load() &&
                                 (state_ == GraphState::kRunning || segmentDrained_.load());
     int seekFlags = GST_SEEK_FLAG_ACCURATE;
     if (!joinSeamlessly) {
@@ -268,6 +263,7 @@ bool MediaGraph::Seek(unsigned flags, int64_t startNs, int64_t stopNs) {
     }
     segmentDrained_ = false;
     if (!joinSeamlessly) {
+        ended_ = false;
         levelsStale_ = false;  // what the flush brings is levelled anew
     }
     // An open end is "set to none", which every demuxer honours.
@@ -279,6 +275,14 @@ bool MediaGraph::Seek(unsigned flags, int64_t startNs, int64_t stopNs) {
     stopNs_ = stopNs;
     segmentMode_ = (flags & seeking::kSegment) != 0;
     return true;
+}
+
+int64_t MediaGraph::PositionNs() const {
+    gint64 position = 0;
+    if (!gst_element_query_position(pipeline_, GST_FORMAT_TIME, &position) || position < 0) {
+        return 0;
+    }
+    return position;
 }
 
 bool MediaGraph::GetDuration(int64_t& duration) const {
@@ -314,13 +318,9 @@ bool MediaGraph::SetRate(double rate) {
     if (!rendered_ || !std::isfinite(rate) || rate <= 0.0) {
         return false;
     }
-    gint64 position = 0;
-    if (!gst_element_query_position(pipeline_, GST_FORMAT_TIME, &position) || position < 0) {
-        position = 0;
-    }
     const double previous = rate_;
     rate_ = rate;
-    if (!Seek(segmentMode_ ? seeking::kSegment : 0, position, stopNs_)) {
+    if (!Seek(segmentMode_ ? seeking::kSegment : 0, PositionNs(), stopNs_)) {
         rate_ = previous;
         return false;
     }

@@ -107,6 +107,7 @@ class MediaGraph {
     bool BuildChain(const std::string& uri);
     bool WaitForPreroll();
     bool Seek(unsigned flagsForSegmentAndFlush, int64_t startNs, int64_t stopNs);
+    int64_t PositionNs() const;
     void ApplyLevels();
     int64_t ToNanoseconds(int64_t value) const;
     int64_t FromNanoseconds(int64_t ns) const;
@@ -143,6 +144,7 @@ class MediaGraph {
     // The last stretch has left the decoder: its streaming thread is idle, so
     // a seek without flushing cannot wait on it.
     std::atomic<bool> segmentDrained_{false};
+    std::atomic<bool> ended_{false};  // the renderer has played to the end
 };
 
 }  // namespace tamberline

@@ -165,7 +165,10 @@ GstBusSyncReply MediaGraph::Callbacks::OnBusMessage(GstBus*, GstMessage* message
                 }
             }
             break;
-        case GST_MESSAGE_EOS: graph->Post({EC_COMPLETE, {}}); break;
+        case GST_MESSAGE_EOS:
+            graph->ended_ = true;
+            graph->Post({EC_COMPLETE, {}});
+            break;
         default: break;
     }
     return GST_BUS_DROP;

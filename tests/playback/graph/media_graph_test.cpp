@@ -139,6 +139,20 @@ TEST_F(MediaGraphTest, SeamlessSeekBeforeRunDoesNotWaitForPlayback) {
     EXPECT_EQ(Left(), RampStretch(500, 1500));
 }
 
+// A looping button is placed at its start again when it completes; the
+// seamless flag cannot apply to a renderer that has ended.
+TEST_F(MediaGraphTest, SeamlessSeekAfterTheEndPlaysAgain) {
+    Render(RampFile(3000));
+    ASSERT_TRUE(graph_.SetTimeFormat(TimeFormat::kSample));
+    PlayToEnd();
+    ASSERT_TRUE(graph_.SetPositions(1000, 0x31, 2000, seeking::kAbsolutePositioning));
+    ASSERT_TRUE(events_.WaitFor(graph_, EC_END_OF_SEGMENT, kPlayTimeout));
+    std::vector<int16_t> expected = RampStretch(0, 3000);
+    const std::vector<int16_t> again = RampStretch(1000, 2000);
+    expected.insert(expected.end(), again.begin(), again.end());
+    EXPECT_EQ(Left(), expected);
+}
+
 TEST_F(MediaGraphTest, SetPositionsRefusesWhatItCannotDo) {
     EXPECT_FALSE(graph_.SetPositions(0, seeking::kAbsolutePositioning, 0, 0));  // nothing rendered
     Render(RampFile(5000));
