@@ -26,8 +26,7 @@ case "$1" in
     chmod 700 "$runtime"
     export XDG_RUNTIME_DIR=$runtime DBUS_SESSION_BUS_ADDRESS=$bus
     export PULSE_SERVER=unix:$runtime/pulse/native
-    # PipeWire refuses a configuration folder it cannot write as root only
-    # when asked to; keep its state out of the user's home as well.
+    # Keep the daemons' configuration and state out of the user's home.
     export XDG_CONFIG_HOME=$dir/config XDG_STATE_HOME=$dir/state
     mkdir -p "$XDG_CONFIG_HOME" "$XDG_STATE_HOME"
     if ! pid_alive "$dir/dbus.pid"; then
@@ -42,16 +41,18 @@ case "$1" in
     start_daemon wireplumber wireplumber
     start_daemon pipewire-pulse pipewire-pulse
     for _ in $(seq 100); do pactl info > /dev/null 2>&1 && break; sleep 0.1; done
+    sinks=$(pactl list short sinks 2>/dev/null | cut -f2 || true)
     for sink in "test_a:Test Sink A" "test_b:Test Sink B"; do
       name=${sink%%:*} desc=${sink#*:}
-      if ! pactl list short sinks 2>/dev/null | cut -f2 | grep -qx "$name"; then
+      if ! grep -qx "$name" <<< "$sinks"; then
         pactl load-module module-null-sink sink_name="$name" \
           "sink_properties='device.description=\"$desc\"'" > /dev/null
       fi
     done
     # The session manager needs a moment to publish the new sinks.
     for _ in $(seq 50); do
-      [ "$(pactl list short sinks 2>/dev/null | grep -c 'test_[ab]')" -eq 2 ] && break
+      sinks=$(pactl list short sinks 2>/dev/null | cut -f2 || true)
+      grep -qx test_a <<< "$sinks" && grep -qx test_b <<< "$sinks" && break
       sleep 0.1
     done
     export_env XDG_RUNTIME_DIR "$runtime"
