@@ -106,7 +106,7 @@ class MediaGraph {
     void Clear(bool keepRenderer);
     bool BuildChain(const std::string& uri);
     bool WaitForPreroll();
-    bool Seek(unsigned flagsForSegmentAndFlush, int64_t startNs, int64_t stopNs);
+    bool Seek(unsigned flags, int64_t startNs, int64_t stopNs);
     int64_t PositionNs() const;
     void ApplyLevels();
     int64_t ToNanoseconds(int64_t value) const;
@@ -116,8 +116,7 @@ class MediaGraph {
     const int button_;
     MediaEventSink* const sink_;
     GstElement* pipeline_ = nullptr;
-    GstElement* renderer_ = nullptr;    // in pipeline_ while set
-    GstElement* chainInput_ = nullptr;  // where the decoded sound enters
+    GstElement* renderer_ = nullptr;  // in pipeline_ while set
     std::atomic<GstElement*> volumeElement_{nullptr};
     GstElement* panoramaElement_ = nullptr;
     unsigned long deviceWatch_ = 0;  // signal handler on the renderer
@@ -134,8 +133,9 @@ class MediaGraph {
     // The sound waiting at the renderer was levelled before the last change.
     bool levelsStale_ = false;
 
-    // Shared with GStreamer's threads.
+    // Shared with GStreamer's threads (written under mutex_ only).
     std::mutex mutex_;
+    GstElement* chainInput_ = nullptr;  // where the decoded sound enters
     std::condition_variable prerollChanged_;
     Preroll preroll_ = Preroll::kIdle;
     bool audioLinked_ = false;

@@ -92,6 +92,9 @@ TEST_F(MediaGraphTest, DurationInMediaTimeAndSamples) {
     int64_t stop = 0;
     ASSERT_TRUE(graph_.GetStopPosition(stop));
     EXPECT_EQ(stop, kRate * 3 / 2);
+    int64_t position = -1;
+    ASSERT_TRUE(graph_.GetCurrentPosition(position));
+    EXPECT_EQ(position, 0);
 }
 
 TEST_F(MediaGraphTest, SampleFormatNeedsARenderedFile) {
