@@ -1,0 +1,16 @@
+#pragma once
+
+#include <string>
+
+namespace tamberline {
+
+inline constexpr const char* kOutputTestFileName = "tamberlinetest.wav";
+inline constexpr int kOutputTestFileSize = 1816;
+
+// Writes the silent test file a sound card must play to become an output: a
+// 16-bit stereo 44.1 kHz WAV of 443 frames, 1,816 bytes. A file or link of
+// that name left by someone else is never written through. False when the
+// file could not be written.
+bool WriteOutputTestFile(const std::string& path);
+
+}  // namespace tamberline
