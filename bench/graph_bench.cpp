@@ -37,7 +37,7 @@ double Ms(Clock::duration d) {
 
 // The first buffer a fakesink renders after Arm().
 class FirstBuffer {
-  public:
+public:
     GstElement* NewSink() {
         GstElement* sink = gst_element_factory_make("fakesink", nullptr);
         g_object_set(sink, "sync", TRUE, "signal-handoffs", TRUE, nullptr);
@@ -57,7 +57,7 @@ class FirstBuffer {
         return Ms(when_ - start);
     }
 
-  private:
+private:
     static void OnHandoff(GstElement*, GstBuffer*, GstPad*, gpointer data) {
         auto* self = static_cast<FirstBuffer*>(data);
         const Clock::time_point now = Clock::now();

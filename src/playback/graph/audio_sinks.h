@@ -19,7 +19,7 @@ struct AudioSinkDevice {
 
 // The sound cards a media graph can render to, by friendly name.
 class AudioSinkCatalog {
-  public:
+public:
     virtual ~AudioSinkCatalog() = default;
     // Lists the sinks afresh.
     virtual std::vector<AudioSinkDevice> Enumerate() = 0;
@@ -36,7 +36,7 @@ std::vector<std::string> SelectSoundCards(const std::vector<AudioSinkDevice>& de
 
 // The system's audio sinks through GStreamer's device monitor. Thread-safe.
 class DeviceMonitorCatalog final : public AudioSinkCatalog {
-  public:
+public:
     DeviceMonitorCatalog() = default;
     ~DeviceMonitorCatalog() override;
     DeviceMonitorCatalog(const DeviceMonitorCatalog&) = delete;
@@ -45,7 +45,7 @@ class DeviceMonitorCatalog final : public AudioSinkCatalog {
     std::vector<AudioSinkDevice> Enumerate() override;
     GstElement* CreateRenderer(const std::string& friendlyName) override;
 
-  private:
+private:
     void ForgetLocked();
 
     std::mutex mutex_;

@@ -22,7 +22,7 @@ struct MediaEvent {
 // the control thread) and fetch the events there with MediaGraph::GetEvent;
 // they never block and never call into the graph.
 class MediaEventSink {
-  public:
+public:
     virtual ~MediaEventSink() = default;
     virtual void OnMediaEvent(int button) = 0;
 };

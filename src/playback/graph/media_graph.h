@@ -44,7 +44,7 @@ inline constexpr long kBalanceRightOnly = 10000;
 // only the event queue is shared with GStreamer's threads. Nothing blocks
 // except RenderFile (until the file is ready to play) and RemoveAll.
 class MediaGraph {
-  public:
+public:
     // `sink` may be null: events are then only queued.
     MediaGraph(int button, MediaEventSink* sink);
     ~MediaGraph();
@@ -100,7 +100,7 @@ class MediaGraph {
 
     struct Callbacks;  // GStreamer's entry points into the graph
 
-  private:
+private:
     enum class Preroll { kIdle, kPending, kDone, kFailed };
 
     void Clear(bool keepRenderer);

@@ -16,7 +16,7 @@ std::vector<int> OutputRowOrder(const OutputTable& table);
 // to. A named row's item data is its table index; an empty row's is its own
 // row number, which is never a valid index.
 class OutputList {
-  public:
+public:
     static constexpr int kRows = kMaxOutputs;
 
     void Clear() { rows_.clear(); }
@@ -31,7 +31,7 @@ class OutputList {
     // The table entry row `row` names, or -1 for an empty or missing row.
     int TableIndex(int row, const OutputTable& table) const;
 
-  private:
+private:
     struct Row {
         std::string text;
         int itemData = 0;

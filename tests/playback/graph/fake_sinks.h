@@ -12,7 +12,7 @@ namespace tamberline::testing {
 // Sound cards that exist only in the test: each renders into a fake sink, and
 // a "dead" one refuses to start, as a card that cannot play would.
 class FakeSinkCatalog final : public AudioSinkCatalog {
-  public:
+public:
     std::vector<AudioSinkDevice> devices;
     std::set<std::string> dead;
     std::vector<std::string> created;  // names asked for, in order
@@ -23,7 +23,7 @@ class FakeSinkCatalog final : public AudioSinkCatalog {
 
 // The audio engine's half: four pairs, as a started driver gives.
 class FakeEngineOutputs final : public EngineOutputBuilder {
-  public:
+public:
     void AddEngineOutputs(OutputTable& table, const HeaderMessageFn& header) override;
 };
 

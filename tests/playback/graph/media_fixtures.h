@@ -27,7 +27,7 @@ bool WriteMediaFile(const std::string& path, const std::string& pipeline);
 // A renderer that keeps what reaches it as interleaved 16-bit samples, as
 // fast as the graph can play.
 class SampleCollector {
-  public:
+public:
     SampleCollector(int rate, int channels);
     ~SampleCollector();
     SampleCollector(const SampleCollector&) = delete;
@@ -40,7 +40,7 @@ class SampleCollector {
 
     struct Access;
 
-  private:
+private:
     GstElement* sink_ = nullptr;
     mutable std::mutex mutex_;
     std::vector<int16_t> samples_;
@@ -50,7 +50,7 @@ class SampleCollector {
 // Stands in for the console: counts WM_MEDIA_EVENT notifications and fetches
 // the graph's events.
 class EventWaiter final : public MediaEventSink {
-  public:
+public:
     void OnMediaEvent(int button) override;
     // Takes the graph's events until one with `code` comes; false on time-out.
     // Events taken on the way are appended to `seen`.
@@ -58,7 +58,7 @@ class EventWaiter final : public MediaEventSink {
                  std::vector<MediaEventCode>* seen = nullptr);
     std::vector<int> NotifiedButtons() const;
 
-  private:
+private:
     mutable std::mutex mutex_;
     std::condition_variable notified_;
     std::vector<int> buttons_;

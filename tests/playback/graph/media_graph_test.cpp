@@ -23,7 +23,7 @@ constexpr int kRate = 44100;
 constexpr auto kPlayTimeout = 10s;
 
 class MediaGraphTest : public ::testing::Test {
-  protected:
+protected:
     void SetUp() override { ASSERT_TRUE(EnsureGStreamer()); }
 
     std::string RampFile(int frames, int channels = 2) {

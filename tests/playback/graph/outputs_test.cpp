@@ -21,7 +21,7 @@ namespace {
 using testing::FakeSinkCatalog;
 
 class BuildOutputsTest : public ::testing::Test {
-  protected:
+protected:
     BuildOutputsTest() : registry_(QString::fromStdString(dir_.File("settings.conf"))) {
         services_.catalog = &catalog_;
         services_.registry = &registry_;

@@ -45,7 +45,7 @@ bool Pactl(const QStringList& arguments, QString* output = nullptr) {
 // A null sink of this test's own, so that tests running side by side never
 // hear each other.
 class PrivateSink {
-  public:
+public:
     PrivateSink() {
         static int count = 0;
         const QString id = QString("%1_%2").arg(getpid()).arg(++count);
@@ -67,7 +67,7 @@ class PrivateSink {
     const std::string& Name() const { return name_; }
     const std::string& Description() const { return description_; }
 
-  private:
+private:
     std::string name_;
     std::string description_;
     QString module_;
@@ -75,7 +75,7 @@ class PrivateSink {
 
 // Records a sink's monitor as 48 kHz stereo.
 class MonitorRecorder {
-  public:
+public:
     explicit MonitorRecorder(const std::string& sinkName) : collector_(kRate, 2) {
         pipeline_ = gst_pipeline_new(nullptr);
         GstElement* source = gst_element_factory_make("pulsesrc", nullptr);
@@ -100,7 +100,7 @@ class MonitorRecorder {
     }
     std::vector<int16_t> Samples() const { return collector_.Samples(); }
 
-  private:
+private:
     testing::SampleCollector collector_;
     GstElement* pipeline_ = nullptr;
 };
@@ -163,7 +163,7 @@ double Frequency(const std::vector<int16_t>& samples, const Heard& heard) {
 }
 
 class PipeWireGraphTest : public ::testing::Test {
-  protected:
+protected:
     void SetUp() override {
         if (std::getenv("PULSE_SERVER") == nullptr || !Pactl({"info"})) {
             GTEST_SKIP() << "no PipeWire test server (scripts/test-services.sh start)";
