@@ -82,7 +82,10 @@ void Console::OpenEnabledPorts() {
 }
 
 bool Console::Exit() {
-    const int running = parts_.NextRunningGraphButton(0);
+    int running = parts_.NextRunningGraphButton(0);
+    while (running >= 0 && !IsAssigned(session_.records()[static_cast<size_t>(running)])) {
+        running = parts_.NextRunningGraphButton(running + 1);
+    }
     if (running >= 0) {
         char text[96];
         std::snprintf(text, sizeof text, "Button %d is running.\nSure you want to exit?",

@@ -38,7 +38,7 @@ public:
     virtual void TellLinkSessionChanged() {}              // not built yet: network link
 
     // Exit.
-    // The first assigned button (from `from` on) whose media graph runs, or -1.
+    // The first button (from `from` on) whose media graph runs, or -1.
     virtual int NextRunningGraphButton(int /*from*/) { return -1; }
     virtual void StopAll() {}
     virtual bool RunLogExitCheck() { return true; }  // not built yet: run log

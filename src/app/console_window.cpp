@@ -18,11 +18,12 @@ constexpr int kMinimumHeaderHeight = 30;
 constexpr int kModalRetryMs = 200;
 }  // namespace
 
-ConsoleWindow::ConsoleWindow(Registry& registry, ConsoleParts& parts)
+ConsoleWindow::ConsoleWindow(Registry& registry)
     : registry_(registry),
       box_(this),
       fileDialog_(this, box_),
-      console_(box_, fileDialog_, registry, clock_, parts, *this),
+      parts_(registry, box_, [this](const std::string& text) { ShowHeaderMessage(text); }),
+      console_(box_, fileDialog_, registry, clock_, parts_, *this),
       header_(new QLabel),
       title_(new QLabel) {
     setWindowTitle(QStringLiteral("Tamberline"));

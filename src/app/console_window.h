@@ -8,6 +8,7 @@
 #include "app/clock.h"
 #include "app/console.h"
 #include "app/message_box_dialog.h"
+#include "app/program_parts.h"
 #include "files/qt_file_dialog.h"
 #include "session/registry.h"
 
@@ -22,7 +23,7 @@ namespace tamberline {
 class ConsoleWindow : public QMainWindow, private ConsoleView {
     Q_OBJECT
 public:
-    ConsoleWindow(Registry& registry, ConsoleParts& parts);
+    explicit ConsoleWindow(Registry& registry);
     ~ConsoleWindow() override;
 
     bool Start(const std::string& commandLine);
@@ -52,6 +53,7 @@ private:
     SystemClock clock_;
     WidgetMessageBox box_;
     QtFileDialog fileDialog_;
+    ProgramParts parts_;
     Console console_;
     QTimer timer_;
     QLabel* header_;

@@ -28,8 +28,7 @@ int main(int argc, char* argv[]) {
     server.Listen();
 
     tamberline::Registry registry;
-    tamberline::ConsoleParts parts;
-    tamberline::ConsoleWindow window(registry, parts);
+    tamberline::ConsoleWindow window(registry);
     QObject::connect(&server, &tamberline::InstanceServer::RestoreRequested, &window,
                      &tamberline::ConsoleWindow::BringToFront);
     QObject::connect(&server, &tamberline::InstanceServer::OpenSessionRequested, &window,

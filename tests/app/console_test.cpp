@@ -30,7 +30,6 @@ public:
     std::vector<std::string> log;
     bool mediaLibrary = true;
     bool mediaFramework = true;
-    int runningButton = -1;
     bool runLogAllowsExit = true;
 
     bool InitialiseMediaLibrary() override { return Note("init media", mediaLibrary); }
@@ -49,7 +48,15 @@ public:
     void StartStartWorker() override { Note("start worker"); }
     void OpenPort(TriggerPort port) override { Note(std::string("open ") + PortName(port)); }
     void ShowCueAndPortStatus() override { Note("status"); }
-    int NextRunningGraphButton(int) override { return runningButton; }
+    std::vector<int> runningGraphs;
+    int NextRunningGraphButton(int from) override {
+        for (int button : runningGraphs) {
+            if (button >= from) {
+                return button;
+            }
+        }
+        return -1;
+    }
     void StopAll() override { Note("stop all"); }
     bool RunLogExitCheck() override { return Note("run log", runLogAllowsExit); }
     void CloseLink() override { Note("close link"); }
@@ -164,7 +171,13 @@ TEST_F(ConsoleTest, MissingMediaLibrariesEndTheStartWithTheirMessage) {
 
 TEST_F(ConsoleTest, ExitAsksOnceAboutTheFirstRunningButton) {
     ASSERT_TRUE(console_.Start(""));
-    parts_.runningButton = 4;
+    // Button 2's graph runs but the button is empty: not asked about.
+    parts_.runningGraphs = {2, 4, 9};
+    for (int button : {4, 9}) {
+        ButtonRecord& record = console_.session().Record(button);
+        SetPath(record, "/shows/a.wav");
+        record.status = STATUS_ASSIGNED;
+    }
     box_.Answer("No");
     EXPECT_FALSE(console_.Exit());
     EXPECT_EQ(box_.Texts(),
@@ -173,8 +186,10 @@ TEST_F(ConsoleTest, ExitAsksOnceAboutTheFirstRunningButton) {
 
     parts_.log.clear();
     box_.Answer("Yes");
+    box_.Answer("No");  // do not save the untitled session
     EXPECT_TRUE(console_.Exit());
-    EXPECT_EQ(box_.shown().size(), 2u);
+    ASSERT_EQ(box_.shown().size(), 3u);
+    EXPECT_EQ(box_.shown()[2].text, "Do you want to save this session ?");
     EXPECT_EQ(parts_.log,
               (std::vector<std::string>{"stop all", "run log", "close link", "close SMPTE",
                                         "close game", "close MIDI", "close P-Bus"}));
