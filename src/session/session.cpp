@@ -1,0 +1,237 @@
+#include "session/session.h"
+
+#include <cctype>
+
+#include "app/message_box.h"
+#include "session/session_file.h"
+#include "session/session_folder_watcher.h"
+#include "session/session_host.h"
+#include "session/session_paths.h"
+
+namespace tamberline {
+
+namespace {
+
+bool IsSonglistPath(std::string_view path) {
+    if (path.size() < 4) {
+        return false;
+    }
+    std::string extension(path.substr(path.size() - 4));
+    for (char& c : extension) {
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    }
+    return extension == ".m3u";
+}
+
+}  // namespace
+
+Session::Session(const SessionServices& services)
+    : services_(services),
+      records_(std::make_unique<RecordArray>()),
+      recent_(services.registry),
+      watcher_(std::make_unique<SessionFolderWatcher>([this] { OnSessionFileChanged(); })) {}
+
+Session::~Session() = default;
+
+bool Session::IsWatching() const {
+    return watcher_->IsRunning();
+}
+
+bool Session::StartWatcher() {
+    if (sessionPath_.empty() || sessionUntitled_) {
+        return false;
+    }
+    const std::string folder = FolderPart(sessionPath_);
+    return watcher_->Start(folder.empty() ? "." : folder);
+}
+
+// Notifications still pending die with the watch, so a self-write they
+// would have answered must not outlive it and swallow another's save.
+void Session::StopWatcher() {
+    watcher_->Stop();
+    selfWrite_ = false;
+}
+
+void Session::RefreshModifiedMark() {
+    services_.host.SetModified(!journal_.IsEmpty());
+}
+
+void Session::EmptyJournal() {
+    journal_.Clear();
+    changeStart_.reset();
+    RefreshModifiedMark();
+}
+
+bool Session::LoadSession(const std::string& path) {
+    MessageBox& box = services_.messageBox;
+    if (IsNetworkPath(path)) {
+        box.Show("Cannot load a network session.", mb::kOk | mb::kIconExclamation,
+                 BoxPlacement::AtPointer());
+        return false;
+    }
+    const std::optional<int64_t> size = FileSize(path);
+    if (!size) {
+        box.Show("Cannot find session file:\n" + path, mb::kSorry | mb::kIconStop,
+                 BoxPlacement::Centred());
+        return false;
+    }
+    if (*size != static_cast<int64_t>(kSessionFileSize)) {
+        box.Show("Invalid Session file.", mb::kOk | mb::kIconStop, BoxPlacement::Centred());
+        return false;
+    }
+    StopWatcher();
+    // Read aside: a failed read leaves the session as it was.
+    auto loaded = std::make_unique<RecordArray>();
+    FileStamp stamp;
+    int error = 0;
+    const SessionReadResult result = ReadSessionFile(path, *loaded, stamp, error);
+    if (result != SessionReadResult::kOk) {
+        switch (result) {
+            case SessionReadResult::kOpenFailed:
+                box.Show(SystemErrorReport(path, error), mb::kOk | mb::kIconStop,
+                         BoxPlacement::Centred());
+                break;
+            case SessionReadResult::kWrongSize:
+                box.Show("Invalid Session file.", mb::kOk | mb::kIconStop, BoxPlacement::Centred());
+                break;
+            default:
+                box.Show("Failed to read session file.", mb::kSorry | mb::kIconStop,
+                         BoxPlacement::Centred());
+                break;
+        }
+        StartWatcher();
+        return false;
+    }
+    records_ = std::move(loaded);
+    sessionPath_ = path;
+    sessionUntitled_ = false;
+    // Steps recorded against another session must never be undone into this one.
+    EmptyJournal();
+    recent_.AddToTop(path);
+    services_.host.RecentListChanged();
+    sessionFileTime_ = stamp;
+    StartWatcher();
+    return true;
+}
+
+bool Session::WriteSession(const std::string& path) {
+    StopWatcher();
+    const int error = WriteSessionFile(path, *records_);
+    if (error != 0) {
+        services_.messageBox.Show(SystemErrorReport(path, error), mb::kOk | mb::kIconStop,
+                                  BoxPlacement::Centred());
+        StartWatcher();
+        return false;
+    }
+    EmptyJournal();
+    // A stale working copy beside the file written would otherwise come
+    // back over it at the next start.
+    for (const std::string& session : {sessionPath_, path}) {
+        const std::string workingCopy = WorkingCopyPath(session);
+        if (!workingCopy.empty()) {
+            RemoveFile(workingCopy);
+        }
+    }
+    sessionPath_ = path;
+    sessionUntitled_ = false;
+    services_.host.UpdateTitle();
+    recent_.AddToTop(path);
+    services_.host.RecentListChanged();
+    sessionFileTime_ = ReadFileStamp(path);
+    StartWatcher();
+    return true;
+}
+
+void Session::WriteWorkingCopy() {
+    const std::string workingCopy = WorkingCopyPath(sessionPath_);
+    if (!workingCopy.empty()) {
+        WriteWorkingCopyFile(workingCopy, *records_, journal_.Bytes());
+    }
+    if (services_.host.IsLinkedSlave()) {
+        services_.host.TellLinkSessionChanged();
+    }
+}
+
+void Session::NormaliseAfterLoad(bool fromWorkingCopy) {
+    SessionHost& host = services_.host;
+    host.StopAll();
+    for (int button = 0; button < kButtonCount; ++button) {
+        host.MarkForReload(button);
+    }
+    bool changed = false;
+    for (ButtonRecord& record : *records_) {
+        if (!IsAssigned(record)) {
+            if (!IsZeroRecord(record)) {
+                record = ButtonRecord{};
+                changed = true;
+            }
+            continue;
+        }
+        const std::string path(PathOf(record));
+        if (IsSharePath(path)) {
+            const std::string local = host.LocalPathOfOwnShare(path);
+            if (local != path && local.size() < kPathSize) {
+                SetPath(record, local);
+                changed = true;
+            }
+        }
+        if (IsSonglistPath(PathOf(record))) {
+            const std::optional<int32_t> size = host.LocaliseSonglist(std::string(PathOf(record)));
+            if (size && *size != record.fileSize) {
+                record.fileSize = *size;
+                changed = true;
+            }
+        }
+    }
+    if (changed && !sessionUntitled_) {
+        if (fromWorkingCopy) {
+            // The records hold unsaved edits: they belong in the working
+            // copy, never in the session file.
+            WriteWorkingCopy();
+        } else if (WriteSessionFile(sessionPath_, *records_, /*evenIfReadOnly=*/true) == 0) {
+            selfWrite_ = true;
+        }
+    }
+    host.ReselectCurrentButton();
+    host.ShowPage(0);
+    host.UpdateTitle();
+    host.RunSampleCheck();
+    host.RebuildTimecodeTable();
+    if (host.IsLinkedSlave()) {
+        host.TellLinkSessionChanged();
+    }
+}
+
+void Session::OnSessionFileChanged() {
+    if (askingAboutChange_ || sessionPath_.empty()) {
+        return;
+    }
+    // A vanished file is no new version; the save question deals with it.
+    const std::optional<FileStamp> stamp = ReadFileStamp(sessionPath_);
+    if (!stamp || stamp == sessionFileTime_) {
+        return;
+    }
+    sessionFileTime_ = stamp;
+    if (selfWrite_) {
+        selfWrite_ = false;
+        return;
+    }
+    std::string text = "This session file has been changed.\nDo you want to use the new version?";
+    if (!journal_.IsEmpty()) {
+        text += "\n\nChanges made to this version\nwill be lost.";
+    }
+    askingAboutChange_ = true;
+    const int answer =
+        services_.messageBox.Show(text, mb::kYesNo | mb::kIconQuestion, BoxPlacement::Centred());
+    askingAboutChange_ = false;
+    if (answer != kResultYes || !LoadSession(sessionPath_)) {
+        return;
+    }
+    NormaliseAfterLoad(false);
+    services_.host.RepaintPage();
+    EmptyJournal();
+    services_.host.ReselectCurrentButton();
+    RemoveFile(WorkingCopyPath(sessionPath_));
+}
+
+}  // namespace tamberline

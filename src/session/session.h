@@ -1,0 +1,114 @@
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "session/button_record.h"
+#include "session/disk_file.h"
+#include "session/recent_list.h"
+#include "session/undo_journal.h"
+
+namespace tamberline {
+
+class FileDialog;
+class MessageBox;
+class Registry;
+class SessionFolderWatcher;
+class SessionHost;
+
+struct SessionServices {
+    MessageBox& messageBox;
+    FileDialog& fileDialog;
+    Registry& registry;
+    SessionHost& host;
+    std::string documentsFolder;  // where a new session goes when no folder is known
+};
+
+// The open session: the 336 records, the file they belong to, the undo
+// journal with its working copy, the recent list, and every operation that
+// creates, opens, saves, closes or restores a session. Runs on the thread
+// that owns it; questions go through the message box, file choice through
+// the file dialog, and everything else the program does through the host.
+class Session {
+  public:
+    explicit Session(const SessionServices& services);
+    ~Session();
+    Session(const Session&) = delete;
+    Session& operator=(const Session&) = delete;
+
+    const RecordArray& records() const { return *records_; }
+    // Editors change records directly, between BeginChange and EndChange.
+    ButtonRecord& Record(int button) { return (*records_)[static_cast<size_t>(button)]; }
+
+    const std::string& sessionPath() const { return sessionPath_; }
+    bool sessionUntitled() const { return sessionUntitled_; }
+    const std::optional<FileStamp>& sessionFileTime() const { return sessionFileTime_; }
+    bool selfWrite() const { return selfWrite_; }
+    const UndoJournal& journal() const { return journal_; }
+    bool IsModified() const { return !journal_.IsEmpty(); }
+    const RecentList& recentList() const { return recent_; }
+    bool IsWatching() const;
+    // Output renaming sets this; the next run-data refresh copies outputs.
+    void SetOutputsRenamed() { outputsRenamed_ = true; }
+
+    // The session file itself.
+    bool LoadSession(const std::string& path);
+    bool WriteSession(const std::string& path);
+    void WriteWorkingCopy();
+
+    // Recording a change of records for undo: BeginChange, AppendUndoEntry
+    // for every button before it changes, change the records, EndChange.
+    void BeginChange();
+    void AppendUndoEntry(int button);
+    void EndChange(bool cancelled);
+    void Undo();
+
+    // The File menu. Each returns once the operation has run or was refused.
+    bool ConfirmDiscard(bool revert);
+    void NewSession(bool ask);
+    void OpenSession();
+    void OpenRecent(int index);
+    void SaveSession();
+    void SaveSessionAsCommand();
+    // Asks for a session file to save to; path in: the one proposed, out:
+    // the one chosen, empty when cancelled. `normal` false: Read Archive's title.
+    void SaveSessionAs(std::string& path, bool normal);
+    void ClearRecentList();
+
+    // The program's start: the command-line session, the recent list, the
+    // working copy or the session file, else a new session.
+    void RestoreAtStartup(const std::string& commandLinePath);
+    // A second start handed over a session path.
+    void OpenSessionRequest(const std::string& path);
+    // The session folder changed on disk.
+    void OnSessionFileChanged();
+
+  private:
+    // session_files.cpp
+    bool StartWatcher();
+    void StopWatcher();
+    void NormaliseAfterLoad(bool fromWorkingCopy);
+    bool RestoreWorkingCopy(const std::string& path);
+    void RefreshModifiedMark();
+    void EmptyJournal();
+    // session_discard.cpp
+    std::unique_ptr<RecordArray> ReadDiskCopy();
+    void RefreshRunData(RecordArray& disk);
+    void DiscardChanges();
+
+    SessionServices services_;
+    std::unique_ptr<RecordArray> records_;
+    std::string sessionPath_;
+    bool sessionUntitled_ = false;
+    std::optional<FileStamp> sessionFileTime_;
+    bool selfWrite_ = false;
+    bool outputsRenamed_ = false;
+    bool askingAboutChange_ = false;
+    std::optional<size_t> changeStart_;
+    UndoJournal journal_;
+    RecentList recent_;
+    std::unique_ptr<SessionFolderWatcher> watcher_;
+};
+
+}  // namespace tamberline

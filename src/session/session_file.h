@@ -1,0 +1,39 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "session/button_record.h"
+#include "session/disk_file.h"
+
+namespace tamberline {
+
+enum class SessionReadResult {
+    kOk,
+    kOpenFailed,  // systemError tells why
+    kWrongSize,   // not 198,912 bytes
+    kShortRead,
+};
+
+// Reads a session file into `records`, which change only on kOk. `stamp`
+// is the version read.
+SessionReadResult ReadSessionFile(const std::string& path, RecordArray& records, FileStamp& stamp,
+                                  int& systemError);
+
+// Writes the records as a session file, atomically. 0 or the system error.
+int WriteSessionFile(const std::string& path, const RecordArray& records,
+                     bool evenIfReadOnly = false);
+
+// A journal longer than this is taken for a damaged working copy.
+inline constexpr size_t kMaxJournalBytes = size_t{64} << 20;
+
+// Reads a working copy: the records, then the undo journal's bytes. False
+// (nothing changed) when it cannot be read or is shorter than the records.
+bool ReadWorkingCopy(const std::string& path, RecordArray& records, std::vector<uint8_t>& journal);
+
+// Writes a working copy, atomically. 0 or the system error.
+int WriteWorkingCopyFile(const std::string& path, const RecordArray& records,
+                         const std::vector<uint8_t>& journal);
+
+}  // namespace tamberline

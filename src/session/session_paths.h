@@ -1,0 +1,36 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace tamberline {
+
+// The working copy lies beside the session: the session's path with its
+// last three characters replaced by "tmp". Empty for a path too short.
+std::string WorkingCopyPath(const std::string& sessionPath);
+
+// The path with every double quote removed (command lines and requests
+// from a second start).
+std::string WithoutQuotes(std::string_view path);
+
+// The name after the last separator ('/' or '\'), and the folder before it
+// (without the separator). Paths written on Windows use '\'.
+std::string FileNamePart(std::string_view path);
+std::string FolderPart(std::string_view path);
+
+// Starts like a share path: "//" or "\\".
+bool IsSharePath(std::string_view path);
+
+// A path the program does not load sessions from: a share path, or one on
+// a remote file system (NFS, SMB, sshfs ...).
+bool IsNetworkPath(const std::string& path);
+
+// The file-system type of the mount holding `absolutePath`, looked up in
+// the text of /proc/self/mountinfo (the longest mount point that holds it).
+std::string MountTypeOf(std::string_view absolutePath, std::string_view mountInfo);
+bool IsRemoteFileSystemType(std::string_view type);
+
+// Where a new session is proposed when no session folder is known.
+std::string DocumentsFolder();
+
+}  // namespace tamberline
