@@ -2,16 +2,19 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QFontDialog>
 #include <QGuiApplication>
-#include <QLabel>
+#include <QMenuBar>
 #include <QScreen>
-#include <QVBoxLayout>
+
+#include "app/button_grid.h"
+#include "app/menu_binder.h"
+#include "session/session_paths.h"
 
 namespace tamberline {
 
 namespace {
 constexpr int kTickMs = 10;
-constexpr int kMinimumHeaderHeight = 30;
 }  // namespace
 
 ConsoleWindow::ConsoleWindow(Registry& registry, ConsoleParts& parts)
@@ -19,20 +22,17 @@ ConsoleWindow::ConsoleWindow(Registry& registry, ConsoleParts& parts)
       box_(this),
       fileDialog_(this, box_),
       console_(box_, registry, clock_, parts, *this),
-      header_(new QLabel) {
+      model_(std::make_unique<ConsoleModel>(ConsoleModelServices{
+          box_, fileDialog_, registry, run_, gridHooks_, portHooks_, DocumentsFolder()})),
+      fonts_(LoadGridFonts(registry)) {
     setWindowTitle(QStringLiteral("Tamberline"));
-    auto* central = new QWidget;
-    central->setAutoFillBackground(true);
-    QPalette palette = central->palette();
-    palette.setColor(QPalette::Window, QColor(0xC0, 0xC0, 0xC0));
-    central->setPalette(palette);
-    header_->setAlignment(Qt::AlignCenter);
-    header_->setMinimumHeight(kMinimumHeaderHeight);
-    auto* layout = new QVBoxLayout(central);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(header_);
-    layout->addStretch(1);
-    setCentralWidget(central);
+    menus_ = std::make_unique<MenuBinder>(model_->menu(), *menuBar());
+    menus_->SetMenuFont(fonts_.menu);
+    connect(menus_.get(), &MenuBinder::CommandTriggered, this, &ConsoleWindow::RunMenuCommand);
+    grid_ = new ButtonGrid(model_->grid(), model_->gestures(), fonts_);
+    grid_->SetMenuHeight(menuBar()->sizeHint().height());
+    grid_->SetPageLocator([this](QPoint at) { return menus_->PageAt(at); });
+    setCentralWidget(grid_);
 
     timer_.setTimerType(Qt::PreciseTimer);
     timer_.setInterval(kTickMs);
@@ -44,11 +44,51 @@ ConsoleWindow::~ConsoleWindow() {
     if (!tornDown_) {
         console_.Teardown();
     }
+    // The grid widget shows the model, so it goes before the model does.
+    delete grid_;
 }
 
 bool ConsoleWindow::Start(const std::string& commandLine) {
     show();
-    return console_.Start(commandLine);
+    if (!console_.Start(commandLine)) {
+        return false;
+    }
+    model_->session().RestoreAtStartup(commandLine);
+    model_->grid().SetSessionActive(true);
+    grid_->setFocus();
+    return true;
+}
+
+void ConsoleWindow::RunMenuCommand(int id) {
+    if (model_->RunCommand(id)) {
+        return;
+    }
+    switch (id) {
+        case cmd::kMenuFont: ChooseMenuFont(); break;
+        case cmd::kButtonFont: ChooseButtonFont(); break;
+        case cmd::kExit: close(); break;
+        default: break;
+    }
+}
+
+void ConsoleWindow::ChooseMenuFont() {
+    bool ok = false;
+    const QFont chosen = QFontDialog::getFont(&ok, fonts_.menu, this, QStringLiteral("Menu font"),
+                                              QFontDialog::ScalableFonts);
+    if (ok && StoreMenuFont(registry_, fonts_, chosen)) {
+        menus_->SetMenuFont(fonts_.menu);
+        grid_->SetFonts(fonts_);
+        grid_->SetMenuHeight(menuBar()->sizeHint().height());
+    }
+}
+
+void ConsoleWindow::ChooseButtonFont() {
+    bool ok = false;
+    const QFont chosen = QFontDialog::getFont(
+        &ok, fonts_.caption, this, QStringLiteral("Button font"), QFontDialog::ScalableFonts);
+    if (ok && StoreButtonFont(registry_, fonts_, chosen)) {
+        grid_->SetFonts(fonts_);
+    }
 }
 
 void ConsoleWindow::BringToFront() {
@@ -70,7 +110,7 @@ void ConsoleWindow::closeEvent(QCloseEvent* event) {
 }
 
 void ConsoleWindow::ShowHeaderMessage(const std::string& text) {
-    header_->setText(QString::fromStdString(text));
+    model_->grid().ShowMessage(text);
 }
 
 void ConsoleWindow::SetWaitCursor(bool wait) {

@@ -6,13 +6,19 @@
 
 #include "app/clock.h"
 #include "app/console.h"
+#include "app/console_model.h"
+#include "app/grid_fonts.h"
+#include "app/grid_hooks.h"
 #include "app/message_box_dialog.h"
+#include "app/port_switches.h"
+#include "app/run_control.h"
 #include "files/qt_file_dialog.h"
 #include "session/registry.h"
 
-class QLabel;
-
 namespace tamberline {
+
+class ButtonGrid;
+class MenuBinder;
 
 // The console's one window. It shows the core and turns the operator's
 // gestures into commands; the work is done by Console.
@@ -25,6 +31,11 @@ public:
     bool Start(const std::string& commandLine);
     void BringToFront();
     MessageBox& messageBox() { return box_; }
+    ConsoleModel& model() { return *model_; }
+    ButtonGrid& buttonGrid() { return *grid_; }
+
+public slots:
+    void RunMenuCommand(int id);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -38,6 +49,8 @@ private:
     MonitorRect CurrentWorkArea() const override;
 
     void PlaceOnStoredMonitor();
+    void ChooseMenuFont();
+    void ChooseButtonFont();
 
     Registry& registry_;
     SystemClock clock_;
@@ -45,7 +58,13 @@ private:
     QtFileDialog fileDialog_;
     Console console_;
     QTimer timer_;
-    QLabel* header_;
+    NullRunControl run_;
+    GridHooks gridHooks_;
+    PortHooks portHooks_;
+    std::unique_ptr<ConsoleModel> model_;
+    GridFonts fonts_;
+    std::unique_ptr<MenuBinder> menus_;
+    ButtonGrid* grid_ = nullptr;
     bool tornDown_ = false;
 };
 

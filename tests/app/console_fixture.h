@@ -102,7 +102,11 @@ public:
     int buttonInfo = 0, grid = 0, header = 0, hint = 0;
 };
 
-class NoPorts final : public PortHooks {};
+class FakePorts final : public PortHooks {
+public:
+    bool OpenTriggerPort(TriggerPort) override { return opens; }
+    bool opens = false;
+};
 
 // A console model on a fresh untitled session, with scripted operator,
 // fake run control and hooks.
@@ -147,7 +151,7 @@ protected:
     FakeRunControl run_;
     FakeHooks hooks_;
     FakePathKinds kinds_;
-    NoPorts ports_;
+    FakePorts ports_;
     RecordingView view_;
     ConsoleModel model_;
 };
