@@ -301,10 +301,6 @@ void GridGestures::TriggerKeyDown(int code) {
 }
 
 void GridGestures::KeyUp(int code, bool shift) {
-    TriggerKeyUp(code, shift);
-}
-
-void GridGestures::TriggerKeyUp(int code, bool shift) {
     if (code == vk::kTab) {
         // Tab held for a block band or a cue click has done its work.
         if (tabHeld_ && !tabUsed_) {

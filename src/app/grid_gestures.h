@@ -58,7 +58,8 @@ public:
     bool buttonClipFilled() const { return buttons_.clipFilled(); }
     bool blockClipFilled() const { return blocks_.clipFilled(); }
 
-    // Keys as key codes; `repeat` for auto-repeats.
+    // Keys as key codes; `repeat` for auto-repeats. Escape and space act at
+    // once; the others are the navigation keys and the trigger keys.
     void KeyDown(int code, bool repeat);
     void KeyUp(int code, bool shift);
     bool tabHeld() const { return tabHeld_; }
@@ -68,7 +69,6 @@ public:
 private:
     void SpaceAction();
     void TriggerKeyDown(int code);
-    void TriggerKeyUp(int code, bool shift);
     bool RefuseOnMaster(const char* text, unsigned icon);
     void BeginBlockBand();
     void EndDrag();
