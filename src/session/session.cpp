@@ -3,6 +3,7 @@
 #include <cctype>
 
 #include "app/message_box.h"
+#include "files/file_dialog.h"
 #include "session/session_file.h"
 #include "session/session_folder_watcher.h"
 #include "session/session_host.h"
@@ -37,12 +38,13 @@ bool Session::IsWatching() const {
     return watcher_->IsRunning();
 }
 
-bool Session::StartWatcher() {
+// A folder that cannot be watched leaves the session unwatched, as before.
+void Session::StartWatcher() {
     if (sessionPath_.empty() || sessionUntitled_) {
-        return false;
+        return;
     }
     const std::string folder = FolderPart(sessionPath_);
-    return watcher_->Start(folder.empty() ? "." : folder);
+    watcher_->Start(folder.empty() ? "." : folder);
 }
 
 // Notifications still pending die with the watch, so a self-write they
@@ -50,6 +52,27 @@ bool Session::StartWatcher() {
 void Session::StopWatcher() {
     watcher_->Stop();
     selfWrite_ = false;
+}
+
+int Session::ShowMessage(const std::string& text, unsigned flags, const BoxPlacement& placement) {
+    ++modalDepth_;
+    const int answer = services_.messageBox.Show(text, flags, placement);
+    EndModal();
+    return answer;
+}
+
+FileDialogResult Session::ChooseFile(const FileDialogRequest& request) {
+    ++modalDepth_;
+    FileDialogResult result = services_.fileDialog.Run(request);
+    EndModal();
+    return result;
+}
+
+void Session::EndModal() {
+    if (--modalDepth_ == 0 && changeDeferred_) {
+        changeDeferred_ = false;
+        watcher_->ReportAgain();
+    }
 }
 
 void Session::RefreshModifiedMark() {
@@ -63,20 +86,19 @@ void Session::EmptyJournal() {
 }
 
 bool Session::LoadSession(const std::string& path) {
-    MessageBox& box = services_.messageBox;
     if (IsNetworkPath(path)) {
-        box.Show("Cannot load a network session.", mb::kOk | mb::kIconExclamation,
-                 BoxPlacement::AtPointer());
+        ShowMessage("Cannot load a network session.", mb::kOk | mb::kIconExclamation,
+                    BoxPlacement::AtPointer());
         return false;
     }
     const std::optional<int64_t> size = FileSize(path);
     if (!size) {
-        box.Show("Cannot find session file:\n" + path, mb::kSorry | mb::kIconStop,
-                 BoxPlacement::Centred());
+        ShowMessage("Cannot find session file:\n" + path, mb::kSorry | mb::kIconStop,
+                    BoxPlacement::Centred());
         return false;
     }
     if (*size != static_cast<int64_t>(kSessionFileSize)) {
-        box.Show("Invalid Session file.", mb::kOk | mb::kIconStop, BoxPlacement::Centred());
+        ShowMessage("Invalid Session file.", mb::kOk | mb::kIconStop, BoxPlacement::Centred());
         return false;
     }
     StopWatcher();
@@ -88,15 +110,16 @@ bool Session::LoadSession(const std::string& path) {
     if (result != SessionReadResult::kOk) {
         switch (result) {
             case SessionReadResult::kOpenFailed:
-                box.Show(SystemErrorReport(path, error), mb::kOk | mb::kIconStop,
-                         BoxPlacement::Centred());
+                ShowMessage(SystemErrorReport(path, error), mb::kOk | mb::kIconStop,
+                            BoxPlacement::Centred());
                 break;
             case SessionReadResult::kWrongSize:
-                box.Show("Invalid Session file.", mb::kOk | mb::kIconStop, BoxPlacement::Centred());
+                ShowMessage("Invalid Session file.", mb::kOk | mb::kIconStop,
+                            BoxPlacement::Centred());
                 break;
             default:
-                box.Show("Failed to read session file.", mb::kSorry | mb::kIconStop,
-                         BoxPlacement::Centred());
+                ShowMessage("Failed to read session file.", mb::kSorry | mb::kIconStop,
+                            BoxPlacement::Centred());
                 break;
         }
         StartWatcher();
@@ -118,8 +141,8 @@ bool Session::WriteSession(const std::string& path) {
     StopWatcher();
     const int error = WriteSessionFile(path, *records_);
     if (error != 0) {
-        services_.messageBox.Show(SystemErrorReport(path, error), mb::kOk | mb::kIconStop,
-                                  BoxPlacement::Centred());
+        ShowMessage(SystemErrorReport(path, error), mb::kOk | mb::kIconStop,
+                    BoxPlacement::Centred());
         StartWatcher();
         return false;
     }
@@ -203,7 +226,11 @@ void Session::NormaliseAfterLoad(bool fromWorkingCopy) {
 }
 
 void Session::OnSessionFileChanged() {
-    if (askingAboutChange_ || sessionPath_.empty()) {
+    if (modalDepth_ > 0) {
+        changeDeferred_ = true;
+        return;
+    }
+    if (sessionPath_.empty()) {
         return;
     }
     // A vanished file is no new version; the save question deals with it.
@@ -220,10 +247,7 @@ void Session::OnSessionFileChanged() {
     if (!journal_.IsEmpty()) {
         text += "\n\nChanges made to this version\nwill be lost.";
     }
-    askingAboutChange_ = true;
-    const int answer =
-        services_.messageBox.Show(text, mb::kYesNo | mb::kIconQuestion, BoxPlacement::Centred());
-    askingAboutChange_ = false;
+    const int answer = ShowMessage(text, mb::kYesNo | mb::kIconQuestion, BoxPlacement::Centred());
     if (answer != kResultYes || !LoadSession(sessionPath_)) {
         return;
     }

@@ -13,6 +13,9 @@ namespace tamberline {
 
 class FileDialog;
 class MessageBox;
+struct BoxPlacement;
+struct FileDialogRequest;
+struct FileDialogResult;
 class Registry;
 class SessionFolderWatcher;
 class SessionHost;
@@ -22,7 +25,8 @@ struct SessionServices {
     FileDialog& fileDialog;
     Registry& registry;
     SessionHost& host;
-    std::string documentsFolder;  // where a new session goes when no folder is known
+    // Where a new session goes when no folder is known; empty: the user's.
+    std::string documentsFolder;
 };
 
 // The open session: the 336 records, the file they belong to, the undo
@@ -85,14 +89,17 @@ class Session {
     void OnSessionFileChanged();
 
   private:
-    // session_files.cpp
-    bool StartWatcher();
+    // Every box and file dialog runs an event loop of its own; a notice of
+    // the session file arriving meanwhile waits until the last one closes.
+    int ShowMessage(const std::string& text, unsigned flags, const BoxPlacement& placement);
+    FileDialogResult ChooseFile(const FileDialogRequest& request);
+    void EndModal();
+    void StartWatcher();
     void StopWatcher();
     void NormaliseAfterLoad(bool fromWorkingCopy);
     bool RestoreWorkingCopy(const std::string& path);
     void RefreshModifiedMark();
     void EmptyJournal();
-    // session_discard.cpp
     std::unique_ptr<RecordArray> ReadDiskCopy();
     void RefreshRunData(RecordArray& disk);
     void DiscardChanges();
@@ -104,7 +111,8 @@ class Session {
     std::optional<FileStamp> sessionFileTime_;
     bool selfWrite_ = false;
     bool outputsRenamed_ = false;
-    bool askingAboutChange_ = false;
+    int modalDepth_ = 0;
+    bool changeDeferred_ = false;
     std::optional<size_t> changeStart_;
     UndoJournal journal_;
     RecentList recent_;

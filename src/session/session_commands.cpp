@@ -28,8 +28,11 @@ void Session::NewSession(bool ask) {
     host.StopAll();
     // There is no file to watch until the session is saved.
     StopWatcher();
-    const std::string folder = sessionPath_.empty() ? std::string() : FolderPart(sessionPath_);
-    sessionPath_ = FreeUntitledName(folder.empty() ? services_.documentsFolder : folder);
+    std::string folder = sessionPath_.empty() ? std::string() : FolderPart(sessionPath_);
+    if (folder.empty()) {
+        folder = services_.documentsFolder.empty() ? DocumentsFolder() : services_.documentsFolder;
+    }
+    sessionPath_ = FreeUntitledName(folder);
     sessionUntitled_ = true;
     sessionFileTime_.reset();
     records_->fill(ButtonRecord{});
@@ -51,7 +54,7 @@ void Session::OpenSession() {
     request.title = "Open session file.";
     request.pattern = "*.dbf";
     request.mode = FileDialogRequest::Mode::kOpen;
-    const FileDialogResult result = services_.fileDialog.Run(request);
+    const FileDialogResult result = ChooseFile(request);
     if (result.ok && LoadSession(result.Path())) {
         NormaliseAfterLoad(false);
     }
@@ -83,8 +86,8 @@ void Session::SaveSession() {
         return;
     }
     if (FileExists(sessionPath_) && IsReadOnlyFile(sessionPath_)) {
-        services_.messageBox.Show(sessionPath_ + "\n\nFile is set ReadOnly.",
-                                  mb::kOk | mb::kIconInformation, BoxPlacement::AtPointer());
+        ShowMessage(sessionPath_ + "\n\nFile is set ReadOnly.", mb::kOk | mb::kIconInformation,
+                    BoxPlacement::AtPointer());
         return;
     }
     WriteSession(sessionPath_);
@@ -105,7 +108,7 @@ void Session::SaveSessionAs(std::string& path, bool normal) {
     request.title = normal ? "Save session file as." : "Extract archive to session file.";
     request.pattern = "*.dbf";
     request.mode = FileDialogRequest::Mode::kSave;
-    path = services_.fileDialog.Run(request).Path();
+    path = ChooseFile(request).Path();
 }
 
 void Session::ClearRecentList() {

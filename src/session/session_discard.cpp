@@ -89,14 +89,13 @@ void Session::DiscardChanges() {
 
 bool Session::ConfirmDiscard(bool revert) {
     SessionHost& host = services_.host;
-    MessageBox& box = services_.messageBox;
     if (host.IsLinkedMaster()) {
         return true;
     }
     std::unique_ptr<RecordArray> disk;
     if (!sessionUntitled_) {
         if (!FileExists(sessionPath_)) {
-            const int answer = box.Show(
+            const int answer = ShowMessage(
                 sessionPath_ + "\n\nThis file no longer exists.\nDo you want to save it?",
                 mb::kYesNoCancel | mb::kIconQuestion | mb::kDefault2, BoxPlacement::AtPointer());
             if (answer == kResultYes) {
@@ -107,12 +106,12 @@ bool Session::ConfirmDiscard(bool revert) {
         }
         disk = ReadDiskCopy();
         if (IsReadOnlyFile(sessionPath_) && (!disk || AnyRecordDiffers(*records_, *disk))) {
-            const int answer =
-                box.Show(sessionPath_ +
-                             "\n\nFile is set ReadOnly,"
-                             "\nany changes made to it will be lost."
-                             "\nContinue?",
-                         mb::kYesNo | mb::kIconQuestion | mb::kDefault2, BoxPlacement::Centred());
+            const int answer = ShowMessage(sessionPath_ +
+                                               "\n\nFile is set ReadOnly,"
+                                               "\nany changes made to it will be lost."
+                                               "\nContinue?",
+                                           mb::kYesNo | mb::kIconQuestion | mb::kDefault2,
+                                           BoxPlacement::Centred());
             return answer == kResultYes;
         }
         if (disk) {
@@ -131,8 +130,8 @@ bool Session::ConfirmDiscard(bool revert) {
         sessionUntitled_
             ? std::string("Do you want to save this session ?")
             : "Do you want to save the changes to\n" + FileNamePart(sessionPath_) + " ?";
-    const int answer = box.Show(question, mb::kYesNoCancel | mb::kIconQuestion | mb::kDefault3,
-                                BoxPlacement::AtPointer());
+    const int answer = ShowMessage(question, mb::kYesNoCancel | mb::kIconQuestion | mb::kDefault3,
+                                   BoxPlacement::AtPointer());
     if (answer == kResultYes) {
         std::string path = sessionPath_;
         if (sessionUntitled_) {

@@ -68,11 +68,20 @@ void SessionFolderWatcher::OnReadable() {
         }
         break;
     }
-    if (!changed) {
-        return;
+    if (changed) {
+        QueueReport();
     }
-    // Reported from the event loop, never from inside the notifier, so the
-    // handler may stop and restart this watcher.
+}
+
+void SessionFolderWatcher::ReportAgain() {
+    if (IsRunning()) {
+        QueueReport();
+    }
+}
+
+// Reported from the event loop, never from inside the notifier, so the
+// handler may stop and restart this watcher.
+void SessionFolderWatcher::QueueReport() {
     const unsigned generation = generation_;
     QMetaObject::invokeMethod(
         this,

@@ -23,9 +23,12 @@ class SessionFolderWatcher : public QObject {
     bool Start(const std::string& folder);
     void Stop();
     bool IsRunning() const { return fd_ >= 0; }
+    // Reports once more, later, unless the watch is stopped before.
+    void ReportAgain();
 
   private:
     void OnReadable();
+    void QueueReport();
 
     std::function<void()> onChange_;
     int fd_ = -1;

@@ -25,7 +25,6 @@ bool Session::RestoreWorkingCopy(const std::string& path) {
 }
 
 void Session::RestoreAtStartup(const std::string& commandLinePath) {
-    MessageBox& box = services_.messageBox;
     const std::string named = WithoutQuotes(commandLinePath);
     std::string taken;
     if (!named.empty()) {
@@ -33,8 +32,8 @@ void Session::RestoreAtStartup(const std::string& commandLinePath) {
             if (*size == static_cast<int64_t>(kSessionFileSize)) {
                 taken = named;
             } else {
-                box.Show("Unable to load session\n" + named, mb::kOk | mb::kIconStop,
-                         BoxPlacement::Centred());
+                ShowMessage("Unable to load session\n" + named, mb::kOk | mb::kIconStop,
+                            BoxPlacement::Centred());
             }
         }
     }
@@ -61,8 +60,8 @@ void Session::RestoreAtStartup(const std::string& commandLinePath) {
     RefreshModifiedMark();
     NormaliseAfterLoad(fromWorkingCopy);
     if (!missingLast.empty()) {
-        box.Show("Unable to find last session\n" + missingLast, mb::kSorry | mb::kIconStop,
-                 BoxPlacement::Centred());
+        ShowMessage("Unable to find last session\n" + missingLast, mb::kSorry | mb::kIconStop,
+                    BoxPlacement::Centred());
     }
 }
 

@@ -18,7 +18,7 @@ void Session::BeginChange() {
 }
 
 void Session::AppendUndoEntry(int button) {
-    if (button < 0 || button >= kButtonCount) {
+    if (!changeStart_ || button < 0 || button >= kButtonCount) {
         return;
     }
     // The group count is set when the step closes, to the entries really

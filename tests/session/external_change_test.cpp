@@ -2,6 +2,7 @@
 
 #include <fstream>
 #include <thread>
+#include <utility>
 
 #include "session/session_paths.h"
 #include "session_fixture.h"
@@ -20,6 +21,23 @@ struct OtherInstance {
     ScriptedFileDialog dialog;
     NullSessionHost host;
     Session session;
+};
+
+// A box that, like a real one, runs the event loop while it is open; the
+// first time it opens, something happens meanwhile.
+class ModalBox final : public MessageBox {
+  public:
+    int Show(const std::string& text, unsigned flags, BoxPlacement placement) override {
+        texts.push_back(text);
+        if (whileOpen) {
+            std::exchange(whileOpen, nullptr)();
+            SpinFor(300);
+        }
+        return scripted.Show(text, flags, placement);
+    }
+    std::function<void()> whileOpen;
+    ScriptedMessageBox scripted;
+    std::vector<std::string> texts;
 };
 
 class ExternalChangeTest : public SessionTest {
@@ -128,6 +146,29 @@ TEST_F(ExternalChangeTest, OwnWriteWhoseNoticeWasDroppedDoesNotHideALaterForeign
     box_.Answer("No");
     ASSERT_EQ(WriteSessionFile(next, *records), 0);
     EXPECT_TRUE(Asked());
+}
+
+TEST_F(ExternalChangeTest, ForeignSaveWhileAQuestionIsOpenIsAskedAboutAfterIt) {
+    session_.reset();
+    ModalBox modal;
+    Session session({modal, dialog_, registry_, host_, ""});
+    ASSERT_TRUE(session.LoadSession(path_));
+    session.BeginChange();
+    session.AppendUndoEntry(0);
+    SetCaption(session.Record(0), "unsaved");
+    session.EndChange(false);
+    SpinFor(100);
+    modal.whileOpen = [this] {
+        auto records = std::make_unique<RecordArray>();
+        ASSERT_EQ(WriteSessionFile(path_, *records), 0);
+    };
+    modal.scripted.Answer("Cancel");  // the save question
+    modal.scripted.Answer("No");      // the question about the new version
+    EXPECT_FALSE(session.ConfirmDiscard(false));
+    EXPECT_EQ(modal.texts.size(), 1u);  // nothing asked inside the open box
+    ASSERT_TRUE(SpinUntil([&] { return modal.texts.size() == 2; }));
+    EXPECT_EQ(modal.texts[1], std::string(kQuestion) + kLossWarning);
+    EXPECT_EQ(CaptionOf(session.records()[0]), "unsaved");
 }
 
 }  // namespace
