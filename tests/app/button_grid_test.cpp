@@ -94,8 +94,6 @@ TEST_F(ButtonGridTest, BlackAndWhiteFacesGetTheOtherColourForTheirCaptions) {
     EXPECT_EQ(image.pixelColor(whiteCaption.bottomRight()), QColor(Qt::white));
     EXPECT_GT(Count(image, blackCaption, Qt::white), 20);
     EXPECT_GT(Count(image, whiteCaption, Qt::black), 20);
-    EXPECT_EQ(Count(image, blackCaption, Qt::black) + Count(image, blackCaption, Qt::white) > 0,
-              true);
 }
 
 TEST_F(ButtonGridTest, TimeFieldsShowTheRunState) {
