@@ -4,8 +4,7 @@
 #include <cstdio>
 
 #include "session/registry.h"
-#include "songlist/localise_songlist.h"
-#include "songlist/path_parts.h"
+#include "session/session.h"
 
 namespace tamberline {
 
@@ -28,14 +27,14 @@ constexpr TriggerPort kPortCloseOrder[] = {TriggerPort::kSmpte, TriggerPort::kGa
 
 }  // namespace
 
-Console::Console(MessageBox& box, FileDialog& fileDialog, Registry& registry, const Clock& clock,
-                 ConsoleParts& parts, ConsoleView& view, const std::string& documentsFolder)
+Console::Console(MessageBox& box, Session& session, Registry& registry, const Clock& clock,
+                 ConsoleParts& parts, ConsoleView& view)
     : box_(box),
+      session_(session),
       registry_(registry),
       parts_(parts),
       view_(view),
-      tick_(clock, parts),
-      session_(SessionServices{box, fileDialog, registry, *this, documentsFolder}) {}
+      tick_(clock, parts) {}
 
 bool Console::Start(const std::string& commandLine) {
     view_.ShowHeaderMessage(" Writing kernel microcode ");
@@ -120,27 +119,6 @@ void Console::Teardown() {
     parts_.EndStartedPrograms();
     parts_.ReleaseLinkSocket();
     registry_.SetString(kMonitorSetting, FormatMonitorValue(view_.CurrentWorkArea()));
-}
-
-void Console::UpdateTitle() {
-    view_.ShowTitle(StripExtension(FileNamePart(session_.sessionPath())));
-}
-
-void Console::RecentListChanged() {
-    view_.ShowRecentList(session_.recentList().Entries());
-}
-
-std::string Console::LocalPathOfOwnShare(const std::string& path) {
-    std::string local = path;
-    return tamberline::LocalPathOfOwnShare(local) ? local : path;
-}
-
-std::optional<int32_t> Console::LocaliseSonglist(const std::string& songlistPath) {
-    const std::optional<int64_t> size = tamberline::LocaliseSonglist(songlistPath);
-    if (!size || *size > INT32_MAX) {
-        return std::nullopt;
-    }
-    return static_cast<int32_t>(*size);
 }
 
 }  // namespace tamberline

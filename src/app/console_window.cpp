@@ -2,81 +2,103 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QFontDialog>
 #include <QGuiApplication>
-#include <QHBoxLayout>
-#include <QLabel>
-#include <QMenu>
 #include <QMenuBar>
 #include <QScreen>
-#include <QVBoxLayout>
+
+#include "app/button_grid.h"
+#include "app/menu_binder.h"
+#include "session/session_paths.h"
 
 namespace tamberline {
 
 namespace {
 constexpr int kTickMs = 10;
-constexpr int kMinimumHeaderHeight = 30;
 constexpr int kModalRetryMs = 200;
 }  // namespace
 
-ConsoleWindow::ConsoleWindow(Registry& registry)
+ConsoleWindow::ConsoleWindow(Registry& registry) : ConsoleWindow(registry, nullptr) {}
+
+ConsoleWindow::ConsoleWindow(Registry& registry, ConsoleParts& parts)
+    : ConsoleWindow(registry, &parts) {}
+
+ConsoleWindow::ConsoleWindow(Registry& registry, ConsoleParts* parts)
     : registry_(registry),
       box_(this),
       fileDialog_(this, box_),
-      parts_(registry, box_, [this](const std::string& text) { ShowHeaderMessage(text); }),
-      console_(box_, fileDialog_, registry, clock_, parts_, *this),
-      header_(new QLabel),
-      title_(new QLabel) {
+      model_(std::make_unique<ConsoleModel>(ConsoleModelServices{
+          box_, fileDialog_, registry, run_, gridHooks_, portHooks_, DocumentsFolder()})),
+      programParts_(parts ? nullptr
+                          : std::make_unique<ProgramParts>(
+                                registry, box_,
+                                [this](const std::string& text) { ShowHeaderMessage(text); })),
+      parts_(parts ? *parts : *programParts_),
+      console_(box_, model_->session(), registry, clock_, parts_, *this),
+      fonts_(LoadGridFonts(registry)) {
     setWindowTitle(QStringLiteral("Tamberline"));
-    auto* central = new QWidget;
-    central->setAutoFillBackground(true);
-    QPalette palette = central->palette();
-    palette.setColor(QPalette::Window, QColor(0xC0, 0xC0, 0xC0));
-    central->setPalette(palette);
-    header_->setStyleSheet(QStringLiteral("color: white; background: #FF0000; padding: 4px;"));
-    header_->hide();
-    title_->setAlignment(Qt::AlignCenter);
-    title_->setMinimumHeight(kMinimumHeaderHeight);
-    auto* band = new QHBoxLayout;
-    band->addWidget(header_);
-    band->addWidget(title_, 1);
-    auto* layout = new QVBoxLayout(central);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->addLayout(band);
-    layout->addStretch(1);
-    setCentralWidget(central);
+    menus_ = std::make_unique<MenuBinder>(model_->menu(), *menuBar());
+    menus_->SetMenuFont(fonts_.menu);
+    connect(menus_.get(), &MenuBinder::CommandTriggered, this, &ConsoleWindow::RunMenuCommand);
+    grid_ = new ButtonGrid(model_->grid(), model_->gestures(), fonts_);
+    grid_->SetMenuHeight(menuBar()->sizeHint().height());
+    grid_->SetPageLocator([this](QPoint at) { return menus_->PageAt(at); });
+    setCentralWidget(grid_);
 
     timer_.setTimerType(Qt::PreciseTimer);
     timer_.setInterval(kTickMs);
     connect(&timer_, &QTimer::timeout, this, [this] { console_.Tick(); });
-    BuildFileMenu();
     PlaceOnStoredMonitor();
 }
 
-void ConsoleWindow::BuildFileMenu() {
-    Session& session = console_.session();
-    fileMenu_ = menuBar()->addMenu(QStringLiteral("File "));
-    fileMenu_->addAction(QStringLiteral("New"), this, [&session] { session.NewSession(true); });
-    fileMenu_->addAction(QStringLiteral("Open"), this, [&session] { session.OpenSession(); });
-    fileMenu_->addAction(QStringLiteral("Save"), this, [&session] { session.SaveSession(); });
-    fileMenu_->addAction(QStringLiteral("Save As"), this,
-                         [&session] { session.SaveSessionAsCommand(); });
-    fileMenu_->addSeparator();
-    for (const char* later : {"Read Archive", "Write Archive", "Clone Session"}) {
-        fileMenu_->addAction(QString::fromLatin1(later))->setEnabled(false);
+ConsoleWindow::~ConsoleWindow() {
+    if (!tornDown_) {
+        console_.Teardown();
     }
-    fileMenu_->addSeparator();
-    QMenu* recent = fileMenu_->addMenu(QStringLiteral("Recent Sessions"));
-    for (int i = 0; i < kRecentCount; ++i) {
-        recent_[static_cast<size_t>(i)] =
-            recent->addAction(QString(), this, [&session, i] { session.OpenRecent(i); });
+    // The grid widget shows the model, so it goes before the model does.
+    delete grid_;
+}
+
+bool ConsoleWindow::Start(const std::string& commandLine) {
+    show();
+    if (!console_.Start(commandLine)) {
+        return false;
     }
-    recent->addSeparator();
-    recent->addAction(QStringLiteral("Clear list"), this,
-                      [&session] { session.ClearRecentList(); });
-    undo_ = fileMenu_->addAction(QStringLiteral("Undo"), this, [&session] { session.Undo(); });
-    undo_->setEnabled(false);
-    fileMenu_->addSeparator();
-    fileMenu_->addAction(QStringLiteral("Exit"), this, &QWidget::close);
+    model_->grid().SetSessionActive(true);
+    grid_->setFocus();
+    return true;
+}
+
+void ConsoleWindow::RunMenuCommand(int id) {
+    if (model_->RunCommand(id)) {
+        return;
+    }
+    switch (id) {
+        case cmd::kMenuFont: ChooseMenuFont(); break;
+        case cmd::kButtonFont: ChooseButtonFont(); break;
+        case cmd::kExit: close(); break;
+        default: break;
+    }
+}
+
+void ConsoleWindow::ChooseMenuFont() {
+    bool ok = false;
+    const QFont chosen = QFontDialog::getFont(&ok, fonts_.menu, this, QStringLiteral("Menu font"),
+                                              QFontDialog::ScalableFonts);
+    if (ok && StoreMenuFont(registry_, fonts_, chosen)) {
+        menus_->SetMenuFont(fonts_.menu);
+        grid_->SetFonts(fonts_);
+        grid_->SetMenuHeight(menuBar()->sizeHint().height());
+    }
+}
+
+void ConsoleWindow::ChooseButtonFont() {
+    bool ok = false;
+    const QFont chosen = QFontDialog::getFont(
+        &ok, fonts_.caption, this, QStringLiteral("Button font"), QFontDialog::ScalableFonts);
+    if (ok && StoreButtonFont(registry_, fonts_, chosen)) {
+        grid_->SetFonts(fonts_);
+    }
 }
 
 void ConsoleWindow::OpenSessionRequest(const QString& path) {
@@ -85,35 +107,7 @@ void ConsoleWindow::OpenSessionRequest(const QString& path) {
         QTimer::singleShot(kModalRetryMs, this, [this, path] { OpenSessionRequest(path); });
         return;
     }
-    console_.session().OpenSessionRequest(path.toStdString());
-}
-
-void ConsoleWindow::ShowTitle(const std::string& title) {
-    title_->setText(QString::fromStdString(title));
-    setWindowTitle(QStringLiteral("Tamberline - ") + QString::fromStdString(title));
-}
-
-void ConsoleWindow::ShowModified(bool modified) {
-    fileMenu_->setTitle(modified ? QStringLiteral("File*") : QStringLiteral("File "));
-    undo_->setEnabled(modified);
-}
-
-void ConsoleWindow::ShowRecentList(const std::array<std::string, kRecentCount>& entries) {
-    for (size_t i = 0; i < entries.size(); ++i) {
-        recent_[i]->setText(QString::fromStdString(entries[i]));
-        recent_[i]->setVisible(entries[i].size() > 3);
-    }
-}
-
-ConsoleWindow::~ConsoleWindow() {
-    if (!tornDown_) {
-        console_.Teardown();
-    }
-}
-
-bool ConsoleWindow::Start(const std::string& commandLine) {
-    show();
-    return console_.Start(commandLine);
+    model_->session().OpenSessionRequest(path.toStdString());
 }
 
 void ConsoleWindow::BringToFront() {
@@ -135,8 +129,7 @@ void ConsoleWindow::closeEvent(QCloseEvent* event) {
 }
 
 void ConsoleWindow::ShowHeaderMessage(const std::string& text) {
-    header_->setText(QString::fromStdString(text));
-    header_->setVisible(!text.empty());
+    model_->grid().ShowMessage(text);
 }
 
 void ConsoleWindow::SetWaitCursor(bool wait) {

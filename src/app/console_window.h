@@ -2,65 +2,79 @@
 
 #include <QMainWindow>
 #include <QTimer>
-#include <array>
 #include <memory>
 
 #include "app/clock.h"
 #include "app/console.h"
+#include "app/console_model.h"
+#include "app/grid_fonts.h"
+#include "app/grid_hooks.h"
 #include "app/message_box_dialog.h"
+#include "app/port_switches.h"
 #include "app/program_parts.h"
+#include "app/run_control.h"
 #include "files/qt_file_dialog.h"
 #include "session/registry.h"
 
-class QAction;
-class QLabel;
-class QMenu;
-
 namespace tamberline {
+
+class ButtonGrid;
+class MenuBinder;
 
 // The console's one window. It shows the core and turns the operator's
 // gestures into commands; the work is done by Console.
 class ConsoleWindow : public QMainWindow, private ConsoleView {
     Q_OBJECT
 public:
+    // The window of the running program, on its own parts.
     explicit ConsoleWindow(Registry& registry);
+    // A window on parts the caller provides (tests).
+    ConsoleWindow(Registry& registry, ConsoleParts& parts);
     ~ConsoleWindow() override;
 
     bool Start(const std::string& commandLine);
     void BringToFront();
     // A second start handed over a session path.
     void OpenSessionRequest(const QString& path);
-    Console& console() { return console_; }
+    MessageBox& messageBox() { return box_; }
+    ConsoleModel& model() { return *model_; }
+    ButtonGrid& buttonGrid() { return *grid_; }
+
+public slots:
+    void RunMenuCommand(int id);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    ConsoleWindow(Registry& registry, ConsoleParts* parts);
+
     // ConsoleView
     void ShowHeaderMessage(const std::string& text) override;
-    void ShowTitle(const std::string& title) override;
-    void ShowModified(bool modified) override;
-    void ShowRecentList(const std::array<std::string, kRecentCount>& entries) override;
     void SetWaitCursor(bool wait) override;
     void StartTickTimer() override { timer_.start(); }
     void StopTickTimer() override { timer_.stop(); }
     MonitorRect CurrentWorkArea() const override;
 
-    void BuildFileMenu();
     void PlaceOnStoredMonitor();
+    void ChooseMenuFont();
+    void ChooseButtonFont();
 
     Registry& registry_;
     SystemClock clock_;
     WidgetMessageBox box_;
     QtFileDialog fileDialog_;
-    ProgramParts parts_;
+    NullRunControl run_;
+    GridHooks gridHooks_;
+    PortHooks portHooks_;
+    std::unique_ptr<ConsoleModel> model_;
+    std::unique_ptr<ProgramParts> programParts_;
+    ConsoleParts& parts_;
     Console console_;
     QTimer timer_;
-    QLabel* header_;
-    QLabel* title_;
-    QMenu* fileMenu_ = nullptr;
-    QAction* undo_ = nullptr;
-    std::array<QAction*, kRecentCount> recent_{};
+    GridFonts fonts_;
+    std::unique_ptr<MenuBinder> menus_;
+    ButtonGrid* grid_ = nullptr;
     bool tornDown_ = false;
 };
 

@@ -6,6 +6,8 @@
 #include <vector>
 
 #include "session/registry.h"
+#include "session/session.h"
+#include "session/session_host.h"
 #include "support/manual_clock.h"
 #include "support/scripted_file_dialog.h"
 #include "support/scripted_message_box.h"
@@ -76,13 +78,19 @@ private:
     }
 };
 
+// Notes in the parts' log when the session shows its name.
+class SessionLog : public NullSessionHost {
+public:
+    explicit SessionLog(std::vector<std::string>& log) : log_(log) {}
+    void UpdateTitle() override { log_.push_back("session title"); }
+
+private:
+    std::vector<std::string>& log_;
+};
+
 class RecordingView : public ConsoleView {
 public:
     std::vector<std::string> headers;
-    std::string title;
-    bool modified = false;
-    void ShowTitle(const std::string& text) override { title = text; }
-    void ShowModified(bool on) override { modified = on; }
     bool timerRunning = false;
     MonitorRect area{0, 0, 1920, 1040};
     void ShowHeaderMessage(const std::string& text) override { headers.push_back(text); }
@@ -100,7 +108,9 @@ protected:
     testing::ManualClock clock_;
     RecordingParts parts_;
     RecordingView view_;
-    Console console_{box_, files_, registry_, clock_, parts_, view_, dir_.Path()};
+    SessionLog host_{parts_.log};
+    Session session_{SessionServices{box_, files_, registry_, host_, dir_.Path()}};
+    Console console_{box_, session_, registry_, clock_, parts_, view_};
 };
 
 TEST_F(ConsoleTest, StartUpRunsItsStepsInOrderAndStartsTheTimer) {
@@ -122,8 +132,8 @@ TEST_F(ConsoleTest, StartUpRunsItsStepsInOrderAndStartsTheTimer) {
         "host",
         "network menu",
         // the session comes up: a new one, then its clean-up after loading
-        "stop all",
-        "stop all",
+        "session title",
+        "session title",
         "start worker",
         "open SMPTE",
         "open game",
@@ -159,7 +169,7 @@ TEST_F(ConsoleTest, MissingMediaLibrariesEndTheStartWithTheirMessage) {
         parts.mediaLibrary = c.library;
         parts.mediaFramework = c.framework;
         RecordingView view;
-        Console console(box, files_, registry_, clock_, parts, view, dir_.Path());
+        Console console(box, session_, registry_, clock_, parts, view);
         EXPECT_FALSE(console.Start(""));
         ASSERT_EQ(box.shown().size(), 1u);
         EXPECT_EQ(box.shown()[0].text, c.message);
@@ -174,7 +184,7 @@ TEST_F(ConsoleTest, ExitAsksOnceAboutTheFirstRunningButton) {
     // Button 2's graph runs but the button is empty: not asked about.
     parts_.runningGraphs = {2, 4, 9};
     for (int button : {4, 9}) {
-        ButtonRecord& record = console_.session().Record(button);
+        ButtonRecord& record = session_.Record(button);
         SetPath(record, "/shows/a.wav");
         record.status = STATUS_ASSIGNED;
     }
@@ -200,21 +210,20 @@ TEST_F(ConsoleTest, ExitAsksOnceAboutTheFirstRunningButton) {
 
 TEST_F(ConsoleTest, StartWithoutSessionsMakesAnUntitledOneAndShowsItsName) {
     ASSERT_TRUE(console_.Start(""));
-    EXPECT_TRUE(console_.session().sessionUntitled());
-    EXPECT_EQ(console_.session().sessionPath(), dir_.File("Untitled.dbf"));
-    EXPECT_EQ(view_.title, "Untitled");
-    EXPECT_FALSE(view_.modified);
+    EXPECT_TRUE(session_.sessionUntitled());
+    EXPECT_EQ(session_.sessionPath(), dir_.File("Untitled.dbf"));
+    EXPECT_FALSE(session_.IsModified());
 }
 
 TEST_F(ConsoleTest, UnsavedChangesAreOfferedAtExitAndCancelKeepsRunning) {
     ASSERT_TRUE(console_.Start(""));
-    Session& session = console_.session();
+    Session& session = session_;
     session.BeginChange();
     session.AppendUndoEntry(0);
     SetPath(session.Record(0), "/shows/bell.wav");
     session.Record(0).status = STATUS_ASSIGNED;
     session.EndChange(false);
-    EXPECT_TRUE(view_.modified);
+    EXPECT_TRUE(session_.IsModified());
 
     box_.Answer("Cancel");
     EXPECT_FALSE(console_.Exit());
@@ -225,9 +234,8 @@ TEST_F(ConsoleTest, UnsavedChangesAreOfferedAtExitAndCancelKeepsRunning) {
 TEST_F(ConsoleTest, CommandLineSessionIsOpenedAtStart) {
     const std::string path = dir_.Write("Gala night.dbf", std::string(198912, '\0'));
     ASSERT_TRUE(console_.Start("\"" + path + "\""));
-    EXPECT_EQ(console_.session().sessionPath(), path);
-    EXPECT_FALSE(console_.session().sessionUntitled());
-    EXPECT_EQ(view_.title, "Gala night");
+    EXPECT_EQ(session_.sessionPath(), path);
+    EXPECT_FALSE(session_.sessionUntitled());
     std::string mru;
     EXPECT_TRUE(registry_.GetString("MRU1", mru));
     EXPECT_EQ(mru, path);

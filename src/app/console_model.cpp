@@ -1,0 +1,118 @@
+#include "app/console_model.h"
+
+#include <cstdint>
+
+#include "app/grid_hooks.h"
+#include "app/run_control.h"
+#include "songlist/localise_songlist.h"
+#include "songlist/own_shares.h"
+
+namespace tamberline {
+
+void ConsoleSessionHost::StopAll() {
+    run_.StopAll();
+    if (grid_) {
+        grid_->ClearSelection();
+    }
+}
+
+void ConsoleSessionHost::StopButton(int button) {
+    run_.StopButton(button);
+}
+
+bool ConsoleSessionHost::IsPlayingOrPaused(int button) const {
+    return !run_.State(button).IsIdle();
+}
+
+void ConsoleSessionHost::MarkForReload(int button) {
+    run_.MarkForReload(button);
+}
+
+void ConsoleSessionHost::RepaintButton(int button) {
+    grid_->DrawButton(button);
+}
+
+void ConsoleSessionHost::RepaintPage() {
+    grid_->RepaintPage();
+}
+
+void ConsoleSessionHost::ShowPage(int page) {
+    grid_->SelectPage(page);
+}
+
+void ConsoleSessionHost::UpdateTitle() {
+    grid_->ShowTitle();
+}
+
+void ConsoleSessionHost::SetModified(bool modified) {
+    menu_.SetModified(modified);
+}
+
+void ConsoleSessionHost::RecentListChanged() {
+    menu_.SetRecentSessions(session_->recentList().Entries());
+}
+
+void ConsoleSessionHost::ReselectCurrentButton() {
+    grid_->CheckCue();
+    grid_->RefreshStatusLine();
+}
+
+void ConsoleSessionHost::SetWaitCursor(bool on) {
+    grid_->view().SetWaitCursor(on);
+}
+
+bool ConsoleSessionHost::IsLinkedMaster() const {
+    return hooks_.IsLinkedMaster();
+}
+
+bool ConsoleSessionHost::IsLinkedSlave() const {
+    return hooks_.IsLinked() && !hooks_.IsLinkedMaster();
+}
+
+std::string ConsoleSessionHost::LocalPathOfOwnShare(const std::string& path) {
+    std::string local = path;
+    return tamberline::LocalPathOfOwnShare(local) ? local : path;
+}
+
+std::optional<int32_t> ConsoleSessionHost::LocaliseSonglist(const std::string& songlistPath) {
+    const std::optional<int64_t> size = tamberline::LocaliseSonglist(songlistPath);
+    if (!size || *size > INT32_MAX) {
+        return std::nullopt;
+    }
+    return static_cast<int32_t>(*size);
+}
+
+ConsoleModel::ConsoleModel(const ConsoleModelServices& services)
+    : host_(services.run, services.hooks, menu_),
+      session_(SessionServices{services.box, services.fileDialog, services.registry, host_,
+                               services.documentsFolder}),
+      grid_(session_, services.run, services.hooks, menu_),
+      context_{session_, services.run, services.box, services.registry, services.hooks, grid_},
+      gestures_(context_, services.pathKinds),
+      ports_(services.registry, menu_, services.portHooks,
+             [this](int field, const std::string& text) { grid_.SetStatusField(field, text); }) {
+    host_.Attach(&session_, &grid_);
+    menu_.SetRecentSessions(session_.recentList().Entries());
+}
+
+bool ConsoleModel::RunCommand(int id) {
+    return RunFileCommand(id) || grid_.SelectPageCommand(id) || ports_.RunCommand(id);
+}
+
+bool ConsoleModel::RunFileCommand(int id) {
+    if (id >= cmd::kRecent1 && id < cmd::kRecent1 + kRecentItems) {
+        session_.OpenRecent(id - cmd::kRecent1);
+        return true;
+    }
+    switch (id) {
+        case cmd::kNew: session_.NewSession(true); return true;
+        case cmd::kOpen: session_.OpenSession(); return true;
+        case cmd::kSave: session_.SaveSession(); return true;
+        case cmd::kSaveAs: session_.SaveSessionAsCommand(); return true;
+        case cmd::kClearList: session_.ClearRecentList(); return true;
+        case cmd::kUndo: session_.Undo(); return true;
+        default: return false;
+    }
+}
+
+}  // namespace tamberline

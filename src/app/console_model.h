@@ -1,0 +1,102 @@
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "app/console_grid.h"
+#include "app/console_menu.h"
+#include "app/grid_gestures.h"
+#include "app/port_switches.h"
+#include "app/record_edit.h"
+#include "session/session.h"
+#include "session/session_host.h"
+
+namespace tamberline {
+
+class FileDialog;
+class GridHooks;
+class MessageBox;
+class Registry;
+class RunControl;
+
+struct ConsoleModelServices {
+    MessageBox& box;
+    FileDialog& fileDialog;
+    Registry& registry;
+    RunControl& run;
+    GridHooks& hooks;
+    PortHooks& portHooks;
+    std::string documentsFolder;
+    const PathKinds* pathKinds = nullptr;  // null: the system's mounts
+};
+
+// What the session asks of the console: playback through run control,
+// repaints, the page, the title, the "File*" mark and the recent list.
+class ConsoleSessionHost final : public SessionHost {
+public:
+    ConsoleSessionHost(RunControl& run, GridHooks& hooks, ConsoleMenu& menu)
+        : run_(run), hooks_(hooks), menu_(menu) {}
+    void Attach(Session* session, ConsoleGrid* grid) {
+        session_ = session;
+        grid_ = grid;
+    }
+
+    void StopAll() override;
+    void StopButton(int button) override;
+    bool IsPlayingOrPaused(int button) const override;
+    void MarkForReload(int button) override;
+    void RepaintButton(int button) override;
+    void RepaintPage() override;
+    void ShowPage(int page) override;
+    void UpdateTitle() override;
+    void SetModified(bool modified) override;
+    void RecentListChanged() override;
+    void ReselectCurrentButton() override;
+    void SetWaitCursor(bool on) override;
+    void RebuildTimecodeTable() override {}  // not built yet: timecode triggers
+    void RunSampleCheck() override {}        // not built yet: lost-sample check
+    bool IsLinkedMaster() const override;
+    bool IsLinkedSlave() const override;
+    void TellLinkSessionChanged() override {}  // not built yet: network link
+    std::string LocalPathOfOwnShare(const std::string& path) override;
+    std::optional<int32_t> LocaliseSonglist(const std::string& songlistPath) override;
+
+private:
+    RunControl& run_;
+    GridHooks& hooks_;
+    ConsoleMenu& menu_;
+    Session* session_ = nullptr;
+    ConsoleGrid* grid_ = nullptr;
+};
+
+// Everything the console window shows and edits, without a widget: the
+// menu, the session, the grid's state, the gestures and the port switches.
+class ConsoleModel {
+public:
+    explicit ConsoleModel(const ConsoleModelServices& services);
+    ConsoleModel(const ConsoleModel&) = delete;
+    ConsoleModel& operator=(const ConsoleModel&) = delete;
+
+    ConsoleMenu& menu() { return menu_; }
+    Session& session() { return session_; }
+    ConsoleGrid& grid() { return grid_; }
+    GridGestures& gestures() { return gestures_; }
+    PortSwitches& ports() { return ports_; }
+
+    // The menu commands the model runs itself (File menu, pages, port
+    // switches); false for the others, which the window runs.
+    bool RunCommand(int id);
+
+private:
+    bool RunFileCommand(int id);
+
+    ConsoleMenu menu_;
+    ConsoleSessionHost host_;
+    Session session_;
+    ConsoleGrid grid_;
+    EditContext context_;
+    GridGestures gestures_;
+    PortSwitches ports_;
+};
+
+}  // namespace tamberline

@@ -1,0 +1,60 @@
+#include "triggers/key_triggers.h"
+
+#include <gtest/gtest.h>
+
+namespace tamberline {
+namespace {
+
+TEST(KeyTriggersTest, QtKeysMapToTheStoredKeyCodes) {
+    const struct {
+        int qtKey;
+        Qt::KeyboardModifiers modifiers;
+        int code;
+    } cases[] = {
+        {Qt::Key_A, Qt::NoModifier, 0x41},          {Qt::Key_Z, Qt::ShiftModifier, 0x5A},
+        {Qt::Key_1, Qt::NoModifier, 0x31},          {Qt::Key_0, Qt::KeypadModifier, 0x60},
+        {Qt::Key_9, Qt::KeypadModifier, 0x69},      {Qt::Key_Asterisk, Qt::KeypadModifier, 0x6A},
+        {Qt::Key_F1, Qt::NoModifier, 0x70},         {Qt::Key_F10, Qt::NoModifier, 0x79},
+        {Qt::Key_F12, Qt::NoModifier, 0x7B},        {Qt::Key_Tab, Qt::NoModifier, 0x09},
+        {Qt::Key_Backtab, Qt::ShiftModifier, 0x09}, {Qt::Key_Enter, Qt::KeypadModifier, 0x0D},
+        {Qt::Key_Escape, Qt::NoModifier, 0x1B},     {Qt::Key_Left, Qt::NoModifier, 0x25},
+        {Qt::Key_Right, Qt::KeypadModifier, 0x27},  // keypad arrows with Num Lock off
+        {Qt::Key_F13, Qt::NoModifier, 0},           {Qt::Key_Meta, Qt::NoModifier, 0},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(VirtualKeyFromQt(c.qtKey, c.modifiers), c.code) << std::hex << c.qtKey;
+    }
+}
+
+TEST(KeyTriggersTest, KeyNames) {
+    const struct {
+        int code;
+        const char* name;
+    } cases[] = {
+        {0, ""},        {0x40, " @ "},        {0x41, " A "},        {0x5B, " [ "},
+        {0x5C, ""},     {0x60, " NUMPAD 0 "}, {0x69, " NUMPAD 9 "}, {0x6A, ""},
+        {0x70, " F1 "}, {0x7B, " F12 "},      {0x7C, ""},           {0x31, ""},
+        {0x20, ""},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(KeyName(c.code), c.name) << std::hex << c.code;
+    }
+}
+
+TEST(KeyTriggersTest, EveryButtonWithTheKeyStartsLowestFirstAndOnlyTriggerKeysCount) {
+    auto records = std::make_unique<RecordArray>();
+    (*records)[200].triggerKey = 'K';
+    (*records)[7].triggerKey = 'K';
+    (*records)[7].flags = kFlagPlayWhileTriggered;
+    (*records)[9].triggerKey = 'J';
+    (*records)[11].triggerKey = '1';   // below the trigger range
+    (*records)[12].triggerKey = 0x7C;  // above it
+    EXPECT_EQ(ButtonsStartedByKey(*records, 'K'), (std::vector<int>{7, 200}));
+    EXPECT_EQ(ButtonsReleasedByKey(*records, 'K'), std::vector<int>{7});
+    EXPECT_TRUE(ButtonsStartedByKey(*records, '1').empty());
+    EXPECT_TRUE(ButtonsStartedByKey(*records, 0x7C).empty());
+    EXPECT_TRUE(ButtonsStartedByKey(*records, 0).empty());
+}
+
+}  // namespace
+}  // namespace tamberline
