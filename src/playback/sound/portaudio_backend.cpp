@@ -1,0 +1,186 @@
+#include "playback/sound/portaudio_backend.h"
+
+#include <pa_jack.h>
+#include <portaudio.h>
+
+#include <algorithm>
+#include <atomic>
+#include <memory>
+
+namespace tamberline {
+
+namespace {
+
+// A running stream that has not called back for this long has lost its device.
+constexpr auto kSilenceLimit = std::chrono::milliseconds(1500);
+
+}  // namespace
+
+// What the callback reads. Left behind with a stream that cannot be closed.
+struct PortAudioBackend::Shared {
+    std::atomic<AudioSink*> sink{nullptr};
+    std::atomic<uint64_t> callbacks{0};
+    std::atomic<bool> finished{false};
+    int channels = 0;
+
+    static int Callback(const void*, void* output, unsigned long frames,
+                        const PaStreamCallbackTimeInfo*, PaStreamCallbackFlags, void* user) {
+        auto* self = static_cast<Shared*>(user);
+        auto* out = static_cast<float*>(output);
+        AudioSink* sink = self->sink.load(std::memory_order_acquire);
+        if (sink == nullptr) {
+            std::fill(out, out + frames * static_cast<unsigned long>(self->channels), 0.0f);
+        } else {
+            sink->Process(out, self->channels, static_cast<int>(frames));
+        }
+        self->callbacks.fetch_add(1, std::memory_order_relaxed);
+        return paContinue;
+    }
+    static void Finished(void* user) {
+        static_cast<Shared*>(user)->finished.store(true, std::memory_order_release);
+    }
+};
+
+PortAudioBackend::PortAudioBackend() = default;
+
+PortAudioBackend::~PortAudioBackend() {
+    Close();
+    if (initialised_ && !abandoned_) {
+        Pa_Terminate();
+    }
+}
+
+bool PortAudioBackend::Initialise() {
+    if (initialised_) {
+        return true;
+    }
+    PaJack_SetClientName("Tamberline");
+    if (Pa_Initialize() != paNoError) {
+        return false;
+    }
+    initialised_ = true;
+    const PaDeviceIndex count = Pa_GetDeviceCount();
+    for (PaDeviceIndex i = 0; i < count; ++i) {
+        const PaDeviceInfo* info = Pa_GetDeviceInfo(i);
+        if (info != nullptr && info->maxOutputChannels >= 2) {
+            devices_.push_back(i);
+        }
+    }
+    return true;
+}
+
+SoundResult PortAudioBackend::DriverCount(int& count) {
+    if (!Initialise()) {
+        return SoundResult::kErrOutput;
+    }
+    count = static_cast<int>(devices_.size());
+    return SoundResult::kOk;
+}
+
+SoundResult PortAudioBackend::DriverName(int index, std::string& name) {
+    if (!Initialise()) {
+        return SoundResult::kErrOutput;
+    }
+    if (index < 0 || index >= static_cast<int>(devices_.size())) {
+        return SoundResult::kErrInvalidParam;
+    }
+    const PaDeviceInfo* info = Pa_GetDeviceInfo(devices_[static_cast<size_t>(index)]);
+    const PaHostApiInfo* api = info != nullptr ? Pa_GetHostApiInfo(info->hostApi) : nullptr;
+    if (info == nullptr || api == nullptr) {
+        return SoundResult::kErrOutput;
+    }
+    // The same card can appear under several host APIs; the API tells them apart.
+    name = std::string(info->name) + " (" + api->name + ")";
+    return SoundResult::kOk;
+}
+
+SoundResult PortAudioBackend::Open(int index, int channels, AudioSink& sink,
+                                   BackendFormat& format) {
+    if (stream_ != nullptr || !Initialise()) {
+        return SoundResult::kErrOutput;
+    }
+    if (index < 0 || index >= static_cast<int>(devices_.size()) || channels < 1) {
+        return SoundResult::kErrOutput;
+    }
+    const PaDeviceIndex device = devices_[static_cast<size_t>(index)];
+    const PaDeviceInfo* info = Pa_GetDeviceInfo(device);
+    if (info == nullptr) {
+        return SoundResult::kErrOutput;
+    }
+    auto shared = std::make_unique<Shared>();
+    shared->channels = std::min(channels, info->maxOutputChannels);
+    shared->sink.store(&sink, std::memory_order_release);
+    PaStreamParameters params{};
+    params.device = device;
+    params.channelCount = shared->channels;
+    params.sampleFormat = paFloat32;
+    params.suggestedLatency = info->defaultLowOutputLatency;
+    PaStream* stream = nullptr;
+    if (Pa_OpenStream(&stream, nullptr, &params, info->defaultSampleRate,
+                      paFramesPerBufferUnspecified, paClipOff, &Shared::Callback,
+                      shared.get()) != paNoError) {
+        return SoundResult::kErrOutput;
+    }
+    Pa_SetStreamFinishedCallback(stream, &Shared::Finished);
+    const PaStreamInfo* streamInfo = Pa_GetStreamInfo(stream);
+    format.sampleRate =
+        static_cast<int>(streamInfo != nullptr ? streamInfo->sampleRate : info->defaultSampleRate);
+    format.channels = shared->channels;
+    format.periodFrames = 0;
+    stream_ = stream;
+    shared_ = shared.release();
+    return SoundResult::kOk;
+}
+
+SoundResult PortAudioBackend::Start() {
+    if (stream_ == nullptr || Pa_StartStream(static_cast<PaStream*>(stream_)) != paNoError) {
+        return SoundResult::kErrOutput;
+    }
+    started_ = true;
+    lastCallbacks_ = 0;
+    lastProgress_ = std::chrono::steady_clock::now();
+    return SoundResult::kOk;
+}
+
+bool PortAudioBackend::Lost() {
+    if (stream_ == nullptr || !started_) {
+        return false;
+    }
+    if (abandoned_) {
+        return true;
+    }
+    const auto now = std::chrono::steady_clock::now();
+    const uint64_t callbacks = shared_->callbacks.load(std::memory_order_relaxed);
+    if (callbacks != lastCallbacks_) {
+        lastCallbacks_ = callbacks;
+        lastProgress_ = now;
+    }
+    const bool lost = shared_->finished.load(std::memory_order_acquire) ||
+                      Pa_IsStreamActive(static_cast<PaStream*>(stream_)) != 1 ||
+                      now - lastProgress_ > kSilenceLimit;
+    if (lost) {
+        // Closing it would wait for a callback that never comes.
+        shared_->sink.store(nullptr, std::memory_order_release);
+        abandoned_ = true;
+    }
+    return lost;
+}
+
+void PortAudioBackend::Close() {
+    if (stream_ == nullptr) {
+        return;
+    }
+    if (!Lost()) {
+        auto* stream = static_cast<PaStream*>(stream_);
+        if (started_) {
+            Pa_AbortStream(stream);
+        }
+        Pa_CloseStream(stream);
+        delete shared_;
+    }
+    stream_ = nullptr;
+    shared_ = nullptr;
+    started_ = false;
+}
+
+}  // namespace tamberline
