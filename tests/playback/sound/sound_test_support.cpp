@@ -2,6 +2,8 @@
 
 #include <sndfile.h>
 
+#include <cmath>
+
 namespace tamberline::testing {
 
 std::string WriteWav16(const TempDir& dir, const std::string& name, int channels, int rate,
@@ -36,15 +38,50 @@ std::string WriteMarkerFile(const TempDir& dir, const std::string& name, int for
     if (f == nullptr) {
         return path;
     }
-    // Ints carry the 16-bit marker in their top bits, so every integer
-    // width reads back as the same float.
-    std::vector<int> data(static_cast<size_t>(frames * channels));
+    const int subtype = format & SF_FORMAT_SUBMASK;
+    if (subtype == SF_FORMAT_FLOAT || subtype == SF_FORMAT_DOUBLE) {
+        std::vector<float> data(static_cast<size_t>(frames * channels));
+        for (int64_t i = 0; i < frames; ++i) {
+            for (int c = 0; c < channels; ++c) {
+                data[static_cast<size_t>(i * channels + c)] = MarkerFloat(i, c);
+            }
+        }
+        sf_writef_float(f, data.data(), frames);
+    } else {
+        // Ints carry the 16-bit marker in their top bits, so every integer
+        // width reads back as the same float.
+        std::vector<int> data(static_cast<size_t>(frames * channels));
+        for (int64_t i = 0; i < frames; ++i) {
+            for (int c = 0; c < channels; ++c) {
+                data[static_cast<size_t>(i * channels + c)] = int{Marker(i, c)} * 65536;
+            }
+        }
+        sf_writef_int(f, data.data(), frames);
+    }
+    sf_close(f);
+    return path;
+}
+
+std::string WriteSineFile(const TempDir& dir, const std::string& name, int format, int channels,
+                          int rate, int64_t frames, double amplitude, double hz) {
+    const std::string path = dir.File(name);
+    SF_INFO info{};
+    info.channels = channels;
+    info.samplerate = rate;
+    info.format = format;
+    SNDFILE* f = sf_open(path.c_str(), SFM_WRITE, &info);
+    EXPECT_NE(f, nullptr) << name << ": " << sf_strerror(nullptr);
+    if (f == nullptr) {
+        return path;
+    }
+    std::vector<float> data(static_cast<size_t>(frames * channels));
     for (int64_t i = 0; i < frames; ++i) {
+        const double v = amplitude * std::sin(2.0 * M_PI * hz * static_cast<double>(i) / rate);
         for (int c = 0; c < channels; ++c) {
-            data[static_cast<size_t>(i * channels + c)] = int{Marker(i, c)} * 65536;
+            data[static_cast<size_t>(i * channels + c)] = static_cast<float>(v);
         }
     }
-    sf_writef_int(f, data.data(), frames);
+    sf_writef_float(f, data.data(), frames);
     sf_close(f);
     return path;
 }

@@ -28,6 +28,9 @@ inline float MarkerFloat(int64_t frame, int channel) {
 // type; the samples are Marker values (scaled to the format).
 std::string WriteMarkerFile(const TempDir& dir, const std::string& name, int format, int channels,
                             int rate, int64_t frames);
+// A sine of `hz` at `amplitude` on every channel, as floats through libsndfile.
+std::string WriteSineFile(const TempDir& dir, const std::string& name, int format, int channels,
+                          int rate, int64_t frames, double amplitude, double hz);
 // A 16-bit WAV whose samples come from `sample(frame, channel)`.
 std::string WriteWav16(const TempDir& dir, const std::string& name, int channels, int rate,
                        int64_t frames, const std::function<int16_t(int64_t, int)>& sample);
