@@ -2,6 +2,10 @@
 #include <QApplication>
 
 int main(int argc, char** argv) {
+    // CTest lists the tests without the test's environment: offscreen unless told otherwise.
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
