@@ -37,6 +37,16 @@ bool ReadProcessState(int64_t pid, ProcessState& out) {
     return true;
 }
 
+// Control programs are executables without an extension, mostly in /usr/bin.
+FileDialogRequest PanelRequest() {
+    FileDialogRequest request;
+    request.title = std::string("Assign an ASIO control panel.");
+    request.okCaption = std::string("Open");
+    request.initialPath = std::string("/usr/bin/");
+    request.pattern = std::string("*");
+    return request;
+}
+
 }  // namespace
 
 AsioControlPanels::AsioControlPanels(Registry& registry, MessageBox& messages, FileDialog& files)
@@ -65,12 +75,7 @@ void AsioControlPanels::Open(const std::vector<std::string>& drivers, int row, b
     std::string path;
     registry_.GetString(driver, path);
     if (reassign || !QFileInfo(QString::fromStdString(path)).isFile()) {
-        FileDialogRequest request;
-        request.title = "Assign an ASIO control panel.";
-        request.okCaption = "Open";
-        request.initialPath = "/usr/bin/";
-        request.pattern = "*";
-        const FileDialogResult chosen = files_.Run(request);
+        const FileDialogResult chosen = files_.Run(PanelRequest());
         path = chosen.Path();
         registry_.SetString(driver, path);
         if (path.empty()) {
