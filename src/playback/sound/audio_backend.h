@@ -37,7 +37,9 @@ class AudioBackend {
     virtual SoundResult Open(int index, int channels, AudioSink& sink, BackendFormat& format) = 0;
     virtual SoundResult Start() = 0;
     // Stops calling the sink; never blocks on a device that has gone away.
-    virtual void Close() = 0;
+    // False when a callback may still be using the sink: its owner must
+    // then keep it.
+    virtual bool Close() = 0;
 
     // False: Process is only called when someone asks for rendering, and
     // decoding runs on that caller's thread (no streaming thread).

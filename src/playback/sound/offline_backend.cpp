@@ -39,9 +39,10 @@ SoundResult OfflineBackend::Start() {
     return SoundResult::kOk;
 }
 
-void OfflineBackend::Close() {
+bool OfflineBackend::Close() {
     started_ = false;
     sink_ = nullptr;
+    return true;
 }
 
 bool OfflineBackend::Render(float* out, int frames) {

@@ -16,7 +16,7 @@ class OfflineBackend final : public AudioBackend {
     SoundResult DriverName(int index, std::string& name) override;
     SoundResult Open(int index, int channels, AudioSink& sink, BackendFormat& format) override;
     SoundResult Start() override;
-    void Close() override;
+    bool Close() override;
     bool Realtime() const override { return false; }
     bool Lost() override { return false; }
 

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <atomic>
 #include <memory>
+#include <thread>
 
 namespace tamberline {
 
@@ -19,6 +20,7 @@ constexpr auto kSilenceLimit = std::chrono::milliseconds(1500);
 // What the callback reads. Left behind with a stream that cannot be closed.
 struct PortAudioBackend::Shared {
     std::atomic<AudioSink*> sink{nullptr};
+    std::atomic<bool> inCallback{false};
     std::atomic<uint64_t> callbacks{0};
     std::atomic<bool> finished{false};
     int channels = 0;
@@ -27,14 +29,24 @@ struct PortAudioBackend::Shared {
                         const PaStreamCallbackTimeInfo*, PaStreamCallbackFlags, void* user) {
         auto* self = static_cast<Shared*>(user);
         auto* out = static_cast<float*>(output);
-        AudioSink* sink = self->sink.load(std::memory_order_acquire);
+        self->inCallback.store(true, std::memory_order_seq_cst);
+        AudioSink* sink = self->sink.load(std::memory_order_seq_cst);
         if (sink == nullptr) {
             std::fill(out, out + frames * static_cast<unsigned long>(self->channels), 0.0f);
         } else {
             sink->Process(out, self->channels, static_cast<int>(frames));
         }
+        self->inCallback.store(false, std::memory_order_release);
         self->callbacks.fetch_add(1, std::memory_order_relaxed);
         return paContinue;
+    }
+    // Stops the callback from using the sink; false if one still runs in it.
+    bool LetGoOfSink() {
+        sink.store(nullptr, std::memory_order_seq_cst);
+        for (int i = 0; i < 200 && inCallback.load(std::memory_order_seq_cst); ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        return !inCallback.load(std::memory_order_acquire);
     }
     static void Finished(void* user) {
         static_cast<Shared*>(user)->finished.store(true, std::memory_order_release);
@@ -159,18 +171,21 @@ bool PortAudioBackend::Lost() {
                       Pa_IsStreamActive(static_cast<PaStream*>(stream_)) != 1 ||
                       now - lastProgress_ > kSilenceLimit;
     if (lost) {
-        // Closing it would wait for a callback that never comes.
-        shared_->sink.store(nullptr, std::memory_order_release);
+        // Closing it would wait for a callback that never comes: leave it.
         abandoned_ = true;
+        sinkReleased_ = shared_->LetGoOfSink();
     }
     return lost;
 }
 
-void PortAudioBackend::Close() {
+bool PortAudioBackend::Close() {
     if (stream_ == nullptr) {
-        return;
+        return true;
     }
-    if (!Lost()) {
+    bool released = true;
+    if (Lost()) {
+        released = sinkReleased_;
+    } else {
         auto* stream = static_cast<PaStream*>(stream_);
         if (started_) {
             Pa_AbortStream(stream);
@@ -181,6 +196,7 @@ void PortAudioBackend::Close() {
     stream_ = nullptr;
     shared_ = nullptr;
     started_ = false;
+    return released;
 }
 
 }  // namespace tamberline

@@ -28,7 +28,7 @@ class PortAudioBackend final : public AudioBackend {
     SoundResult DriverName(int index, std::string& name) override;
     SoundResult Open(int index, int channels, AudioSink& sink, BackendFormat& format) override;
     SoundResult Start() override;
-    void Close() override;
+    bool Close() override;
     bool Realtime() const override { return true; }
     bool Lost() override;
 
@@ -38,6 +38,7 @@ class PortAudioBackend final : public AudioBackend {
 
     bool initialised_ = false;
     bool abandoned_ = false;
+    bool sinkReleased_ = true;
     std::vector<int> devices_;
     void* stream_ = nullptr;
     Shared* shared_ = nullptr;

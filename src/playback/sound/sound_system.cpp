@@ -131,10 +131,14 @@ SoundResult SoundSystem::Close() {
     if (!engine_) {
         return SoundResult::kOk;
     }
-    backend_->Close();
+    const bool released = backend_->Close();
     engine_->streamer().StopThread();
     sounds_.clear();
     slots_.clear();
+    if (!released) {
+        // A callback of a dead device may still be inside the mixer: keep it.
+        static_cast<void>(engine_.release());
+    }
     engine_.reset();
     outputRate_ = 0;
     return SoundResult::kOk;

@@ -32,7 +32,7 @@ class FakeBackend final : public AudioBackend {
         return SoundResult::kOk;
     }
     SoundResult Start() override { return SoundResult::kOk; }
-    void Close() override {}
+    bool Close() override { return true; }
     bool Realtime() const override { return false; }
     bool Lost() override { return false; }
 
