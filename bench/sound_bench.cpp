@@ -131,10 +131,11 @@ void JackLatency(const std::string& folder) {
         std::printf("  JACK: no server\n");
         return;
     }
+    const std::string player = "tamberline-bench-" + std::to_string(::getpid());
+    auto backend = std::make_unique<PortAudioBackend>(player);
+    const std::vector<std::string> drivers = EngineDriverNames(*backend);
     SoundSystem system;
-    system.SetOutput(OutputType::kPortAudio);
-    PortAudioBackend names;
-    const std::vector<std::string> drivers = EngineDriverNames(names);
+    system.SetOutputBackend(std::move(backend));
     int jack = -1;
     for (size_t i = 0; i < drivers.size(); ++i) {
         if (drivers[i].rfind("system (JACK", 0) == 0) {
@@ -142,11 +143,14 @@ void JackLatency(const std::string& folder) {
         }
     }
     if (jack < 0 || system.SetDriver(jack) != SoundResult::kOk ||
-        system.Init(336) != SoundResult::kOk || !recorder.FollowPlaybackPorts()) {
+        system.Init(336) != SoundResult::kOk || !recorder.FollowPlaybackPorts(player)) {
         std::printf("  JACK: the engine did not start\n");
         return;
     }
     const std::string path = WriteTone(folder, 48000, 1.0);
+    // The period that carries the first sound starts this many frames after
+    // the call (jack_frame_time's estimate, so about a frame either way):
+    // under one period means the next period.
     std::printf("  JACK (period 256 at 48 kHz), frames from unpause to the first sound:");
     for (int trial = 0; trial < 5; ++trial) {
         SoundId sound;

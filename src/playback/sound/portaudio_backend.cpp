@@ -53,7 +53,8 @@ struct PortAudioBackend::Shared {
     }
 };
 
-PortAudioBackend::PortAudioBackend() = default;
+PortAudioBackend::PortAudioBackend(std::string jackClientName)
+    : jackClientName_(std::move(jackClientName)) {}
 
 PortAudioBackend::~PortAudioBackend() {
     Close();
@@ -66,7 +67,7 @@ bool PortAudioBackend::Initialise() {
     if (initialised_) {
         return true;
     }
-    PaJack_SetClientName("Tamberline");
+    PaJack_SetClientName(jackClientName_.c_str());
     if (Pa_Initialize() != paNoError) {
         return false;
     }

@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "playback/sound/audio_backend.h"
@@ -19,7 +20,9 @@ namespace tamberline {
 // the rest of the process.
 class PortAudioBackend final : public AudioBackend {
   public:
-    PortAudioBackend();
+    // `jackClientName`: the name the program shows on a JACK server. PortAudio
+    // takes it from the first backend of the process.
+    explicit PortAudioBackend(std::string jackClientName = "Tamberline");
     ~PortAudioBackend() override;
     PortAudioBackend(const PortAudioBackend&) = delete;
     PortAudioBackend& operator=(const PortAudioBackend&) = delete;
@@ -36,6 +39,7 @@ class PortAudioBackend final : public AudioBackend {
     struct Shared;
     bool Initialise();
 
+    std::string jackClientName_;
     bool initialised_ = false;
     bool abandoned_ = false;
     bool sinkReleased_ = true;

@@ -93,6 +93,10 @@ void Streamer::Pump() {
             voice.deferred.pop_front();
             Apply(voice, ring, command);
         }
+        if (voice.rulesChanged && !voice.trimWaiting) {
+            voice.rulesChanged = false;
+            ChangeRules(voice, ring);
+        }
         if (voice.active && !voice.trimWaiting) {
             Fill(voice, ring);
         }
@@ -131,7 +135,8 @@ void Streamer::Apply(Voice& voice, VoiceRing& ring, StreamCommand& command) {
             break;
         case StreamCommand::Kind::kRules:
             voice.rules = std::move(command.rules);
-            voice.restartPending = command.restartLoopCount;
+            voice.restartPending = voice.restartPending || command.restartLoopCount;
+            voice.rulesChanged = false;
             ChangeRules(voice, ring);
             break;
     }
@@ -160,8 +165,9 @@ void Streamer::CheckTrim(Voice& voice, VoiceRing& ring) {
     }
     voice.trimWaiting = false;
     if (!ring.trimDone.load(std::memory_order_relaxed)) {
-        // The mixer had already taken frames past the cut: look again from there.
-        ChangeRules(voice, ring);
+        // The mixer had already taken frames past the cut (or let the voice
+        // go): look again once the commands waiting behind it are applied.
+        voice.rulesChanged = true;
         return;
     }
     const uint64_t at = voice.trimAt;

@@ -68,6 +68,7 @@ class Streamer {
         uint64_t trimAt = 0;
         PlayCursor cursorAtTrim;
         bool restartPending = false;
+        bool rulesChanged = false;  // to compare again with the read-ahead
         std::deque<StreamCommand> deferred;
     };
     struct Divergence {

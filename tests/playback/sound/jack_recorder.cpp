@@ -37,7 +37,7 @@ bool JackRecorder::Open() {
     return true;
 }
 
-bool JackRecorder::FollowPlaybackPorts() {
+bool JackRecorder::FollowPlaybackPorts(const std::string& player) {
     for (int i = 0; i < kPorts; ++i) {
         const std::string playback = "system:playback_" + std::to_string(i + 1);
         jack_port_t* port = jack_port_by_name(client_, playback.c_str());
@@ -56,7 +56,11 @@ bool JackRecorder::FollowPlaybackPorts() {
             return false;
         }
         for (const char** s = sources; *s != nullptr; ++s) {
-            jack_connect(client_, *s, jack_port_name(ports_[i]));
+            // Only the player's ports: other programs may share the server.
+            const std::string source = *s;
+            if (source.substr(0, source.find(':')) == player) {
+                jack_connect(client_, *s, jack_port_name(ports_[i]));
+            }
         }
         jack_free(sources);
     }

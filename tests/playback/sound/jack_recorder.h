@@ -8,8 +8,9 @@
 
 namespace tamberline::testing {
 
-// A JACK client that records what arrives at the server's playback ports:
-// each of its inputs is fed from whatever feeds system:playback_N.
+// A JACK client that records what a player sends to the server's playback
+// ports: each of its inputs is fed from the ports of JACK client `player`
+// that feed system:playback_N.
 class JackRecorder {
   public:
     static constexpr int kPorts = 8;
@@ -20,7 +21,7 @@ class JackRecorder {
     bool Open();
     // Connects input N to the sources of system:playback_N (call once the
     // player is running); false when a playback port has no source.
-    bool FollowPlaybackPorts();
+    bool FollowPlaybackPorts(const std::string& player);
     void Stop();
 
     jack_nframes_t Rate() const;

@@ -2,6 +2,7 @@
 // services: a tone routed to "ASIO 3+4" must arrive on channels 3 and 4.
 
 #include <sndfile.h>
+#include <unistd.h>
 
 #include <QThread>
 #include <cmath>
@@ -29,10 +30,10 @@ TEST_F(SoundOnJack, AToneOnPair3And4ArrivesOnChannels3And4Only) {
     JackRecorder recorder(3.0);
     ASSERT_TRUE(recorder.Open());
 
-    SoundSystem system;
-    ASSERT_EQ(system.SetOutput(OutputType::kPortAudio), SoundResult::kOk);
-    PortAudioBackend names;
-    const std::vector<std::string> drivers = EngineDriverNames(names);
+    // A JACK name of its own, so that only this player is recorded.
+    const std::string player = "tamberline-test-" + std::to_string(::getpid());
+    auto backend = std::make_unique<PortAudioBackend>(player);
+    const std::vector<std::string> drivers = EngineDriverNames(*backend);
     int jack = -1;
     for (size_t i = 0; i < drivers.size(); ++i) {
         // Other JACK clients with inputs (the recorder) are devices too.
@@ -41,11 +42,13 @@ TEST_F(SoundOnJack, AToneOnPair3And4ArrivesOnChannels3And4Only) {
         }
     }
     ASSERT_GE(jack, 0) << "PortAudio lists no JACK system device";
+    SoundSystem system;
+    ASSERT_EQ(system.SetOutputBackend(std::move(backend)), SoundResult::kOk);
     ASSERT_EQ(system.SetDriver(jack), SoundResult::kOk);
     ASSERT_EQ(system.SetSpeakerMode(SpeakerMode::kSevenPointOne), SoundResult::kOk);
     ASSERT_EQ(system.Init(336), SoundResult::kOk);
     EXPECT_EQ(system.OutputRate(), static_cast<int>(recorder.Rate()));
-    ASSERT_TRUE(recorder.FollowPlaybackPorts());
+    ASSERT_TRUE(recorder.FollowPlaybackPorts(player));
 
     const std::string path = WriteSineFile(dir_, "tone.wav", SF_FORMAT_WAV | SF_FORMAT_FLOAT, 2,
                                            48000, 48000, 0.5, 1000.0);
