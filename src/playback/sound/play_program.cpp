@@ -23,7 +23,8 @@ void CountRepeat(PlayCursor& cursor) {
     }
 }
 
-// A plain sound: up to the loop end while repeating, then to its end.
+// A plain sound: up to the loop end while repeating, then to its end. A
+// cursor put past the loop end plays to the end before it wraps.
 Stretch PlainStretch(const PlayRules& rules, PlayCursor& cursor) {
     const uint64_t length = EntryLength(rules, 0);
     const uint64_t loopEnd = std::min(rules.loopEnd, length);

@@ -22,10 +22,12 @@ class SoundSource;
 // thread, mixed onto eight speakers by the audio callback of an output
 // device (PortAudio) or rendered on demand (OfflineBackend).
 //
+// Creating the object creates the system and destroying it releases it.
 // Every operation returns a SoundResult and nothing throws. All calls on
 // one SoundSystem come from one thread at a time: the run-control thread
 // while sounds play, the thread that builds the outputs around Init and
-// Close. That thread is the only producer of the mixer's command queue.
+// Close. That thread is the only producer of the mixer's single-producer
+// command queue, which is why no call takes a lock on the audio path.
 //
 // Sounds and channels work as the run control expects of a sound library:
 // a stream plays on one channel at a time; a channel starts paused when
@@ -53,8 +55,10 @@ class SoundSystem {
     SoundResult Init(int maxChannels);
     // Stops the device and releases every sound and channel.
     SoundResult Close();
-    // kErrOutputLost once the device has stopped; then every channel has
-    // ended and nothing new plays until Close and Init.
+    // kErrOutputLost once the device has stopped (a JACK server that quit,
+    // a card unplugged): every channel then reports that error and is not
+    // playing, and nothing new plays until Close and Init. Cheap enough for
+    // every tick.
     SoundResult Update();
     int OutputRate() const { return outputRate_; }
 
