@@ -20,8 +20,7 @@ class AudioSink {
 
 struct BackendFormat {
     int sampleRate = 0;
-    int channels = 0;      // channels the device takes, at most what was asked
-    int periodFrames = 0;  // 0 when the device does not say
+    int channels = 0;  // channels the device takes, at most what was asked
 };
 
 // An output device family: PortAudio devices, or offline rendering.

@@ -27,7 +27,7 @@ SoundResult OfflineBackend::Open(int index, int channels, AudioSink& sink, Backe
     }
     channels_ = channels;
     sink_ = &sink;
-    format = {sampleRate_, channels_, periodFrames_};
+    format = {sampleRate_, channels_};
     return SoundResult::kOk;
 }
 

@@ -28,8 +28,6 @@ class OfflineBackend final : public AudioBackend {
     bool Mix(float* out, int frames);
 
     int Channels() const { return channels_; }
-    int SampleRate() const { return sampleRate_; }
-    int PeriodFrames() const { return periodFrames_; }
 
   private:
     int sampleRate_;

@@ -139,7 +139,6 @@ SoundResult PortAudioBackend::Open(int index, int channels, AudioSink& sink,
     format.sampleRate =
         static_cast<int>(streamInfo != nullptr ? streamInfo->sampleRate : info->defaultSampleRate);
     format.channels = shared->channels;
-    format.periodFrames = 0;
     stream_ = stream;
     shared_ = shared.release();
     return SoundResult::kOk;

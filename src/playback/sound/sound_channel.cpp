@@ -239,15 +239,6 @@ SoundResult SoundSystem::SetPaused(ChannelId channel, bool paused) {
     return r;
 }
 
-SoundResult SoundSystem::GetPaused(ChannelId channel, bool& paused) {
-    ChannelSlot* slot = nullptr;
-    const SoundResult r = UseChannel(channel, slot);
-    if (r == SoundResult::kOk) {
-        paused = slot->paused;
-    }
-    return r;
-}
-
 SoundResult SoundSystem::SetVolume(ChannelId channel, float volume) {
     ChannelSlot* slot = nullptr;
     if (const SoundResult r = UseChannel(channel, slot); r != SoundResult::kOk) {
@@ -464,15 +455,6 @@ SoundResult SoundSystem::SetMode(ChannelId channel, LoopMode mode) {
     return SendRules(*slot, false);
 }
 
-SoundResult SoundSystem::GetMode(ChannelId channel, LoopMode& mode) {
-    ChannelSlot* slot = nullptr;
-    const SoundResult r = UseChannel(channel, slot);
-    if (r == SoundResult::kOk) {
-        mode = slot->loop;
-    }
-    return r;
-}
-
 SoundResult SoundSystem::SetLoopPoints(ChannelId channel, uint32_t start, uint32_t end) {
     ChannelSlot* slot = nullptr;
     if (const SoundResult r = UseChannel(channel, slot); r != SoundResult::kOk) {
@@ -490,16 +472,6 @@ SoundResult SoundSystem::SetLoopPoints(ChannelId channel, uint32_t start, uint32
     return SendRules(*slot, false);
 }
 
-SoundResult SoundSystem::GetLoopPoints(ChannelId channel, uint32_t& start, uint32_t& end) {
-    ChannelSlot* slot = nullptr;
-    const SoundResult r = UseChannel(channel, slot);
-    if (r == SoundResult::kOk) {
-        start = static_cast<uint32_t>(std::min<uint64_t>(slot->loopStart, UINT32_MAX));
-        end = static_cast<uint32_t>(std::min<uint64_t>(slot->loopEnd, UINT32_MAX));
-    }
-    return r;
-}
-
 SoundResult SoundSystem::SetLoopCount(ChannelId channel, int count) {
     ChannelSlot* slot = nullptr;
     if (const SoundResult r = UseChannel(channel, slot); r != SoundResult::kOk) {
@@ -510,15 +482,6 @@ SoundResult SoundSystem::SetLoopCount(ChannelId channel, int count) {
     }
     slot->loopCount = count;
     return SendRules(*slot, true);
-}
-
-SoundResult SoundSystem::GetLoopCount(ChannelId channel, int& count) {
-    ChannelSlot* slot = nullptr;
-    const SoundResult r = UseChannel(channel, slot);
-    if (r == SoundResult::kOk) {
-        count = slot->loopCount;
-    }
-    return r;
 }
 
 }  // namespace tamberline

@@ -56,11 +56,10 @@ SoundResult SoundSystem::SetOutputBackend(std::unique_ptr<AudioBackend> backend)
     return SoundResult::kOk;
 }
 
-SoundResult SoundSystem::EnsureBackend() {
+void SoundSystem::EnsureBackend() {
     if (!backend_) {
         backend_ = std::make_unique<PortAudioBackend>();
     }
-    return SoundResult::kOk;
 }
 
 SoundResult SoundSystem::GetNumDrivers(int& count) {

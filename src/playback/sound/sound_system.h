@@ -89,7 +89,6 @@ class SoundSystem {
 
     // Channels.
     SoundResult SetPaused(ChannelId channel, bool paused);
-    SoundResult GetPaused(ChannelId channel, bool& paused);
     // Linear, 0..1.
     SoundResult SetVolume(ChannelId channel, float volume);
     SoundResult GetVolume(ChannelId channel, float& volume);
@@ -110,20 +109,17 @@ class SoundSystem {
     // kMs or kPcm. Counts the loops afresh.
     SoundResult SetPosition(ChannelId channel, uint32_t position, TimeUnit unit);
     SoundResult SetMode(ChannelId channel, LoopMode mode);
-    SoundResult GetMode(ChannelId channel, LoopMode& mode);
     // In PCM frames; `end` is exclusive, so (0, length) loops the whole
     // sound. A sentence always loops whole.
     SoundResult SetLoopPoints(ChannelId channel, uint32_t start, uint32_t end);
-    SoundResult GetLoopPoints(ChannelId channel, uint32_t& start, uint32_t& end);
     // Repeats before the channel ends; -1 for ever.
     SoundResult SetLoopCount(ChannelId channel, int count);
-    SoundResult GetLoopCount(ChannelId channel, int& count);
 
   private:
     struct SoundObject;
     struct ChannelSlot;
 
-    SoundResult EnsureBackend();
+    void EnsureBackend();
     SoundResult AddSound(SoundObject object, SoundId& sound);
     SoundObject* FindSound(SoundId sound);
     uint64_t SoundFrames(const SoundObject& sound) const;

@@ -22,10 +22,6 @@ enum class SoundResult : int {
     kErrCommandQueueFull  // the mixer is not taking commands (its device has stalled)
 };
 
-inline bool Succeeded(SoundResult r) {
-    return r == SoundResult::kOk;
-}
-
 // Handle of a sound; 0 names none.
 struct SoundId {
     uint32_t value = 0;

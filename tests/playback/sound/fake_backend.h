@@ -28,7 +28,7 @@ class FakeBackend final : public AudioBackend {
         if (openFails_) {
             return SoundResult::kErrOutput;
         }
-        format = {48000, channels, 256};
+        format = {48000, channels};
         return SoundResult::kOk;
     }
     SoundResult Start() override { return SoundResult::kOk; }

@@ -63,6 +63,9 @@ TEST_F(SoundOutputs, TheFourPairsComeFirstWhenTheDriverStarts) {
     EXPECT_EQ(headers_, std::vector<std::string>{" Loading ASIO "});
     ASSERT_NE(builder_->Engine(), nullptr);
     EXPECT_EQ(builder_->Engine()->OutputRate(), 48000);
+    std::string driver;
+    EXPECT_EQ(builder_->Engine()->GetDriverName(1, driver), SoundResult::kOk);
+    EXPECT_EQ(driver, "b");
     EXPECT_TRUE(messages_.shown().empty());
 }
 

@@ -29,7 +29,7 @@ class PacedBackend final : public AudioBackend {
     SoundResult Open(int, int channels, AudioSink& sink, BackendFormat& format) override {
         sink_ = &sink;
         channels_ = channels;
-        format = {48000, channels, kPeriod};
+        format = {48000, channels};
         return SoundResult::kOk;
     }
     SoundResult Start() override {
