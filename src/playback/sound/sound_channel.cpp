@@ -159,7 +159,8 @@ SoundResult SoundSystem::PlaySound(SoundId sound, bool paused, ChannelId& channe
     if (OutputLost()) {
         return SoundResult::kErrOutputLost;
     }
-    if (!engine_->mixer().HasRoom(1)) {
+    // Room for stopping the sound's earlier channel and starting this one.
+    if (!engine_->mixer().HasRoom(2)) {
         return SoundResult::kErrCommandQueueFull;
     }
     if (object->voice >= 0) {
