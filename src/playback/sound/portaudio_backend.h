@@ -1,0 +1,54 @@
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "playback/sound/audio_backend.h"
+
+namespace tamberline {
+
+// PortAudio output devices (JACK and ALSA) with at least two output
+// channels, in PortAudio's order: these are the program's "ASIO drivers".
+// PortAudio lists JACK devices only when the JACK server runs before the
+// first call here.
+//
+// A device that goes away (the JACK server quits, a card is unplugged)
+// makes Lost() true. PortAudio would block for ever closing such a stream,
+// so it is left open and forgotten; PortAudio then stays initialised for
+// the rest of the process.
+class PortAudioBackend final : public AudioBackend {
+  public:
+    // `jackClientName`: the name the program shows on a JACK server. PortAudio
+    // takes it from the first backend of the process.
+    explicit PortAudioBackend(std::string jackClientName = "Tamberline");
+    ~PortAudioBackend() override;
+    PortAudioBackend(const PortAudioBackend&) = delete;
+    PortAudioBackend& operator=(const PortAudioBackend&) = delete;
+
+    SoundResult DriverCount(int& count) override;
+    SoundResult DriverName(int index, std::string& name) override;
+    SoundResult Open(int index, int channels, AudioSink& sink, BackendFormat& format) override;
+    SoundResult Start() override;
+    bool Close() override;
+    bool Realtime() const override { return true; }
+    bool Lost() override;
+
+  private:
+    struct Shared;
+    bool Initialise();
+
+    std::string jackClientName_;
+    bool initialised_ = false;
+    bool abandoned_ = false;
+    bool sinkReleased_ = true;
+    std::vector<int> devices_;
+    void* stream_ = nullptr;
+    Shared* shared_ = nullptr;
+    bool started_ = false;
+    uint64_t lastCallbacks_ = 0;
+    std::chrono::steady_clock::time_point lastProgress_;
+};
+
+}  // namespace tamberline

@@ -1,0 +1,99 @@
+#pragma once
+
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "playback/sound/play_program.h"
+
+namespace tamberline::sound {
+
+struct VoiceRing;
+
+// What the control thread tells the streamer about one voice.
+struct StreamCommand {
+    enum class Kind { kStart, kStop, kRules, kSeek };
+    Kind kind = Kind::kStop;
+    int voice = 0;
+    uint32_t generation = 0;        // kStart, kSeek: marks every frame written from now on
+    PlayRules rules;                // kStart, kRules
+    PlayCursor cursor;              // kStart, kSeek: where play goes on
+    bool restartLoopCount = false;  // kRules: the loop count was set anew
+};
+
+// Decodes ahead into the voices' rings, in play order: loops, sentences and
+// raw stretches are laid out here, so the audio callback only takes frames.
+// A change of rules keeps what was decoded up to the first frame that the
+// new rules would play differently and has the mixer drop the rest.
+//
+// Commands come from one control thread. Pump runs on the streaming thread
+// (Start) or, for offline rendering, on the caller's thread.
+class Streamer {
+  public:
+    Streamer(VoiceRing* rings, int voiceCount);
+    ~Streamer();
+    Streamer(const Streamer&) = delete;
+    Streamer& operator=(const Streamer&) = delete;
+
+    void Post(StreamCommand command);
+    void Pump();
+    // A dropped read-ahead waits for the mixer's answer.
+    bool WaitingForMixer() const;
+
+    void StartThread();
+    void StopThread();
+
+  private:
+    // One stretch of linear content in a ring, as written.
+    struct LogRun {
+        uint64_t ringStart = 0;
+        uint64_t length = 0;
+        PlayCursor start;  // settled cursor at ringStart
+        std::shared_ptr<SoundSource> source;
+        bool endOfStream = false;
+    };
+    struct Voice {
+        bool active = false;
+        uint32_t generation = 0;
+        PlayRules rules;
+        PlayCursor cursor;  // where the next frame written comes from
+        std::deque<LogRun> log;
+        bool ended = false;  // the end-of-stream mark is written
+        bool trimWaiting = false;
+        uint32_t trimSeq = 0;
+        uint64_t trimAt = 0;
+        PlayCursor cursorAtTrim;
+        bool restartPending = false;
+        bool rulesChanged = false;  // to compare again with the read-ahead
+        std::deque<StreamCommand> deferred;
+    };
+    struct Divergence {
+        bool found = false;
+        uint64_t at = 0;
+        PlayCursor cursor;
+    };
+
+    void Dispatch(StreamCommand& command);
+    void Apply(Voice& voice, VoiceRing& ring, StreamCommand& command);
+    void ChangeRules(Voice& voice, VoiceRing& ring);
+    void CheckTrim(Voice& voice, VoiceRing& ring);
+    Divergence FindDivergence(Voice& voice, uint64_t taken) const;
+    void PruneLog(Voice& voice, uint64_t taken) const;
+    void Fill(Voice& voice, VoiceRing& ring);
+    void ThreadMain();
+
+    VoiceRing* rings_;
+    std::vector<Voice> voices_;
+
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    std::vector<StreamCommand> inbox_;
+    bool stopping_ = false;
+    std::thread thread_;
+};
+
+}  // namespace tamberline::sound

@@ -1,0 +1,104 @@
+#include "jack_recorder.h"
+
+#include <unistd.h>
+#include <algorithm>
+#include <cstring>
+
+namespace tamberline::testing {
+
+JackRecorder::JackRecorder(double seconds)
+    : data_(kPorts, std::vector<float>(static_cast<size_t>(seconds * 48000.0))) {}
+
+JackRecorder::~JackRecorder() {
+    Stop();
+    if (client_ != nullptr) {
+        jack_client_close(client_);
+    }
+}
+
+bool JackRecorder::Open() {
+    client_ = jack_client_open("tamberline-recorder", JackNoStartServer, nullptr);
+    if (client_ == nullptr) {
+        return false;
+    }
+    for (int i = 0; i < kPorts; ++i) {
+        const std::string name = "in_" + std::to_string(i + 1);
+        ports_[i] =
+            jack_port_register(client_, name.c_str(), JACK_DEFAULT_AUDIO_TYPE, JackPortIsInput, 0);
+        if (ports_[i] == nullptr) {
+            return false;
+        }
+    }
+    jack_set_process_callback(client_, &JackRecorder::Process, this);
+    if (jack_activate(client_) != 0) {
+        return false;
+    }
+    active_ = true;
+    return true;
+}
+
+bool JackRecorder::FollowPlaybackPorts(const std::string& player) {
+    for (int i = 0; i < kPorts; ++i) {
+        const std::string playback = "system:playback_" + std::to_string(i + 1);
+        jack_port_t* port = jack_port_by_name(client_, playback.c_str());
+        if (port == nullptr) {
+            return false;
+        }
+        // The player connects its ports when its stream starts; give it a moment.
+        const char** sources = nullptr;
+        for (int attempt = 0; attempt < 200 && sources == nullptr; ++attempt) {
+            sources = jack_port_get_all_connections(client_, port);
+            if (sources == nullptr) {
+                usleep(10000);
+            }
+        }
+        if (sources == nullptr) {
+            return false;
+        }
+        for (const char** s = sources; *s != nullptr; ++s) {
+            // Only the player's ports: other programs may share the server.
+            const std::string source = *s;
+            if (source.substr(0, source.find(':')) == player) {
+                jack_connect(client_, *s, jack_port_name(ports_[i]));
+            }
+        }
+        jack_free(sources);
+    }
+    recording_.store(true, std::memory_order_release);
+    return true;
+}
+
+void JackRecorder::Stop() {
+    if (active_) {
+        jack_deactivate(client_);
+        active_ = false;
+    }
+}
+
+jack_nframes_t JackRecorder::Rate() const {
+    return jack_get_sample_rate(client_);
+}
+
+jack_nframes_t JackRecorder::FrameTime() const {
+    return jack_frame_time(client_);
+}
+
+int JackRecorder::Process(jack_nframes_t frames, void* self) {
+    auto* r = static_cast<JackRecorder*>(self);
+    if (!r->recording_.load(std::memory_order_acquire)) {
+        return 0;
+    }
+    const size_t at = r->recorded_.load(std::memory_order_relaxed);
+    if (at == 0) {
+        r->startTime_.store(jack_last_frame_time(r->client_), std::memory_order_release);
+    }
+    const size_t n = std::min<size_t>(frames, r->data_[0].size() - at);
+    for (int i = 0; i < kPorts; ++i) {
+        const auto* in = static_cast<const float*>(jack_port_get_buffer(r->ports_[i], frames));
+        std::memcpy(r->data_[static_cast<size_t>(i)].data() + at, in, n * sizeof(float));
+    }
+    r->recorded_.store(at + n, std::memory_order_release);
+    return 0;
+}
+
+}  // namespace tamberline::testing

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <jack/jack.h>
+
+#include <atomic>
+#include <string>
+#include <vector>
+
+namespace tamberline::testing {
+
+// A JACK client that records what a player sends to the server's playback
+// ports: each of its inputs is fed from the ports of JACK client `player`
+// that feed system:playback_N.
+class JackRecorder {
+  public:
+    static constexpr int kPorts = 8;
+
+    explicit JackRecorder(double seconds);
+    ~JackRecorder();
+
+    bool Open();
+    // Connects input N to the sources of system:playback_N (call once the
+    // player is running); false when a playback port has no source.
+    bool FollowPlaybackPorts(const std::string& player);
+    void Stop();
+
+    jack_nframes_t Rate() const;
+    jack_nframes_t FrameTime() const;
+    // Frames recorded so far on port `port` (0-based), after Stop.
+    const std::vector<float>& Channel(int port) const { return data_[static_cast<size_t>(port)]; }
+    size_t Recorded() const { return recorded_.load(std::memory_order_acquire); }
+    // Server frame time of the first recorded frame.
+    jack_nframes_t StartTime() const { return startTime_.load(std::memory_order_acquire); }
+
+  private:
+    static int Process(jack_nframes_t frames, void* self);
+
+    jack_client_t* client_ = nullptr;
+    jack_port_t* ports_[kPorts] = {};
+    std::vector<std::vector<float>> data_;
+    std::atomic<size_t> recorded_{0};
+    std::atomic<jack_nframes_t> startTime_{0};
+    std::atomic<bool> recording_{false};
+    bool active_ = false;
+};
+
+}  // namespace tamberline::testing
