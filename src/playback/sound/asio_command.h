@@ -15,7 +15,7 @@ class Registry;
 // the operator choose the driver in the list-selection dialog and, when the
 // choice changed, stores it and has the outputs rebuilt.
 class AsioMenuCommand {
-  public:
+public:
     struct Hooks {
         std::function<bool()> anyButtonRunning;
         // The engine's drivers, in the order the engine counts them.
@@ -29,7 +29,7 @@ class AsioMenuCommand {
 
     void Run();
 
-  private:
+private:
     Registry& registry_;
     MessageBox& messages_;
     ListSelectionRunner& dialog_;

@@ -17,7 +17,7 @@ class Registry;
 // still runs is left alone; one that has ended is started again. Panels
 // outlive the player, like programs the user started.
 class AsioControlPanels {
-  public:
+public:
     AsioControlPanels(Registry& registry, MessageBox& messages, FileDialog& files);
 
     // The control-panel button with `row` of the ASIO list selected (row 0
@@ -25,7 +25,7 @@ class AsioControlPanels {
     // is stored (a right-click).
     void Open(const std::vector<std::string>& drivers, int row, bool reassign);
 
-  private:
+private:
     struct Started {
         int64_t pid = 0;
         uint64_t startTicks = 0;  // tells the process from a later one with its number

@@ -9,7 +9,7 @@ namespace tamberline {
 // What a backend drives: the engine's mixer and, for offline rendering, its
 // decoder.
 class AudioSink {
-  public:
+public:
     virtual ~AudioSink() = default;
     // Audio thread: fill `frames` frames of `channels` interleaved floats.
     virtual void Process(float* out, int channels, int frames) noexcept = 0;
@@ -25,7 +25,7 @@ struct BackendFormat {
 
 // An output device family: PortAudio devices, or offline rendering.
 class AudioBackend {
-  public:
+public:
     virtual ~AudioBackend() = default;
 
     // Drivers in a fixed order; the index is what SetDriver takes.

@@ -12,7 +12,7 @@ namespace tamberline::sound {
 // The voices' rings with the two threads that share them: the streamer that
 // decodes into them and the mixer that plays them.
 class Engine final : public AudioSink {
-  public:
+public:
     explicit Engine(int voiceCount);
 
     VoiceRing& Ring(int voice) { return rings_[voice]; }
@@ -22,7 +22,7 @@ class Engine final : public AudioSink {
     void Process(float* out, int channels, int frames) noexcept override;
     void Decode() override;
 
-  private:
+private:
     std::unique_ptr<VoiceRing[]> rings_;
     Mixer mixer_;
     Streamer streamer_;

@@ -14,13 +14,13 @@ namespace tamberline {
 // right click) and the choice go back to the model.
 class ListSelectionDialog final : public QDialog {
     Q_OBJECT
-  public:
+public:
     explicit ListSelectionDialog(ListSelectionModel& model, QWidget* parent = nullptr);
 
     QComboBox* Rows() const { return rows_; }
     QPushButton* ControlPanelButton() const { return panel_; }
 
-  private:
+private:
     ListSelectionModel& model_;
     QComboBox* rows_;
     QPushButton* panel_;
@@ -28,11 +28,11 @@ class ListSelectionDialog final : public QDialog {
 
 // Runs the dialog modally over `parent`.
 class DialogListSelectionRunner final : public ListSelectionRunner {
-  public:
+public:
     explicit DialogListSelectionRunner(QWidget* parent) : parent_(parent) {}
     bool Run(ListSelectionModel& model) override;
 
-  private:
+private:
     QWidget* parent_;
 };
 

@@ -12,7 +12,7 @@ enum class ListSelectionMode { kAsio, kSmpte };
 
 // What the list-selection dialog shows and holds, without its window.
 class ListSelectionModel {
-  public:
+public:
     // The control-panel button for the selected row; `reassign` for a
     // right-click, which always asks for the program again.
     using ControlPanelFn = std::function<void(int row, bool reassign)>;
@@ -36,7 +36,7 @@ class ListSelectionModel {
     void SetControlPanel(ControlPanelFn panel) { panel_ = std::move(panel); }
     void OpenControlPanel(bool reassign) const;
 
-  private:
+private:
     ListSelectionModel(ListSelectionMode mode, std::string title, std::string caption,
                        std::string panelCaption, std::vector<std::string> rows, int selected);
 
@@ -52,7 +52,7 @@ class ListSelectionModel {
 // Shows the dialog until OK (true) or Cancel (false). The GUI runs the
 // widget; tests answer from a script.
 class ListSelectionRunner {
-  public:
+public:
     virtual ~ListSelectionRunner() = default;
     virtual bool Run(ListSelectionModel& model) = 0;
 };

@@ -45,7 +45,7 @@ struct MixCommand {
 // next period and positions stay whole frames of the sound; at ratio 1 it
 // passes samples through unchanged.
 class Mixer {
-  public:
+public:
     // Process may be called with any number of frames; it works in blocks.
     static constexpr int kBlockFrames = 256;
 
@@ -63,7 +63,7 @@ class Mixer {
     // Audio thread: `frames` frames of `channels` interleaved floats.
     void Process(float* out, int channels, int frames) noexcept;
 
-  private:
+private:
     struct Tap {
         int in = 0;
         int out = 0;

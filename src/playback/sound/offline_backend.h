@@ -9,7 +9,7 @@ namespace tamberline {
 // thread first, so the result is the same every time (sample-exact tests,
 // benchmarks, measuring lengths).
 class OfflineBackend final : public AudioBackend {
-  public:
+public:
     explicit OfflineBackend(int sampleRate = 48000, int periodFrames = 256);
 
     SoundResult DriverCount(int& count) override;
@@ -29,7 +29,7 @@ class OfflineBackend final : public AudioBackend {
 
     int Channels() const { return channels_; }
 
-  private:
+private:
     int sampleRate_;
     int periodFrames_;
     int channels_ = 0;

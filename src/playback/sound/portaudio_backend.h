@@ -19,7 +19,7 @@ namespace tamberline {
 // so it is left open and forgotten; PortAudio then stays initialised for
 // the rest of the process.
 class PortAudioBackend final : public AudioBackend {
-  public:
+public:
     // `jackClientName`: the name the program shows on a JACK server. PortAudio
     // takes it from the first backend of the process.
     explicit PortAudioBackend(std::string jackClientName = "Tamberline");
@@ -35,7 +35,7 @@ class PortAudioBackend final : public AudioBackend {
     bool Realtime() const override { return true; }
     bool Lost() override;
 
-  private:
+private:
     struct Shared;
     bool Initialise();
 

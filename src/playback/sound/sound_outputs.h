@@ -29,7 +29,7 @@ std::vector<std::string> EngineDriverNames(AudioBackend& backend);
 // pairs "ASIO 1+2" .. "ASIO 7+8" first in the table. The engine lives here
 // until the next build or ReleaseEngine.
 class SoundOutputBuilder final : public EngineOutputBuilder {
-  public:
+public:
     static constexpr int kEngineChannels = 336;
 
     SoundOutputBuilder(Registry& registry, MessageBox& messages, BackendFactory backends);
@@ -41,7 +41,7 @@ class SoundOutputBuilder final : public EngineOutputBuilder {
     SoundSystem* Engine() const { return engine_.get(); }
     void ReleaseEngine();
 
-  private:
+private:
     Registry& registry_;
     MessageBox& messages_;
     BackendFactory backends_;

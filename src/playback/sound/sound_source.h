@@ -13,7 +13,7 @@ namespace tamberline::sound {
 // One decoder: a whole file, or a raw stretch of one. Opened and measured on
 // the control thread; after that only the streaming thread reads from it.
 class SoundSource {
-  public:
+public:
     ~SoundSource();
     SoundSource(const SoundSource&) = delete;
     SoundSource& operator=(const SoundSource&) = delete;
@@ -34,7 +34,7 @@ class SoundSource {
     uint64_t Read(float* out, uint64_t frame, uint64_t count);
     uint64_t PlayableFrames() const { return playable_; }
 
-  private:
+private:
     struct RawRegion;
     SoundSource() = default;
     SoundResult Measure();

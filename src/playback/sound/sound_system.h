@@ -37,7 +37,7 @@ class SoundSource;
 // comes; volumes at or below 0.00001 are silent; the frequency scales speed
 // and pitch together.
 class SoundSystem {
-  public:
+public:
     SoundSystem();
     ~SoundSystem();
     SoundSystem(const SoundSystem&) = delete;
@@ -115,7 +115,7 @@ class SoundSystem {
     // Repeats before the channel ends; -1 for ever.
     SoundResult SetLoopCount(ChannelId channel, int count);
 
-  private:
+private:
     struct SoundObject;
     struct ChannelSlot;
 

@@ -11,7 +11,7 @@ namespace tamberline::sound {
 // Neither side ever blocks or allocates after construction.
 template <typename T>
 class SpscQueue {
-  public:
+public:
     // Capacity is rounded up to a power of two.
     explicit SpscQueue(size_t capacity) : slots_(RoundUp(capacity)), mask_(slots_.size() - 1) {}
 
@@ -47,7 +47,7 @@ class SpscQueue {
         return true;
     }
 
-  private:
+private:
     static size_t RoundUp(size_t n) {
         size_t size = 1;
         while (size < n) {

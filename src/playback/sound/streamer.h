@@ -33,7 +33,7 @@ struct StreamCommand {
 // Commands come from one control thread. Pump runs on the streaming thread
 // (Start) or, for offline rendering, on the caller's thread.
 class Streamer {
-  public:
+public:
     Streamer(VoiceRing* rings, int voiceCount);
     ~Streamer();
     Streamer(const Streamer&) = delete;
@@ -47,7 +47,7 @@ class Streamer {
     void StartThread();
     void StopThread();
 
-  private:
+private:
     // One stretch of linear content in a ring, as written.
     struct LogRun {
         uint64_t ringStart = 0;

@@ -9,7 +9,7 @@ namespace tamberline::testing {
 
 // A device family with the given drivers; opening fails when asked to.
 class FakeBackend final : public AudioBackend {
-  public:
+public:
     FakeBackend(std::vector<std::string> drivers, bool openFails)
         : drivers_(std::move(drivers)), openFails_(openFails) {}
 
@@ -36,7 +36,7 @@ class FakeBackend final : public AudioBackend {
     bool Realtime() const override { return false; }
     bool Lost() override { return false; }
 
-  private:
+private:
     std::vector<std::string> drivers_;
     bool openFails_;
 };

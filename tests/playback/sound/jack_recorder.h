@@ -12,7 +12,7 @@ namespace tamberline::testing {
 // ports: each of its inputs is fed from the ports of JACK client `player`
 // that feed system:playback_N.
 class JackRecorder {
-  public:
+public:
     static constexpr int kPorts = 8;
 
     explicit JackRecorder(double seconds);
@@ -32,7 +32,7 @@ class JackRecorder {
     // Server frame time of the first recorded frame.
     jack_nframes_t StartTime() const { return startTime_.load(std::memory_order_acquire); }
 
-  private:
+private:
     static int Process(jack_nframes_t frames, void* self);
 
     jack_client_t* client_ = nullptr;

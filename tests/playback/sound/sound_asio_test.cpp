@@ -24,7 +24,7 @@ namespace tamberline::testing {
 namespace {
 
 class ScriptedFileDialog final : public FileDialog {
-  public:
+public:
     void Answer(const std::string& path) {
         FileDialogResult r;
         const size_t slash = path.rfind('/');
@@ -46,12 +46,12 @@ class ScriptedFileDialog final : public FileDialog {
     }
     std::vector<FileDialogRequest> requests;
 
-  private:
+private:
     std::deque<FileDialogResult> answers_;
 };
 
 class ScriptedSelection final : public ListSelectionRunner {
-  public:
+public:
     std::function<bool(ListSelectionModel&)> script;
     int runs = 0;
     bool Run(ListSelectionModel& model) override {
@@ -92,7 +92,7 @@ TEST(ListSelectionModelTest, AsioRowsAndSelection) {
 }
 
 class AsioCommand : public ::testing::Test {
-  protected:
+protected:
     void TearDown() override {
         // End the panels these tests started, by their process ids.
         QFile log(QString::fromStdString(log_));

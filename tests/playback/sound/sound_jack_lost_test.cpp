@@ -27,7 +27,7 @@ namespace {
 // A JACK server of the test's own. Started with a plain fork and exec: the
 // vfork-style spawn of QProcess confuses ThreadSanitizer.
 class PrivateJackServer {
-  public:
+public:
     explicit PrivateJackServer(const std::string& name) : name_(name) {
         pid_ = ::fork();
         if (pid_ == 0) {
@@ -71,7 +71,7 @@ class PrivateJackServer {
         return false;
     }
 
-  private:
+private:
     std::string name_;
     pid_t pid_ = 0;
 };

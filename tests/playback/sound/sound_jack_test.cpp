@@ -17,7 +17,7 @@ namespace tamberline::testing {
 namespace {
 
 class SoundOnJack : public ::testing::Test {
-  protected:
+protected:
     TempDir dir_;
     void SetUp() override {
         if (std::getenv("TAMBERLINE_JACK") == nullptr) {

@@ -32,7 +32,7 @@ void ExpectSame(const std::vector<float>& got, const std::vector<float>& want) {
 }
 
 class SoundLoop : public OfflineSound {
-  protected:
+protected:
     void SetUp() override {
         OfflineSound::SetUp();
         path_ = WriteMarkerFile(dir_, "a.wav", kWav16, 2, 48000, 1000);

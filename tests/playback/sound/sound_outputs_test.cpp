@@ -15,7 +15,7 @@ namespace tamberline::testing {
 namespace {
 
 class SoundOutputs : public ::testing::Test {
-  protected:
+protected:
     void Build(std::vector<std::string> drivers, bool openFails, uint32_t asioIndex) {
         WriteAsioIndex(registry_, asioIndex);
         builder_ = std::make_unique<SoundOutputBuilder>(registry_, messages_, [=] {

@@ -12,7 +12,7 @@ constexpr int64_t kHeaderBytes = 100;
 constexpr int64_t kBlockAlign = 4;  // 16-bit stereo
 
 class SoundSentence : public OfflineSound {
-  protected:
+protected:
     void SetUp() override {
         OfflineSound::SetUp();
         // A header to skip, then 16-bit stereo Marker frames.

@@ -37,7 +37,7 @@ std::string WriteWav16(const TempDir& dir, const std::string& name, int channels
 
 // An initialised SoundSystem on the offline backend: 48 kHz, periods of 256.
 class OfflineSound : public ::testing::Test {
-  protected:
+protected:
     void SetUp() override;
 
     // Renders `frames` frames; the result holds all eight speakers, interleaved.

@@ -14,7 +14,7 @@ namespace {
 // A device that calls the mixer from its own thread, a period at a time, at
 // about the pace of a real one, and keeps the first speaker of what it played.
 class PacedBackend final : public AudioBackend {
-  public:
+public:
     explicit PacedBackend(std::vector<float>& played) : played_(played) {}
     ~PacedBackend() override { Close(); }
 
@@ -58,7 +58,7 @@ class PacedBackend final : public AudioBackend {
     bool Realtime() const override { return true; }
     bool Lost() override { return false; }
 
-  private:
+private:
     static constexpr int kPeriod = 256;
     std::vector<float>& played_;
     AudioSink* sink_ = nullptr;
@@ -68,7 +68,7 @@ class PacedBackend final : public AudioBackend {
 };
 
 class SoundThreads : public ::testing::Test {
-  protected:
+protected:
     void SetUp() override {
         ASSERT_EQ(system_.SetOutputBackend(std::make_unique<PacedBackend>(played_)),
                   SoundResult::kOk);
