@@ -76,7 +76,7 @@ ConsoleMenu::ConsoleMenu() {
          Popup(cmd::kRecentMenu, "Recent Sessions", recent),
          Command(cmd::kUndo, "Undo", false),
          Separator(),
-         Command(cmd::kAsio, "ASIO", false),
+         Command(cmd::kAsio, "ASIO"),
          Command(cmd::kConnect, "Connect", false),
          Command(cmd::kCdRipper, "CD Ripper", false),
          Command(cmd::kCdBurner, "CD Burner", false),

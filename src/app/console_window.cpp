@@ -35,6 +35,9 @@ ConsoleWindow::ConsoleWindow(Registry& registry, ConsoleParts* parts)
                                 [this](const std::string& text) { ShowHeaderMessage(text); })),
       parts_(parts ? *parts : *programParts_),
       console_(box_, model_->session(), registry, clock_, parts_, *this),
+      asioDialog_(this),
+      asioPanels_(registry, box_, fileDialog_),
+      asio_(registry, box_, asioDialog_, asioPanels_, AsioHooks()),
       fonts_(LoadGridFonts(registry)) {
     setWindowTitle(QStringLiteral("Tamberline"));
     menus_ = std::make_unique<MenuBinder>(model_->menu(), *menuBar());
@@ -74,11 +77,39 @@ void ConsoleWindow::RunMenuCommand(int id) {
         return;
     }
     switch (id) {
+        case cmd::kAsio: asio_.Run(); break;
         case cmd::kMenuFont: ChooseMenuFont(); break;
         case cmd::kButtonFont: ChooseButtonFont(); break;
         case cmd::kExit: close(); break;
         default: break;
     }
+}
+
+AsioMenuCommand::Hooks ConsoleWindow::AsioHooks() {
+    AsioMenuCommand::Hooks hooks;
+    hooks.anyButtonRunning = [this] {
+        for (int button = 0; button < kButtonCount; ++button) {
+            if (!run_.State(button).IsIdle()) {
+                return true;
+            }
+        }
+        return false;
+    };
+    hooks.drivers = [this] {
+        return programParts_ ? programParts_->EngineDrivers() : std::vector<std::string>();
+    };
+    hooks.outputsChanged = [this] {
+        SetWaitCursor(true);
+        parts_.BuildOutputs();
+        ShowHeaderMessage("");
+        model_->grid().RefreshStatusLine();
+        // Every file is examined afresh at its next start.
+        for (int button = 0; button < kButtonCount; ++button) {
+            run_.MarkForReload(button);
+        }
+        SetWaitCursor(false);
+    };
+    return hooks;
 }
 
 void ConsoleWindow::ChooseMenuFont() {

@@ -14,6 +14,9 @@
 #include "app/program_parts.h"
 #include "app/run_control.h"
 #include "files/qt_file_dialog.h"
+#include "playback/sound/asio_command.h"
+#include "playback/sound/asio_control_panel.h"
+#include "playback/sound/list_selection_dialog.h"
 #include "session/registry.h"
 
 namespace tamberline {
@@ -57,6 +60,7 @@ private:
     MonitorRect CurrentWorkArea() const override;
 
     void PlaceOnStoredMonitor();
+    AsioMenuCommand::Hooks AsioHooks();
     void ChooseMenuFont();
     void ChooseButtonFont();
 
@@ -71,6 +75,9 @@ private:
     std::unique_ptr<ProgramParts> programParts_;
     ConsoleParts& parts_;
     Console console_;
+    DialogListSelectionRunner asioDialog_;
+    AsioControlPanels asioPanels_;
+    AsioMenuCommand asio_;
     QTimer timer_;
     GridFonts fonts_;
     std::unique_ptr<MenuBinder> menus_;

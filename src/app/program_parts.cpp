@@ -7,6 +7,7 @@
 #include "playback/graph/gstreamer.h"
 #include "playback/graph/media_graph.h"
 #include "playback/graph/outputs.h"
+#include "playback/sound/portaudio_backend.h"
 
 namespace tamberline {
 
@@ -21,7 +22,15 @@ constexpr const char* kRequiredElements[] = {"uridecodebin", "audioconvert", "au
 }  // namespace
 
 ProgramParts::ProgramParts(Registry& registry, MessageBox& box, HeaderMessageFn header)
-    : registry_(registry), box_(box), header_(std::move(header)) {}
+    : registry_(registry),
+      box_(box),
+      header_(std::move(header)),
+      engine_(registry, box, [] { return std::make_unique<PortAudioBackend>(); }) {}
+
+std::vector<std::string> ProgramParts::EngineDrivers() const {
+    PortAudioBackend backend;
+    return EngineDriverNames(backend);
+}
 
 ProgramParts::~ProgramParts() = default;
 
@@ -49,7 +58,7 @@ void ProgramParts::CreateMediaGraphs() {
 
 void ProgramParts::BuildOutputs() {
     OutputServices services;
-    services.engine = engine_;
+    services.engine = &engine_;
     services.catalog = &catalog_;
     services.registry = &registry_;
     services.messageBox = &box_;

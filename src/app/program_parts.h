@@ -8,6 +8,7 @@
 #include "playback/graph/media_event.h"
 #include "playback/graph/output_list.h"
 #include "playback/output_table.h"
+#include "playback/sound/sound_outputs.h"
 
 namespace tamberline {
 
@@ -29,9 +30,11 @@ public:
     void BuildOutputs() override;
     int NextRunningGraphButton(int from) override;
     void ReleaseMediaGraphs() override;
+    void ReleaseAudioEngine() override { engine_.ReleaseEngine(); }
 
-    // The audio engine's pairs come first in the outputs once it is there.
-    void SetEngineOutputBuilder(EngineOutputBuilder* engine) { engine_ = engine; }
+    // The engine's drivers, in the order the "ASIO" choice counts them.
+    std::vector<std::string> EngineDrivers() const;
+    SoundSystem* Engine() const { return engine_.Engine(); }
     bool outputsBuilt() const { return outputsBuilt_; }
     const OutputTable& outputTable() const { return table_; }
     const OutputList& outputList() const { return list_; }
@@ -40,7 +43,7 @@ private:
     Registry& registry_;
     MessageBox& box_;
     HeaderMessageFn header_;
-    EngineOutputBuilder* engine_ = nullptr;
+    SoundOutputBuilder engine_;
     DeviceMonitorCatalog catalog_;
     OutputTable table_;
     OutputList list_;
