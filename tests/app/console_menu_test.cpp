@@ -25,7 +25,7 @@ TEST(ConsoleMenuTest, EveryCommandIsPresentWithItsText) {
         {cmd::kCloneSession, "Clone Session", false},
         {cmd::kClearList, "Clear list", true},
         {cmd::kUndo, "Undo", false},  // nothing to undo yet
-        {cmd::kAsio, "ASIO", false},
+        {cmd::kAsio, "ASIO", true},
         {cmd::kConnect, "Connect", false},
         {cmd::kCdRipper, "CD Ripper", false},
         {cmd::kCdBurner, "CD Burner", false},
