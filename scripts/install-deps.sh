@@ -10,7 +10,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   # audio engine
-  portaudio19-dev libsndfile1-dev libsamplerate0-dev
+  portaudio19-dev libsndfile1-dev
   jackd2 libjack-jackd2-dev
   # media graphs
   libgstreamer1.0-dev libgstreamer-plugins-base1.0-dev
