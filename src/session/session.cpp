@@ -4,6 +4,7 @@
 
 #include "app/message_box.h"
 #include "files/file_dialog.h"
+#include "session/registry.h"
 #include "session/session_file.h"
 #include "session/session_folder_watcher.h"
 #include "session/session_host.h"
@@ -169,6 +170,12 @@ void Session::WriteWorkingCopy() {
     const std::string workingCopy = WorkingCopyPath(sessionPath_);
     if (!workingCopy.empty()) {
         WriteWorkingCopyFile(workingCopy, *records_, journal_.Bytes());
+    }
+    // An untitled session is in no recent list, so its working copy would
+    // never be found after a crash: the settings remember where it is.
+    if (sessionUntitled_ && untitledWorkNoted_ != sessionPath_) {
+        services_.registry.SetString(kUntitledWorkSetting, sessionPath_);
+        untitledWorkNoted_ = sessionPath_;
     }
     if (services_.host.IsLinkedSlave()) {
         services_.host.TellLinkSessionChanged();

@@ -98,6 +98,7 @@ private:
     void StopWatcher();
     void NormaliseAfterLoad(bool fromWorkingCopy);
     bool RestoreWorkingCopy(const std::string& path);
+    bool RestoreUntitledWork();
     void RefreshModifiedMark();
     void EmptyJournal();
     std::unique_ptr<RecordArray> ReadDiskCopy();
@@ -113,6 +114,7 @@ private:
     bool outputsRenamed_ = false;
     int modalDepth_ = 0;
     bool changeDeferred_ = false;
+    std::string untitledWorkNoted_;  // the untitled session last named in the settings
     std::optional<size_t> changeStart_;
     UndoJournal journal_;
     RecentList recent_;

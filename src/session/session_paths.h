@@ -15,6 +15,9 @@ std::string WorkingCopyPath(const std::string& sessionPath);
 // from a second start).
 std::string WithoutQuotes(std::string_view path);
 
+// The setting that names an untitled session with unsaved changes.
+inline constexpr const char* kUntitledWorkSetting = "UntitledWork";
+
 // A path the program does not load sessions from: a share path, or one on
 // a remote file system (NFS, SMB, sshfs ...).
 bool IsOnNetwork(const std::string& path);

@@ -1,6 +1,7 @@
 #include "session/session.h"
 
 #include "app/message_box.h"
+#include "session/registry.h"
 #include "session/session_file.h"
 #include "session/session_host.h"
 #include "session/session_paths.h"
@@ -21,6 +22,34 @@ bool Session::RestoreWorkingCopy(const std::string& path) {
     sessionUntitled_ = false;
     sessionFileTime_ = ReadFileStamp(path);
     StartWatcher();
+    return true;
+}
+
+// Resumes the unsaved work of an untitled session the program lost, unless
+// the untitled file has been saved since.
+bool Session::RestoreUntitledWork() {
+    std::string path;
+    if (!services_.registry.GetString(kUntitledWorkSetting, path) || FileExists(path)) {
+        return false;
+    }
+    const std::string workingCopy = WorkingCopyPath(path);
+    if (!FileExists(workingCopy)) {
+        return false;
+    }
+    auto records = std::make_unique<RecordArray>();
+    std::vector<uint8_t> journal;
+    if (!ReadWorkingCopy(workingCopy, *records, journal)) {
+        RemoveFile(workingCopy);
+        return false;
+    }
+    StopWatcher();
+    records_ = std::move(records);
+    journal_.Assign(journal);
+    sessionPath_ = path;
+    sessionUntitled_ = true;
+    untitledWorkNoted_ = path;
+    sessionFileTime_.reset();
+    services_.host.UpdateTitle();
     return true;
 }
 
@@ -56,6 +85,11 @@ void Session::RestoreAtStartup(const std::string& commandLinePath) {
     }
     if (!loaded) {
         NewSession(false);
+    }
+    // Work on an untitled session is newer than a titled session without
+    // unsaved changes; a session asked for on the command line wins.
+    if (!fromWorkingCopy && taken.empty() && RestoreUntitledWork()) {
+        fromWorkingCopy = true;
     }
     RefreshModifiedMark();
     NormaliseAfterLoad(fromWorkingCopy);

@@ -32,6 +32,47 @@ TEST_F(StartupTest, WorkingCopyComesBackWithItsUndoSteps) {
     EXPECT_FALSE(FileExists(WorkingCopyPath(path)));
 }
 
+TEST_F(StartupTest, UntitledWorkComesBackAfterACrash) {
+    const std::string titled = WriteFileWith("Gala.dbf", 0, "/a.wav");
+    ASSERT_TRUE(session_->LoadSession(titled));
+    session_->NewSession(false);
+    const std::string untitled = session_->sessionPath();
+    EditCaption(3, "new cue");
+    session_.reset();  // the program dies with unsaved untitled work
+
+    session_ = MakeSession();
+    session_->RestoreAtStartup("");
+    EXPECT_EQ(session_->sessionPath(), untitled);
+    EXPECT_TRUE(session_->sessionUntitled());
+    EXPECT_EQ(CaptionOf(session_->records()[3]), "new cue");
+    EXPECT_TRUE(session_->IsModified());
+    session_->Undo();
+    EXPECT_FALSE(IsAssigned(session_->records()[3]));
+    EXPECT_FALSE(FileExists(WorkingCopyPath(untitled)));
+}
+
+TEST_F(StartupTest, SavedOrCommandLineSessionsAreNotReplacedByOldUntitledWork) {
+    const std::string titled = WriteFileWith("Gala.dbf", 0, "/a.wav");
+    session_->NewSession(false);
+    const std::string untitled = session_->sessionPath();
+    EditCaption(3, "new cue");
+    session_.reset();
+
+    // Asked for on the command line: that session opens.
+    session_ = MakeSession();
+    session_->RestoreAtStartup(titled);
+    EXPECT_EQ(session_->sessionPath(), titled);
+    session_.reset();
+
+    // The untitled file was saved under its name since: nothing to resume.
+    dir_.Write(FileNamePart(untitled), std::string(kSessionFileSize, '\0'));
+    registry_.SetString("MRU1", titled);
+    session_ = MakeSession();
+    session_->RestoreAtStartup("");
+    EXPECT_EQ(session_->sessionPath(), titled);
+    EXPECT_FALSE(session_->sessionUntitled());
+}
+
 TEST_F(StartupTest, ShortWorkingCopyIsDeletedAndTheSessionLoaded) {
     const std::string path = WriteFileWith("Gala.dbf", 0, "/a.wav");
     registry_.SetString("MRU1", path);
