@@ -156,5 +156,9 @@ class MessageBox;
 void ReportSampleError(MessageBox& box, const std::string& path, int kind);
 // The text of the question after a failed start (codes 1..4).
 std::string FailedStartText(const std::string& path, int code);
+enum class FailedStartAnswer { kIgnore, kClearReferences, kFind };
+// Asks the question of a failed start: "Clear"/"Yes" clears the references,
+// "Find" looks for the lost sample.
+FailedStartAnswer AskAboutFailedStart(MessageBox& box, const std::string& path, int code);
 
 }  // namespace tamberline

@@ -18,6 +18,17 @@ std::string FailedStartText(const std::string& path, int code) {
     }
 }
 
+FailedStartAnswer AskAboutFailedStart(MessageBox& box, const std::string& path, int code) {
+    const bool missing = code == kFileMissing;
+    const unsigned flags = missing ? mb::kClearFindIgnore | mb::kIconStop | mb::kDefault3
+                                   : mb::kYesNo | mb::kIconStop | mb::kDefault2;
+    const int answer = box.Show(FailedStartText(path, code), flags);
+    if (answer == kResultYes) {
+        return FailedStartAnswer::kClearReferences;
+    }
+    return missing && answer == kResultNo ? FailedStartAnswer::kFind : FailedStartAnswer::kIgnore;
+}
+
 void ReportSampleError(MessageBox& box, const std::string& path, int kind) {
     if (kind >= 1 && kind <= 4) {
         const QFileInfo info(QString::fromStdString(path));
