@@ -106,8 +106,9 @@ void ButtonRunner::StopButton(int button) {
     MidiNote(button, false);
 }
 
+// The caller has closed the start gate already, on its own thread, so that a
+// pass under way stopped starting buttons before this command came up.
 void ButtonRunner::StopAll() {
-    requests_.CloseGate();
     RunLink& link = *services_.link;
     if (link.IsLinkedMaster()) {
         link.Send(link_command::kStopAll, -1);
