@@ -91,11 +91,10 @@ void ButtonRunner::StartButton(int button) {
             engine_->SetVolume(s.channel, std::pow(10.0f, s.levelCb / 1000.0f));
         }
     } else if (MediaGraph* graph = Graph(button)) {
-        graph->PutVolume(kFadeFloorCb);
+        // Levelled before it runs: a level set just after Run would reach
+        // the sound only after its first buffer, cutting the attack.
+        graph->PutVolume(s.fadeInActive ? kFadeFloorCb : static_cast<long>(s.levelCb));
         graph->Run();
-        if (!s.fadeInActive) {
-            graph->PutVolume(static_cast<long>(s.levelCb));
-        }
     }
     if (fresh) {
         s.runLog.start = LocalDateTime::Now();
