@@ -64,6 +64,7 @@ public:
     void SetEngine(SoundSystem* engine) { engine_ = engine; }
     void SetGraphs(std::vector<MediaGraph*> graphs) { graphs_ = std::move(graphs); }
     void SetOutputs(const OutputTable& table, const OutputList& list);
+    void SetCatalog(AudioSinkCatalog* catalog) { services_.catalog = catalog; }
     void SetStartupComplete(bool on) { startupComplete_ = on; }
     void SetShuttingDown(bool on) { shuttingDown_ = on; }
     // A fresh copy of a record; its file is examined again at the next start.

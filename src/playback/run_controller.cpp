@@ -57,6 +57,10 @@ void RunController::SetOutputs(const OutputTable& table, const OutputList& list)
     control_.Post([this, table, list] { runner_.SetOutputs(table, list); });
 }
 
+void RunController::SetCatalog(AudioSinkCatalog* catalog) {
+    control_.Post([this, catalog] { runner_.SetCatalog(catalog); });
+}
+
 void RunController::SetShuttingDown() {
     control_.Post([this] { runner_.SetShuttingDown(true); });
 }

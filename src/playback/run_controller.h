@@ -43,6 +43,7 @@ public:
     void SetEngine(SoundSystem* engine);
     void SetGraphs(std::vector<MediaGraph*> graphs);
     void SetOutputs(const OutputTable& table, const OutputList& list);
+    void SetCatalog(AudioSinkCatalog* catalog);
     void SetShuttingDown();
     void LoadRecord(int button, const ButtonRecord& record);
 
