@@ -29,6 +29,12 @@ void ButtonRunner::LoadRecord(int button, const ButtonRecord& record) {
     if (!Valid(button)) {
         return;
     }
+    const ButtonRunState& s = states_[Index(button)];
+    const ButtonRecord& old = records_[Index(button)];
+    // Never leave a sound playing for a button that no longer names it.
+    if ((s.running || s.paused) && (!IsAssigned(record) || PathOf(record) != PathOf(old))) {
+        StopButton(button);
+    }
     records_[Index(button)] = record;
     states_[Index(button)].fileTimeSeen = kForceReread;
 }

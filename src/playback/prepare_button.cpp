@@ -72,16 +72,20 @@ int ButtonRunner::PrepareButton(int button) {
         return kFileMissing;
     }
 
+    if (songlist) {
+        s.segments = {};  // entries play whole
+    }
     const bool onEngine = entry >= 0 && table_.entries[static_cast<size_t>(entry)].onAudioEngine;
     const int result =
         onEngine ? PrepareOnEngine(button, file, !songlist) : PrepareOnGraph(button, file, entry);
     if (result != kPrepared) {
         return result;
     }
-    if (!laterEntry) {
+    // A songlist's length is its entries' total, measured when it was read.
+    if (!laterEntry && !songlist) {
         const QFileInfo info = FileInfo(file);
         const int64_t modified = info.lastModified().toMSecsSinceEpoch();
-        if (modified != s.fileTimeSeen && !songlist) {
+        if (modified != s.fileTimeSeen) {
             s.fileTimeSeen = modified;
             r.fileSize = static_cast<int32_t>(std::min<int64_t>(info.size(), INT32_MAX));
             if (!onEngine) {
@@ -91,12 +95,10 @@ int ButtonRunner::PrepareButton(int button) {
             LimitFades(button);
             ReportRecord(button);
         }
-        s.levelCb = static_cast<float>(r.volume) * 100.0f - 10000.0f;
-        s.fadeOutMs = r.fadeOut * 100;
-        if (!songlist) {
-            s.remainingMs = static_cast<int32_t>(r.durationMs);
-        }
+        s.remainingMs = static_cast<int32_t>(r.durationMs);
     }
+    s.levelCb = static_cast<float>(r.volume) * 100.0f - 10000.0f;
+    s.fadeOutMs = r.fadeOut * 100;
     return kPrepared;
 }
 

@@ -44,10 +44,15 @@ void ButtonRunner::StartButton(int button) {
     }
     if (!s.running && !s.paused) {
         const std::string path(PathOf(r));
-        const int result = IsZeroSizeFile(path) ? kZeroSizeFile : PrepareButton(button);
+        int result = IsZeroSizeFile(path) ? kZeroSizeFile : PrepareButton(button);
+        // A songlist moves on past an entry that will not play.
+        while (result != kPrepared && s.songlist.size() > 1) {
+            s.songlist.pop_front();
+            result = PrepareButton(button);
+        }
         if (result != kPrepared) {
             if (!s.songlist.empty()) {
-                NextSonglistItem(button);
+                s.songlist.clear();
             } else if (result != kNoPlayableEntry && services_.host) {
                 services_.host->AskAboutFailedStart(button, path, result);
             }

@@ -381,6 +381,20 @@ TEST_F(RunFixture, FileReplacedOrDeletedBetweenStartsIsExaminedAgain) {
     EXPECT_EQ(host_.asked.back().code, kFileMissing);
 }
 
+TEST_F(RunFixture, AReloadedRecordForAnotherFileStopsTheOldSound) {
+    Load(0, Record(MonoFile("a.wav", 480000)));
+    Load(1, Record(MonoFile("b.wav", 480000)));
+    runner_->StartButton(0);
+    runner_->StartButton(1);
+    Load(0, ButtonRecord{});
+    EXPECT_FALSE(runner_->State(0).running);
+    EXPECT_FALSE(runner_->State(0).onAudioEngine);
+    ButtonRecord same = Record(dir_.File("b.wav"));
+    same.volume = 50;
+    Load(1, same);
+    EXPECT_TRUE(runner_->State(1).running) << "an edit of the same file keeps playing";
+}
+
 TEST(SampleErrorReport, ExaminesTheFileFirst) {
     TempDir dir;
     const std::string empty = dir.Write("empty.wav", "");

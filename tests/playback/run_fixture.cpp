@@ -20,6 +20,10 @@ void RunFixture::SetUp() {
     services.runLog = log_.get();
     services.midiOut = &midi_;
     services.mediaLength = AudioEngineMediaLength;
+    UseRunner(services);
+}
+
+void RunFixture::UseRunner(const RunServices& services) {
     runner_ = std::make_unique<ButtonRunner>(*control_, services);
     host_.runner = runner_.get();
     OutputTable table;

@@ -55,6 +55,8 @@ class RunFixture : public OfflineSound {
 protected:
     void SetUp() override;
     void TearDown() override;
+    // Replaces the runner with one on other services, on the engine pairs.
+    void UseRunner(const RunServices& services);
 
     // An assigned record for `path` on engine pair `output`.
     static ButtonRecord Record(const std::string& path, int output = 0);

@@ -103,6 +103,23 @@ TEST_F(RunSegments, SonglistPlaysEntriesInTurnSkippingAMissingOne) {
     EXPECT_NE(LogText().find("\ttwo.wav\t"), std::string::npos);
 }
 
+TEST_F(RunSegments, SonglistStartsWithTheFirstEntryThatPlays) {
+    dir_.Write("broken.wav", std::string(4000, 'x'));
+    MonoFile("two.wav", 96000);
+    const std::string list = dir_.Write("show.m3u", "broken.wav\ntwo.wav\n");
+    // Every entry measures as playable; the engine refuses the first at the start.
+    RunServices services;
+    services.host = &host_;
+    services.mediaLength = [](const std::string&) { return 1000; };
+    UseRunner(services);
+    Load(4, Record(list));
+    runner_->StartButton(4);
+    ASSERT_TRUE(runner_->State(4).running);
+    EXPECT_EQ(runner_->State(4).songlist.size(), 1u);
+    EXPECT_TRUE(host_.asked.empty());
+    EXPECT_EQ(runner_->State(4).runLog.fileName, dir_.File("two.wav"));
+}
+
 TEST_F(RunSegments, SonglistWithoutPlayableEntriesShowsNothing) {
     const std::string list = dir_.Write("empty.m3u", "gone.wav\nalso-gone.wav\n");
     Load(4, Record(list));
