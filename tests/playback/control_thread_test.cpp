@@ -64,13 +64,7 @@ TEST(ControlThreadTest, StopRunsWhatIsQueuedAndDropsLaterPosts) {
     EXPECT_EQ(ran, 10);
 }
 
-}  // namespace
-}  // namespace tamberline
-
-namespace tamberline {
-namespace {
-
-TEST(ControlThreadTickTest, TicksRunOnTheControlThreadWhileOtherThreadsAreBlocked) {
+TEST(ControlThreadTickTest, TicksRunOnTheControlThreadWhileOtherThreadsPostNothing) {
     ControlThread control;
     std::atomic<int> ticks{0};
     std::atomic<bool> onControl{true};
@@ -84,63 +78,6 @@ TEST(ControlThreadTickTest, TicksRunOnTheControlThreadWhileOtherThreadsAreBlocke
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
     EXPECT_GE(ticks.load(), 5);
-    EXPECT_TRUE(onControl);
-}
-
-TEST(ControlThreadTest, EachPosterKeepsItsOwnOrderUnderAFlood) {
-    ControlThread control;
-    std::vector<std::pair<int, int>> seen;
-    std::vector<std::thread> posters;
-    for (int t = 0; t < 4; ++t) {
-        posters.emplace_back([&, t] {
-            for (int i = 0; i < 500; ++i) {
-                control.Post([&seen, t, i] { seen.emplace_back(t, i); });
-            }
-        });
-    }
-    for (auto& p : posters) {
-        p.join();
-    }
-    control.Drain();
-    std::vector<int> next(4, 0);
-    for (const auto& [t, i] : seen) {
-        EXPECT_EQ(i, next[static_cast<size_t>(t)]++);
-    }
-    EXPECT_EQ(seen.size(), 2000u);
-}
-
-TEST(ControlThreadTest, StopRunsWhatIsQueuedAndDropsLaterPosts) {
-    int ran = 0;
-    {
-        ControlThread control;
-        for (int i = 0; i < 10; ++i) {
-            control.Post([&] { ++ran; });
-        }
-        control.Stop();
-        control.Post([&] { ran += 100; });
-    }
-    EXPECT_EQ(ran, 10);
-}
-
-}  // namespace
-}  // namespace tamberline
-
-namespace tamberline {
-namespace {
-
-TEST(ControlThreadTickTest, TicksRunOnTheControlThreadWhileOtherThreadsAreBlocked) {
-    ControlThread control;
-    std::atomic<int> ticks{0};
-    std::atomic<bool> onControl{true};
-    control.SetTick(std::chrono::milliseconds(10), [&] {
-        ++ticks;
-        onControl = onControl && control.IsCurrent();
-    });
-    // This thread stands for a blocked GUI: it posts nothing for a while.
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
-    const int seen = ticks.load();
-    EXPECT_GE(seen, 10);
-    EXPECT_LE(seen, 31) << "a late tick is never run twice";
     EXPECT_TRUE(onControl);
     // Commands still run between ticks, in order.
     std::vector<int> order;
