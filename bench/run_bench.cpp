@@ -182,8 +182,7 @@ void BlockedGui(const std::string& path) {
 }
 
 // (a) A trigger's start request to the first sound at the engine's output.
-void JackStart(const std::string& folder, const std::string& path) {
-    (void)folder;
+void JackStart(const std::string& path) {
     testing::JackRecorder recorder(6.0);
     if (!recorder.Open()) {
         std::printf("  (a) JACK: no server\n");
@@ -345,7 +344,7 @@ int main(int argc, char** argv) {
     BlockedGui(path);
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--jack") == 0) {
-            JackStart(folder.path().toStdString(), path);
+            JackStart(path);
         }
         if (std::strcmp(argv[i], "--graph") == 0) {
             GraphStart(path);

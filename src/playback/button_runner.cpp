@@ -9,7 +9,7 @@
 namespace tamberline {
 
 ButtonRunner::ButtonRunner(ControlThread& control, const RunServices& services)
-    : control_(control), services_(services), requests_(control, *this) {
+    : services_(services), requests_(control, *this) {
     if (!services_.link) {
         services_.link = &nullLink_;
     }
@@ -52,7 +52,7 @@ void ButtonRunner::Publish(int button) {
     uint32_t flags = (s.running ? view::kRunning : 0) | (s.paused ? view::kPaused : 0) |
                      (s.fadeInActive ? view::kFadingIn : 0) |
                      (s.fadeOutActive ? view::kFadingOut : 0) | (s.locked ? view::kLocked : 0) |
-                     (s.IsSegmented() && s.onAudioEngine ? view::kSegments : 0);
+                     (s.IsSegmented() ? view::kSegments : 0);
     flags |= static_cast<uint32_t>(std::min<size_t>(s.songlist.size(), 0xFFFFFF))
              << view::kSongsShift;
     PublishedRun& p = published_[Index(button)];

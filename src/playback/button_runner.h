@@ -136,7 +136,6 @@ private:
     float CurrentLevel(int button) const;
     void SetLevel(int button, float level);
 
-    ControlThread& control_;
     RunServices services_;
     RunLink nullLink_;
     MidiOutQueue nullMidi_;
