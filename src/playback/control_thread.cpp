@@ -53,6 +53,7 @@ void ControlThread::SetTick(std::chrono::milliseconds period, Command tick) {
     {
         std::lock_guard lock(mutex_);
         tick_ = std::move(tick);
+        tickChanged_ = true;
         period_ = period;
         nextTick_ = std::chrono::steady_clock::now() + period;
     }
@@ -65,12 +66,14 @@ void ControlThread::Run() {
         Command command;
         {
             std::unique_lock lock(mutex_);
-            const auto ready = [this] { return stopping_ || !queue_.empty(); };
+            // A new tick wakes a thread that waited without one.
+            const auto ready = [this] { return stopping_ || !queue_.empty() || tickChanged_; };
             if (tick_) {
                 wake_.wait_until(lock, nextTick_, ready);
             } else {
                 wake_.wait(lock, ready);
             }
+            tickChanged_ = false;
             if (queue_.empty() && stopping_) {
                 return;
             }

@@ -42,6 +42,7 @@ private:
     std::deque<Command> queue_;
     bool stopping_ = false;
     Command tick_;
+    bool tickChanged_ = false;
     std::chrono::milliseconds period_{0};
     std::chrono::steady_clock::time_point nextTick_;
     std::thread thread_;

@@ -68,6 +68,7 @@ TEST(ControlThreadTickTest, TicksRunOnTheControlThreadWhileOtherThreadsPostNothi
     ControlThread control;
     std::atomic<int> ticks{0};
     std::atomic<bool> onControl{true};
+    control.Drain();  // the thread now waits with no tick: setting one must wake it
     control.SetTick(std::chrono::milliseconds(10), [&] {
         ++ticks;
         onControl = onControl && control.IsCurrent();
