@@ -28,6 +28,10 @@ void ConsoleSessionHost::MarkForReload(int button) {
     run_.MarkForReload(button);
 }
 
+void ConsoleSessionHost::SessionLoaded(const std::string& path) {
+    run_.NoteSessionLoaded(path);
+}
+
 void ConsoleSessionHost::RepaintButton(int button) {
     grid_->DrawButton(button);
 }

@@ -45,6 +45,7 @@ public:
     void StopButton(int button) override;
     bool IsPlayingOrPaused(int button) const override;
     void MarkForReload(int button) override;
+    void SessionLoaded(const std::string& path) override;
     void RepaintButton(int button) override;
     void RepaintPage() override;
     void ShowPage(int page) override;

@@ -27,12 +27,14 @@ ConsoleWindow::ConsoleWindow(Registry& registry, ConsoleParts* parts)
     : registry_(registry),
       box_(this),
       fileDialog_(this, box_),
+      run_(box_, DocumentsFolder()),
       model_(std::make_unique<ConsoleModel>(ConsoleModelServices{
           box_, fileDialog_, registry, run_, gridHooks_, portHooks_, DocumentsFolder()})),
-      programParts_(parts ? nullptr
-                          : std::make_unique<ProgramParts>(
-                                registry, box_,
-                                [this](const std::string& text) { ShowHeaderMessage(text); })),
+      programParts_(parts
+                        ? nullptr
+                        : std::make_unique<ProgramParts>(
+                              registry, box_,
+                              [this](const std::string& text) { ShowHeaderMessage(text); }, &run_)),
       parts_(parts ? *parts : *programParts_),
       console_(box_, model_->session(), registry, clock_, parts_, *this),
       asioDialog_(this),
@@ -51,6 +53,8 @@ ConsoleWindow::ConsoleWindow(Registry& registry, ConsoleParts* parts)
     timer_.setTimerType(Qt::PreciseTimer);
     timer_.setInterval(kTickMs);
     connect(&timer_, &QTimer::timeout, this, [this] { console_.Tick(); });
+    run_.AttachSession(&model_->session(),
+                       [this](int button) { model_->grid().DrawButton(button); });
     PlaceOnStoredMonitor();
 }
 
@@ -67,6 +71,7 @@ bool ConsoleWindow::Start(const std::string& commandLine) {
     if (!console_.Start(commandLine)) {
         return false;
     }
+    run_.ReloadAll();
     model_->grid().SetSessionActive(true);
     grid_->setFocus();
     return true;

@@ -7,6 +7,7 @@
 #include "app/clock.h"
 #include "app/console.h"
 #include "app/console_model.h"
+#include "app/console_run_control.h"
 #include "app/grid_fonts.h"
 #include "app/grid_hooks.h"
 #include "app/message_box_dialog.h"
@@ -68,7 +69,7 @@ private:
     SystemClock clock_;
     WidgetMessageBox box_;
     QtFileDialog fileDialog_;
-    NullRunControl run_;
+    ConsoleRunControl run_;
     GridHooks gridHooks_;
     PortHooks portHooks_;
     std::unique_ptr<ConsoleModel> model_;

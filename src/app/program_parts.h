@@ -12,6 +12,7 @@
 
 namespace tamberline {
 
+class ConsoleRunControl;
 class MediaGraph;
 class MessageBox;
 class Registry;
@@ -21,14 +22,19 @@ class Registry;
 // do-nothing steps of ConsoleParts.
 class ProgramParts final : public ConsoleParts {
 public:
-    ProgramParts(Registry& registry, MessageBox& box, HeaderMessageFn header);
+    // `run` may be null: nothing plays.
+    ProgramParts(Registry& registry, MessageBox& box, HeaderMessageFn header,
+                 ConsoleRunControl* run = nullptr);
     ~ProgramParts() override;
 
     bool InitialiseMediaLibrary() override;
     bool MediaFrameworkPresent() override;
     void CreateMediaGraphs() override;
     void BuildOutputs() override;
+    void StartStartWorker() override;
     int NextRunningGraphButton(int from) override;
+    void StopAll() override;
+    void StopStartWorker() override;
     void ReleaseMediaGraphs() override;
     void ReleaseAudioEngine() override { engine_.ReleaseEngine(); }
 
@@ -43,6 +49,7 @@ private:
     Registry& registry_;
     MessageBox& box_;
     HeaderMessageFn header_;
+    ConsoleRunControl* run_;
     SoundOutputBuilder engine_;
     DeviceMonitorCatalog catalog_;
     OutputTable table_;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "session/button_record.h"
@@ -44,6 +45,8 @@ public:
     virtual void SetPlayedMs(int button, uint32_t ms) = 0;
     // The record changed: the file is prepared afresh at the next start.
     virtual void MarkForReload(int button) = 0;
+    // A session file was loaded: the run log's next entry carries its heading.
+    virtual void NoteSessionLoaded(const std::string& /*path*/) {}
 
     // Opens `record`'s file for `button` as a start would, writes what it
     // learns (length, size, channels, segments) into `record`, and frees

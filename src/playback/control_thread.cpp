@@ -49,17 +49,47 @@ void ControlThread::Drain() {
     finished.wait();
 }
 
+void ControlThread::SetTick(std::chrono::milliseconds period, Command tick) {
+    {
+        std::lock_guard lock(mutex_);
+        tick_ = std::move(tick);
+        tickChanged_ = true;
+        period_ = period;
+        nextTick_ = std::chrono::steady_clock::now() + period;
+    }
+    wake_.notify_one();
+}
+
 void ControlThread::Run() {
+    using Clock = std::chrono::steady_clock;
     for (;;) {
         Command command;
         {
             std::unique_lock lock(mutex_);
-            wake_.wait(lock, [this] { return stopping_ || !queue_.empty(); });
-            if (queue_.empty()) {
+            // A new tick wakes a thread that waited without one.
+            const auto ready = [this] { return stopping_ || !queue_.empty() || tickChanged_; };
+            if (tick_) {
+                wake_.wait_until(lock, nextTick_, ready);
+            } else {
+                wake_.wait(lock, ready);
+            }
+            tickChanged_ = false;
+            if (queue_.empty() && stopping_) {
                 return;
             }
-            command = std::move(queue_.front());
-            queue_.pop_front();
+            if (tick_ && Clock::now() >= nextTick_) {
+                // A late tick is not run twice: the next one is a period on.
+                nextTick_ += period_;
+                if (nextTick_ <= Clock::now()) {
+                    nextTick_ = Clock::now() + period_;
+                }
+                command = tick_;
+            } else if (!queue_.empty()) {
+                command = std::move(queue_.front());
+                queue_.pop_front();
+            } else {
+                continue;
+            }
         }
         command();
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <condition_variable>
 #include <deque>
 #include <functional>
@@ -28,6 +29,10 @@ public:
     bool IsCurrent() const { return std::this_thread::get_id() == thread_.get_id(); }
     // Blocks until everything posted before the call has run (tests, shutdown).
     void Drain();
+    // Runs `tick` on this thread every `period` of a steady clock between
+    // commands, whatever other threads do. Replaces an earlier tick; an
+    // empty function ends it.
+    void SetTick(std::chrono::milliseconds period, Command tick);
 
 private:
     void Run();
@@ -36,6 +41,10 @@ private:
     std::condition_variable wake_;
     std::deque<Command> queue_;
     bool stopping_ = false;
+    Command tick_;
+    bool tickChanged_ = false;
+    std::chrono::milliseconds period_{0};
+    std::chrono::steady_clock::time_point nextTick_;
     std::thread thread_;
 };
 

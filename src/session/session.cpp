@@ -135,6 +135,7 @@ bool Session::LoadSession(const std::string& path) {
     services_.host.RecentListChanged();
     sessionFileTime_ = stamp;
     StartWatcher();
+    services_.host.SessionLoaded(path);
     return true;
 }
 

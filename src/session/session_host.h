@@ -19,6 +19,8 @@ public:
     virtual bool IsPlayingOrPaused(int button) const = 0;
     // The button's record changed: the engine prepares it afresh at its next start.
     virtual void MarkForReload(int button) = 0;
+    // A session file was loaded: the run log's next entry carries its heading.
+    virtual void SessionLoaded(const std::string& /*path*/) {}
 
     // The console's view.
     virtual void RepaintButton(int button) = 0;

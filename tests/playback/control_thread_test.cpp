@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <thread>
 #include <vector>
 
@@ -60,6 +62,37 @@ TEST(ControlThreadTest, StopRunsWhatIsQueuedAndDropsLaterPosts) {
         control.Post([&] { ran += 100; });
     }
     EXPECT_EQ(ran, 10);
+}
+
+TEST(ControlThreadTickTest, TicksRunOnTheControlThreadWhileOtherThreadsPostNothing) {
+    ControlThread control;
+    std::atomic<int> ticks{0};
+    std::atomic<bool> onControl{true};
+    control.Drain();  // the thread now waits with no tick: setting one must wake it
+    control.SetTick(std::chrono::milliseconds(10), [&] {
+        ++ticks;
+        onControl = onControl && control.IsCurrent();
+    });
+    // This thread stands for a blocked GUI: it posts nothing while ticks run.
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (ticks.load() < 5 && std::chrono::steady_clock::now() < end) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    EXPECT_GE(ticks.load(), 5);
+    EXPECT_TRUE(onControl);
+    // Commands still run between ticks, in order.
+    std::vector<int> order;
+    for (int i = 0; i < 50; ++i) {
+        control.Post([&order, i] { order.push_back(i); });
+    }
+    control.Drain();
+    ASSERT_EQ(order.size(), 50u);
+    EXPECT_TRUE(std::is_sorted(order.begin(), order.end()));
+    control.SetTick(std::chrono::milliseconds(10), {});
+    control.Drain();
+    const int stopped = ticks.load();
+    control.Drain();
+    EXPECT_EQ(ticks.load(), stopped) << "an empty tick ends the ticking";
 }
 
 }  // namespace

@@ -1,0 +1,68 @@
+#pragma once
+
+#include <QObject>
+#include <functional>
+#include <string>
+
+#include "app/run_control.h"
+#include "playback/run_controller.h"
+#include "session/run_log.h"
+
+namespace tamberline {
+
+class MessageBox;
+class Session;
+
+// The console's run control: every command goes to the control thread; what
+// run control reports (record run data, questions, the songlist warning)
+// comes back to the GUI thread as a queued call, so neither side waits for
+// the other.
+class ConsoleRunControl final : public RunControl, private RunHost {
+public:
+    ConsoleRunControl(MessageBox& box, const std::string& documentsFolder);
+    ~ConsoleRunControl() override;
+
+    // GUI thread: where records are read for reloads and run data written
+    // back, and how a changed button is redrawn.
+    void AttachSession(Session* session, std::function<void(int)> repaint);
+    // The lost-sample search for "Find" (not built yet).
+    void SetFindLostSample(std::function<void(int)> find) { find_ = std::move(find); }
+    RunController& controller() { return run_; }
+    RunLog& runLog() { return log_; }
+    void NoteSessionLoaded(const std::string& path) override;
+
+    // RunControl, GUI thread.
+    void StartButton(int button) override { run_.StartButton(button); }
+    void ReleaseButton(int button) override { run_.ReleaseButton(button); }
+    void StopButton(int button) override { run_.StopButton(button); }
+    void StopAll() override { run_.StopAll(); }
+    void SetReleaseToEnd(int button) override { run_.SetReleaseToEnd(button); }
+    void ClearBuzzerLocks() override { run_.ClearBuzzerLocks(); }
+    void RequestStarts(const std::vector<int>& buttons) override { run_.RequestStarts(buttons); }
+    ButtonRunView State(int button) const override;
+    void SetPlayedMs(int button, uint32_t ms) override { run_.SetPlayedMs(button, ms); }
+    void MarkForReload(int button) override;
+    int PrepareButton(int button, ButtonRecord& record) override;
+
+    // Hands every record over, at start-up and after a load.
+    void ReloadAll();
+
+private:
+    // RunHost, control thread.
+    void RecordChanged(int button, const ButtonRecord& record) override;
+    void AskAboutFailedStart(int button, const std::string& path, int code) override;
+    void ShowSonglistWarning() override;
+    void OnGui(std::function<void()> call);
+    void ApplyRecord(int button, const ButtonRecord& record);
+
+    MessageBox& box_;
+    RunLog log_;
+    MidiOutQueue midiOut_;
+    QObject gui_;  // queued calls die with it
+    Session* session_ = nullptr;
+    std::function<void(int)> repaint_;
+    std::function<void(int)> find_;
+    RunController run_;
+};
+
+}  // namespace tamberline

@@ -1,0 +1,193 @@
+#include "playback/button_runner.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "playback/graph/media_graph.h"
+#include "playback/sound/sound_system.h"
+
+namespace tamberline {
+
+ButtonRunner::ButtonRunner(ControlThread& control, const RunServices& services)
+    : services_(services), requests_(control, *this) {
+    if (!services_.link) {
+        services_.link = &nullLink_;
+    }
+    if (!services_.midiOut) {
+        services_.midiOut = &nullMidi_;
+    }
+}
+
+ButtonRunner::~ButtonRunner() = default;
+
+void ButtonRunner::SetOutputs(const OutputTable& table, const OutputList& list) {
+    table_ = table;
+    list_ = list;
+}
+
+void ButtonRunner::LoadRecord(int button, const ButtonRecord& record) {
+    if (!Valid(button)) {
+        return;
+    }
+    const ButtonRunState& s = states_[Index(button)];
+    const ButtonRecord& old = records_[Index(button)];
+    // Never leave a sound playing for a button that no longer names it.
+    if ((s.running || s.paused) && (!IsAssigned(record) || PathOf(record) != PathOf(old))) {
+        StopButton(button);
+    }
+    records_[Index(button)] = record;
+    states_[Index(button)].fileTimeSeen = kForceReread;
+}
+
+int ButtonRunner::StartGroupOf(int button) const {
+    return Valid(button) ? records_[Index(button)].startGroup : 0;
+}
+
+MediaGraph* ButtonRunner::Graph(int button) const {
+    return Index(button) < graphs_.size() ? graphs_[Index(button)] : nullptr;
+}
+
+void ButtonRunner::Publish(int button) {
+    const ButtonRunState& s = states_[Index(button)];
+    uint32_t flags = (s.running ? view::kRunning : 0) | (s.paused ? view::kPaused : 0) |
+                     (s.fadeInActive ? view::kFadingIn : 0) |
+                     (s.fadeOutActive ? view::kFadingOut : 0) | (s.locked ? view::kLocked : 0) |
+                     (s.IsSegmented() ? view::kSegments : 0);
+    flags |= static_cast<uint32_t>(std::min<size_t>(s.songlist.size(), 0xFFFFFF))
+             << view::kSongsShift;
+    PublishedRun& p = published_[Index(button)];
+    p.remainingMs.store(s.remainingMs, std::memory_order_relaxed);
+    p.playedMs.store(s.playedMs, std::memory_order_relaxed);
+    p.flags.store(flags, std::memory_order_release);
+}
+
+void ButtonRunner::ReportRecord(int button) {
+    if (services_.host) {
+        services_.host->RecordChanged(button, records_[Index(button)]);
+    }
+}
+
+void ButtonRunner::SetPlayedMs(int button, uint32_t ms) {
+    if (Valid(button)) {
+        states_[Index(button)].playedMs = ms;
+        Publish(button);
+    }
+}
+
+void ButtonRunner::SetReleaseToEnd(int button) {
+    if (Valid(button)) {
+        states_[Index(button)].releaseToEnd = true;
+    }
+}
+
+void ButtonRunner::ClearBuzzerLocks() {
+    for (int i = 0; i < kButtonCount; ++i) {
+        if (states_[Index(i)].locked) {
+            states_[Index(i)].locked = false;
+            Publish(i);
+        }
+    }
+}
+
+void ButtonRunner::ApplyOutputRouting(int button) {
+    const ButtonRunState& s = states_[Index(button)];
+    if (!engine_ || !s.channel) {
+        return;
+    }
+    const ButtonRecord& r = records_[Index(button)];
+    std::array<float, kSpeakerCount> mix{};
+    engine_->SetSpeakerMix(s.channel, mix);
+    const float left = static_cast<float>(std::max((200 - r.pan) / 2, 1)) * 0.01f;
+    const float right = static_cast<float>(std::max(r.pan / 2, 1)) * 0.01f;
+    if (s.soundChannels > 2) {
+        engine_->SetSpeakerMix(s.channel, {left, right, 1, 1, 1, 1, 1, 1});
+        return;
+    }
+    if (r.output > 3) {
+        return;
+    }
+    const int pair = r.output;
+    const float leftLevels[2] = {left, 0.0f};
+    const float rightLevels[2] = {0.0f, right};
+    engine_->SetSpeakerLevels(s.channel, 2 * pair, leftLevels, 2);
+    engine_->SetSpeakerLevels(s.channel, 2 * pair + 1, rightLevels, 2);
+}
+
+void ButtonRunner::ReleaseButtonMedia(int button) {
+    ButtonRunState& s = states_[Index(button)];
+    if (s.sound && engine_) {
+        int subSounds = 0;
+        engine_->GetNumSubSounds(s.sound, subSounds);
+        for (int k = 0; k < subSounds; ++k) {
+            SoundId sub;
+            if (engine_->GetSubSound(s.sound, k, sub) == SoundResult::kOk && sub) {
+                engine_->ReleaseSound(sub);
+            }
+        }
+        engine_->ReleaseSound(s.sound);
+    }
+    s.sound = {};
+    s.channel = {};
+    s.onAudioEngine = false;
+    if (s.onMediaGraph) {
+        if (MediaGraph* graph = Graph(button)) {
+            graph->Stop();
+            graph->RemoveAll();
+        }
+        s.onMediaGraph = false;
+    }
+}
+
+float ButtonRunner::CurrentLevel(int button) const {
+    const ButtonRunState& s = states_[Index(button)];
+    if (s.onAudioEngine) {
+        float volume = 0.0f;
+        if (!engine_ || engine_->GetVolume(s.channel, volume) != SoundResult::kOk) {
+            return kSilentLevel;
+        }
+        return volume <= 0.0f ? kSilentLevel : 1000.0f * std::log10(volume);
+    }
+    MediaGraph* graph = Graph(button);
+    return graph ? static_cast<float>(graph->GetVolume()) : kSilentLevel;
+}
+
+void ButtonRunner::SetLevel(int button, float level) {
+    const ButtonRunState& s = states_[Index(button)];
+    if (s.onAudioEngine) {
+        if (engine_) {
+            engine_->SetVolume(s.channel, std::pow(10.0f, level / 1000.0f));
+        }
+    } else if (MediaGraph* graph = Graph(button)) {
+        graph->PutVolume(static_cast<long>(level));
+    }
+}
+
+void ButtonRunner::MidiNote(int button, bool on) {
+    const ButtonRecord& r = records_[Index(button)];
+    MidiOutQueue& midi = *services_.midiOut;
+    if (!midi.enabled() || r.midiNote == 0) {
+        return;
+    }
+    const uint32_t status = on ? 0x90 : 0x80;
+    const uint32_t data = (uint32_t{r.midiNote} << 8) | (127u << 16);
+    if (r.midiChannel >= 1 && r.midiChannel <= 16) {
+        midi.Push((status + (r.midiChannel - 1u)) | data);
+    } else {
+        for (uint32_t channel = 0; channel < 16; ++channel) {
+            midi.Push((status + channel) | data);
+        }
+    }
+    midi.Signal();
+}
+
+int ButtonRunner::NextRunningGraphButton(int from) const {
+    for (int i = std::max(from, 0); i < kButtonCount; ++i) {
+        const MediaGraph* graph = Graph(i);
+        if (graph && graph->GetState() == GraphState::kRunning) {
+            return i;
+        }
+    }
+    return -1;
+}
+
+}  // namespace tamberline

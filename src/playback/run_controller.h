@@ -1,0 +1,84 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "playback/button_runner.h"
+#include "playback/control_thread.h"
+#include "playback/graph/media_event.h"
+
+namespace tamberline {
+
+// What a button's run looks like from outside, taken from the published
+// state without waiting for the control thread.
+struct RunSnapshot {
+    bool running = false;
+    bool paused = false;
+    bool fadingIn = false;
+    bool fadingOut = false;
+    bool locked = false;
+    bool playsSegments = false;
+    int songsLeft = 0;
+    int32_t remainingMs = 0;
+    uint32_t playedMs = 0;
+};
+
+// Run control on its own thread. Every call may come from any thread and
+// is executed on the control thread in the order it was made; the playback
+// tick runs there every 10 ms, measured on a steady clock, so neither a
+// blocked GUI nor a slow caller holds up fades, clocks or starts.
+class RunController final : public MediaEventSink {
+public:
+    explicit RunController(const RunServices& services);
+    ~RunController() override;
+    RunController(const RunController&) = delete;
+    RunController& operator=(const RunController&) = delete;
+
+    // Starts the 10 ms tick (the StartWorker's life begins here).
+    void StartTicking();
+    // Stops the tick and the thread; what was posted before still runs.
+    void Shutdown();
+
+    void SetEngine(SoundSystem* engine);
+    void SetGraphs(std::vector<MediaGraph*> graphs);
+    void SetOutputs(const OutputTable& table, const OutputList& list);
+    void SetCatalog(AudioSinkCatalog* catalog);
+    void SetShuttingDown();
+    void LoadRecord(int button, const ButtonRecord& record);
+
+    void StartButton(int button);
+    void ReleaseButton(int button);
+    void StopButton(int button);
+    // Closes the start gate at once on the caller's thread, then stops all.
+    void StopAll();
+    void RequestStarts(const std::vector<int>& buttons);
+    void SetReleaseToEnd(int button);
+    void ClearBuzzerLocks();
+    void SetPlayedMs(int button, uint32_t ms);
+    void ClearReferences(const std::string& path);
+    // Prepares `record` for `button` as a start would and frees the media
+    // again; waits for the control thread. 0 when ready.
+    int PrepareRecord(int button, ButtonRecord& record);
+    int NextRunningGraphButton(int from);
+
+    RunSnapshot Snapshot(int button) const;
+    // Any GStreamer thread: the button's graph has events.
+    void OnMediaEvent(int button) override;
+
+    // Blocks until everything posted so far has run (tests, shutdown).
+    void Drain() { control_.Drain(); }
+    ControlThread& control() { return control_; }
+    // Only while the control thread is idle (tests).
+    ButtonRunner& runner() { return runner_; }
+
+private:
+    void Tick();
+
+    ControlThread control_;
+    ButtonRunner runner_;
+    uint32_t lastTick_ = 0;
+    uint32_t lastClockTick_ = 0;
+};
+
+}  // namespace tamberline

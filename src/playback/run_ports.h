@@ -1,0 +1,86 @@
+#pragma once
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <string>
+
+#include "session/button_record.h"
+
+namespace tamberline {
+
+// What run control asks of the program around it. Called on the control
+// thread; implementations hand questions and record changes to the GUI
+// thread and never wait for it.
+class RunHost {
+public:
+    virtual ~RunHost() = default;
+    // Run data run control wrote into its copy of the record (clamped
+    // varispeed, lowered fades, length, size, channels, segments), or a
+    // record zeroed by "Clear all references".
+    virtual void RecordChanged(int button, const ButtonRecord& record) = 0;
+    // A start failed with PrepareResult `code` 1..4: ask the operator.
+    virtual void AskAboutFailedStart(int button, const std::string& path, int code) = 0;
+    // Some songlist entries were missing; shown without holding up the start.
+    virtual void ShowSonglistWarning() = 0;
+    virtual void HideVideo(int /*button*/) {}
+};
+
+// The master/slave link's side of run control: commands 9 start, 10
+// started, 11 release, 12 stopped, 14 stop all. Does nothing until the
+// network link is built.
+class RunLink {
+public:
+    virtual ~RunLink() = default;
+    virtual bool IsLinkedMaster() const { return false; }
+    virtual bool IsLinkedSlave() const { return false; }
+    virtual void Send(int /*command*/, int /*button*/) {}
+};
+
+namespace link_command {
+inline constexpr int kStart = 9;
+inline constexpr int kStarted = 10;
+inline constexpr int kRelease = 11;
+inline constexpr int kStopped = 12;
+inline constexpr int kStopAll = 14;
+}  // namespace link_command
+
+// Short MIDI messages for the MIDI outputs: a ring of 2048 entries with one
+// writer (the control thread) and one reader (the sender, once MIDI output
+// is built). A full ring drops the message rather than wait.
+class MidiOutQueue {
+public:
+    static constexpr uint32_t kSize = 2048;
+
+    bool enabled() const { return enabled_.load(std::memory_order_relaxed); }
+    void SetEnabled(bool on) { enabled_.store(on, std::memory_order_relaxed); }
+
+    bool Push(uint32_t message) {
+        const uint32_t w = write_.load(std::memory_order_relaxed);
+        if (w - read_.load(std::memory_order_acquire) >= kSize) {
+            return false;
+        }
+        ring_[w & (kSize - 1)] = message;
+        write_.store(w + 1, std::memory_order_release);
+        return true;
+    }
+    bool Pop(uint32_t& message) {
+        const uint32_t r = read_.load(std::memory_order_relaxed);
+        if (r == write_.load(std::memory_order_acquire)) {
+            return false;
+        }
+        message = ring_[r & (kSize - 1)];
+        read_.store(r + 1, std::memory_order_release);
+        return true;
+    }
+    // Wakes the sender; nothing listens until MIDI output is built.
+    void Signal() {}
+
+private:
+    std::array<uint32_t, kSize> ring_{};
+    std::atomic<uint32_t> write_{0};
+    std::atomic<uint32_t> read_{0};
+    std::atomic<bool> enabled_{false};
+};
+
+}  // namespace tamberline

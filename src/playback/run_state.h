@@ -1,0 +1,75 @@
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <string>
+
+#include "playback/sound/sound_types.h"
+#include "session/run_log.h"
+#include "songlist/wav_segments.h"
+
+namespace tamberline {
+
+// Results of PrepareButton (3 is found by StartButton).
+enum PrepareResult : int {
+    kPrepared = 0,
+    kEngineCannotPlay = 1,
+    kGraphCannotPlay = 2,
+    kZeroSizeFile = 3,
+    kFileMissing = 4,
+    kNoPlayableEntry = 5,
+};
+
+// Positioning flags of the media graph as run control uses them.
+inline constexpr unsigned kSeekAbsolute = 0x01;
+inline constexpr unsigned kSeekSegments = 0x31;   // absolute, segment, no flush
+inline constexpr unsigned kSeekFinalPass = 0x21;  // absolute, no flush: then completes
+inline constexpr uint32_t kForceReread = 1;       // fileTimeSeen that never matches a file
+inline constexpr float kSilentLevel = -10000.0f;
+inline constexpr long kFadeFloorCb = -5000;  // a fade counts as silent here
+
+// The playback state of one button. Owned by the control thread.
+struct ButtonRunState {
+    bool running = false;
+    bool paused = false;
+    bool locked = false;
+    bool onAudioEngine = false;
+    bool onMediaGraph = false;
+    float levelCb = 0.0f;
+    bool fadeInActive = false;
+    float fadeInRate = 0.0f;
+    int32_t fadeOutMs = 0;
+    bool fadeOutArmed = false;
+    bool fadeOutActive = false;
+    float fadeOutRate = 0.0f;
+    bool pauseAfterFade = false;
+    int32_t remainingMs = 0;
+    uint32_t playedMs = 0;
+    bool releaseToEnd = false;
+    bool releaseDone = false;
+    int32_t sentenceIndex = 0;
+    float baseFrequency = 0.0f;
+    unsigned seekFlags = kSeekAbsolute;
+    int64_t fileTimeSeen = kForceReread;
+
+    // Engine objects (the parent sound when segmented).
+    SoundId sound;
+    ChannelId channel;
+    RawStreamInfo rawInfo;  // kept for queuing segments
+    std::string rawFile;
+    uint16_t blockAlign = 0;
+    int soundChannels = 0;
+    // The graph's playback rate (varispeed) and the file's sample rate.
+    double graphRate = 1.0;
+    int sampleRate = 0;
+
+    std::deque<std::string> songlist;  // head = the entry playing
+    WavSegmentTable segments;
+    uint32_t releasePoint = 0;
+
+    RunLogEntry runLog;
+
+    bool IsSegmented() const { return !segments.segments.empty(); }
+};
+
+}  // namespace tamberline

@@ -1,0 +1,200 @@
+#include <QFileInfo>
+#include <algorithm>
+#include <cmath>
+
+#include "playback/button_runner.h"
+#include "playback/graph/media_graph.h"
+#include "playback/sound/sound_system.h"
+
+namespace tamberline {
+
+namespace {
+
+bool SamePath(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return std::tolower(static_cast<unsigned char>(x)) ==
+                      std::tolower(static_cast<unsigned char>(y));
+           });
+}
+
+bool IsZeroSizeFile(const std::string& path) {
+    const QFileInfo info(QString::fromStdString(path));
+    return info.isFile() && info.size() == 0;
+}
+
+}  // namespace
+
+void ButtonRunner::StartButton(int button) {
+    if (!Valid(button)) {
+        return;
+    }
+    ButtonRunState& s = states_[Index(button)];
+    const ButtonRecord& r = records_[Index(button)];
+    if (!IsAssigned(r) || !startupComplete_ || shuttingDown_ || s.locked) {
+        return;
+    }
+    RunLink& link = *services_.link;
+    if (link.IsLinkedMaster()) {
+        link.Send(link_command::kStart, button);
+        return;
+    }
+    if (!s.songlist.empty() && !s.paused) {
+        s.songlist.clear();
+        StopButton(button);
+    }
+    if (!s.running && !s.paused) {
+        const std::string path(PathOf(r));
+        int result = IsZeroSizeFile(path) ? kZeroSizeFile : PrepareButton(button);
+        // A songlist moves on past an entry that will not play.
+        while (result != kPrepared && s.songlist.size() > 1) {
+            s.songlist.pop_front();
+            result = PrepareButton(button);
+        }
+        if (result != kPrepared) {
+            if (!s.songlist.empty()) {
+                s.songlist.clear();
+            } else if (result != kNoPlayableEntry && services_.host) {
+                services_.host->AskAboutFailedStart(button, path, result);
+            }
+            Publish(button);
+            return;
+        }
+    }
+    if (link.IsLinkedSlave()) {
+        link.Send(link_command::kStarted, button);
+    }
+    const bool fresh = !s.paused;
+    if (fresh) {
+        if (s.onAudioEngine) {
+            engine_->SetPaused(s.channel, true);
+        }
+        SetStartPosition(button);
+        if (s.songlist.empty()) {
+            s.remainingMs = static_cast<int32_t>(r.durationMs);
+        }
+        s.releaseToEnd = false;
+        s.releaseDone = false;
+        s.sentenceIndex = 0;
+    }
+    s.fadeInActive = r.fadeIn != 0;
+    s.fadeInRate = s.fadeInActive ? (s.levelCb + 5000.0f) / (r.fadeIn * 100.0f) : 0.0f;
+    s.fadeOutArmed = s.fadeOutMs >= 1;
+    s.fadeOutRate = s.fadeOutArmed ? (s.levelCb + 5000.0f) / static_cast<float>(s.fadeOutMs) : 0;
+    s.fadeOutActive = false;
+    s.pauseAfterFade = false;
+
+    if (s.onAudioEngine) {
+        if (!engine_ || engine_->SetVolume(s.channel, kSilentVolume) != SoundResult::kOk) {
+            s.fileTimeSeen = kForceReread;
+            ReleaseButtonMedia(button);
+            s.paused = false;
+            Publish(button);
+            return;
+        }
+        engine_->SetPaused(s.channel, false);
+        if (!s.fadeInActive) {
+            engine_->SetVolume(s.channel, std::pow(10.0f, s.levelCb / 1000.0f));
+        }
+    } else if (MediaGraph* graph = Graph(button)) {
+        // Levelled before it runs: a level set just after Run would reach
+        // the sound only after its first buffer, cutting the attack.
+        graph->PutVolume(s.fadeInActive ? kFadeFloorCb : static_cast<long>(s.levelCb));
+        graph->Run();
+    }
+    if (fresh) {
+        s.runLog.start = LocalDateTime::Now();
+        s.runLog.fileName = s.songlist.empty() ? std::string(PathOf(r)) : s.songlist.front();
+    }
+    s.running = true;
+    s.paused = false;
+    Publish(button);
+
+    StopGroups(button);
+    if (r.flags & kFlagBuzzersAndBells) {
+        LockBuzzers();
+    }
+    if (r.startGroup != 0) {
+        requests_.StartGroupMembers(r.startGroup, button);
+    }
+    MidiNote(button, true);
+}
+
+void ButtonRunner::SetStartPosition(int button) {
+    ButtonRunState& s = states_[Index(button)];
+    const ButtonRecord& r = records_[Index(button)];
+    const bool loops = r.loop && s.songlist.empty();
+    if (s.onAudioEngine) {
+        if (loops) {
+            uint32_t length = 0;
+            engine_->GetLength(s.sound, TimeUnit::kPcm, length);
+            engine_->SetLoopPoints(s.channel, 0, length);
+            engine_->SetLoopCount(s.channel, -1);
+            engine_->SetMode(s.channel, LoopMode::kNormal);
+        } else if (!s.IsSegmented()) {
+            engine_->SetMode(s.channel, LoopMode::kOff);
+        }
+        engine_->SetPosition(s.channel, 0, TimeUnit::kMs);
+        return;
+    }
+    MediaGraph* graph = Graph(button);
+    if (!graph) {
+        return;
+    }
+    if (s.IsSegmented()) {
+        WavSegmentTable& table = s.segments;
+        for (WavSegment& segment : table.segments) {
+            segment.counter = 0;
+        }
+        table.currentIndex = 0;
+        const WavSegment& first = table.segments.front();
+        const bool once = table.SegmentCount() == 1 && first.loopCount == 1;
+        graph->SetTimeFormat(TimeFormat::kSample);
+        graph->SetPositions(first.start, once ? kSeekAbsolute : s.seekFlags, first.end,
+                            kSeekAbsolute);
+        return;
+    }
+    int64_t duration = 0;
+    graph->GetDuration(duration);
+    graph->SetPositions(0, loops ? s.seekFlags : kSeekAbsolute, duration, kSeekAbsolute);
+}
+
+void ButtonRunner::StopGroups(int button) {
+    const unsigned groups = records_[Index(button)].flags & 0x0F;
+    if (groups == 0) {
+        return;
+    }
+    for (int i = 0; i < kButtonCount; ++i) {
+        const ButtonRunState& other = states_[Index(i)];
+        if (i == button || !other.running || other.fadeOutActive) {
+            continue;
+        }
+        if ((groups & kFlagStopAll) || (records_[Index(i)].flags & groups & 0x0F)) {
+            ReleaseButton(i);
+        }
+    }
+}
+
+void ButtonRunner::LockBuzzers() {
+    for (int i = 0; i < kButtonCount; ++i) {
+        if (records_[Index(i)].flags & kFlagBuzzersAndBells) {
+            states_[Index(i)].locked = true;
+            Publish(i);
+        }
+    }
+}
+
+void ButtonRunner::ClearReferences(const std::string& path) {
+    for (int i = 0; i < kButtonCount; ++i) {
+        ButtonRecord& r = records_[Index(i)];
+        if (IsAssigned(r) && SamePath(PathOf(r), path)) {
+            if (states_[Index(i)].running || states_[Index(i)].paused) {
+                StopButton(i);
+            }
+            r = ButtonRecord{};
+            states_[Index(i)].fileTimeSeen = kForceReread;
+            ReportRecord(i);
+        }
+    }
+}
+
+}  // namespace tamberline

@@ -1,0 +1,138 @@
+#include "playback/button_runner.h"
+#include "playback/graph/media_graph.h"
+#include "playback/sound/sound_system.h"
+#include "session/run_log.h"
+
+namespace tamberline {
+
+void ButtonRunner::ReleaseButton(int button) {
+    if (!Valid(button)) {
+        return;
+    }
+    RunLink& link = *services_.link;
+    if (link.IsLinkedMaster()) {
+        link.Send(link_command::kRelease, button);
+        return;
+    }
+    if (link.IsLinkedSlave()) {
+        link.Send(link_command::kStopped, button);
+    }
+    MidiNote(button, false);
+    ButtonRunState& s = states_[Index(button)];
+    if (!s.running) {
+        return;
+    }
+    const bool pause = records_[Index(button)].flags & kFlagPause;
+    s.fadeInActive = false;
+    if (s.fadeOutMs > 0 && !s.fadeOutActive) {
+        s.fadeOutActive = true;
+        s.pauseAfterFade = pause;
+        Publish(button);
+        return;
+    }
+    if (!pause) {
+        StopButton(button);
+        return;
+    }
+    if (s.onAudioEngine && engine_) {
+        engine_->SetVolume(s.channel, kSilentVolume);
+        engine_->SetPaused(s.channel, true);
+    } else if (MediaGraph* graph = Graph(button)) {
+        graph->Pause();
+    }
+    s.fadeOutActive = false;
+    s.running = false;
+    s.paused = true;
+    Publish(button);
+}
+
+void ButtonRunner::SilenceAndHalt(int button) {
+    ButtonRunState& s = states_[Index(button)];
+    if (s.onAudioEngine && engine_) {
+        engine_->SetVolume(s.channel, kSilentVolume);
+        engine_->SetPaused(s.channel, true);
+    } else if (MediaGraph* graph = Graph(button); graph && s.onMediaGraph) {
+        graph->PutVolume(kFadeFloorCb);
+        graph->Stop();
+    }
+    if (services_.host) {
+        services_.host->HideVideo(button);
+    }
+}
+
+void ButtonRunner::WriteRunLog(int button) {
+    ButtonRunState& s = states_[Index(button)];
+    if (services_.runLog) {
+        services_.runLog->AppendRunLogLine(s.runLog,
+                                           std::string(CaptionOf(records_[Index(button)])));
+    } else {
+        s.runLog = {};
+    }
+}
+
+// What stopping one button and stopping all share once the sound is halted.
+void ButtonRunner::EndRun(int button) {
+    ButtonRunState& s = states_[Index(button)];
+    s.running = false;
+    s.paused = false;
+    s.fadeInActive = false;
+    s.fadeOutActive = false;
+    s.releaseToEnd = false;
+    s.releaseDone = false;
+    WriteRunLog(button);
+    if (s.playedMs % 1000 != 0) {
+        s.playedMs += 1000 - s.playedMs % 1000;
+    }
+    s.remainingMs = static_cast<int32_t>(records_[Index(button)].durationMs);
+    ReleaseButtonMedia(button);
+    s.songlist.clear();
+    Publish(button);
+}
+
+void ButtonRunner::StopButton(int button) {
+    if (!Valid(button) || !IsAssigned(records_[Index(button)])) {
+        return;
+    }
+    RunLink& link = *services_.link;
+    if (link.IsLinkedMaster()) {
+        link.Send(link_command::kRelease, button);
+        return;
+    }
+    if (link.IsLinkedSlave()) {
+        link.Send(link_command::kStopped, button);
+    }
+    SilenceAndHalt(button);
+    EndRun(button);
+    MidiNote(button, false);
+}
+
+// The caller has closed the start gate already, on its own thread, so that a
+// pass under way stopped starting buttons before this command came up.
+void ButtonRunner::StopAll() {
+    RunLink& link = *services_.link;
+    if (link.IsLinkedMaster()) {
+        link.Send(link_command::kStopAll, -1);
+        return;
+    }
+    for (int i = 0; i < kButtonCount; ++i) {
+        ButtonRunState& s = states_[Index(i)];
+        if (s.running || s.paused) {
+            SilenceAndHalt(i);
+            EndRun(i);
+        } else if (s.onAudioEngine || s.onMediaGraph) {
+            // Prepared but never started (a start abandoned half-way).
+            ReleaseButtonMedia(i);
+        }
+    }
+    ClearBuzzerLocks();
+    MidiOutQueue& midi = *services_.midiOut;
+    if (midi.enabled()) {
+        for (uint32_t channel = 0; channel < 16; ++channel) {
+            midi.Push((0xB0 + channel) | (120u << 8));
+        }
+        midi.Push(0xFF);
+        midi.Signal();
+    }
+}
+
+}  // namespace tamberline
