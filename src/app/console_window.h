@@ -12,6 +12,7 @@
 #include "app/grid_hooks.h"
 #include "app/message_box_dialog.h"
 #include "app/port_switches.h"
+#include "app/program_grid_hooks.h"
 #include "app/program_parts.h"
 #include "app/run_control.h"
 #include "files/qt_file_dialog.h"
@@ -70,7 +71,7 @@ private:
     WidgetMessageBox box_;
     QtFileDialog fileDialog_;
     ConsoleRunControl run_;
-    GridHooks gridHooks_;
+    ProgramGridHooks gridHooks_{programParts_};
     PortHooks portHooks_;
     std::unique_ptr<ConsoleModel> model_;
     std::unique_ptr<ProgramParts> programParts_;
