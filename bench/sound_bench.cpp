@@ -136,12 +136,7 @@ void JackLatency(const std::string& folder) {
     const std::vector<std::string> drivers = EngineDriverNames(*backend);
     SoundSystem system;
     system.SetOutputBackend(std::move(backend));
-    int jack = -1;
-    for (size_t i = 0; i < drivers.size(); ++i) {
-        if (drivers[i].rfind("system (JACK", 0) == 0) {
-            jack = static_cast<int>(i);
-        }
-    }
+    const int jack = testing::JackSystemDriver(drivers);
     if (jack < 0 || system.SetDriver(jack) != SoundResult::kOk ||
         system.Init(336) != SoundResult::kOk || !recorder.FollowPlaybackPorts(player)) {
         std::printf("  JACK: the engine did not start\n");

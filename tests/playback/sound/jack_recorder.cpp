@@ -6,6 +6,16 @@
 
 namespace tamberline::testing {
 
+int JackSystemDriver(const std::vector<std::string>& drivers) {
+    int jack = -1;
+    for (size_t i = 0; i < drivers.size(); ++i) {
+        if (drivers[i].rfind("system (JACK", 0) == 0) {
+            jack = static_cast<int>(i);
+        }
+    }
+    return jack;
+}
+
 JackRecorder::JackRecorder(double seconds)
     : data_(kPorts, std::vector<float>(static_cast<size_t>(seconds * 48000.0))) {}
 

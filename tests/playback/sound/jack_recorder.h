@@ -8,6 +8,10 @@
 
 namespace tamberline::testing {
 
+// The index of PortAudio's JACK "system" device among the engine's drivers,
+// or -1. Other JACK clients with inputs (a recorder) are listed too.
+int JackSystemDriver(const std::vector<std::string>& drivers);
+
 // A JACK client that records what a player sends to the server's playback
 // ports: each of its inputs is fed from the ports of JACK client `player`
 // that feed system:playback_N.

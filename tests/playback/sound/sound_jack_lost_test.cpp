@@ -11,6 +11,7 @@
 #include <QThread>
 #include <cstdlib>
 
+#include "jack_recorder.h"
 #include "playback/sound/portaudio_backend.h"
 #include "playback/sound/sound_outputs.h"
 #include "sound_test_support.h"
@@ -90,12 +91,7 @@ TEST(SoundJackLost, AServerThatQuitsEndsTheStreamWithAnErrorAndBlocksNoOne) {
     ASSERT_EQ(system.SetOutput(OutputType::kPortAudio), SoundResult::kOk);
     PortAudioBackend names;
     const std::vector<std::string> drivers = EngineDriverNames(names);
-    int jack = -1;
-    for (size_t i = 0; i < drivers.size(); ++i) {
-        if (drivers[i].rfind("system (JACK", 0) == 0) {
-            jack = static_cast<int>(i);
-        }
-    }
+    const int jack = JackSystemDriver(drivers);
     ASSERT_GE(jack, 0);
     ASSERT_EQ(system.SetDriver(jack), SoundResult::kOk);
     ASSERT_EQ(system.Init(336), SoundResult::kOk);

@@ -34,13 +34,7 @@ TEST_F(SoundOnJack, AToneOnPair3And4ArrivesOnChannels3And4Only) {
     const std::string player = "tamberline-test-" + std::to_string(::getpid());
     auto backend = std::make_unique<PortAudioBackend>(player);
     const std::vector<std::string> drivers = EngineDriverNames(*backend);
-    int jack = -1;
-    for (size_t i = 0; i < drivers.size(); ++i) {
-        // Other JACK clients with inputs (the recorder) are devices too.
-        if (drivers[i].rfind("system (JACK", 0) == 0) {
-            jack = static_cast<int>(i);
-        }
-    }
+    const int jack = JackSystemDriver(drivers);
     ASSERT_GE(jack, 0) << "PortAudio lists no JACK system device";
     SoundSystem system;
     ASSERT_EQ(system.SetOutputBackend(std::move(backend)), SoundResult::kOk);
