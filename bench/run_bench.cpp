@@ -32,7 +32,7 @@
 #include "playback/sound/sound_system.h"
 
 using namespace tamberline;
-using Clock = std::chrono::steady_clock;
+using SteadyClock = std::chrono::steady_clock;
 
 namespace {
 
@@ -119,15 +119,15 @@ void TickCost(const std::string& path) {
     }
     ButtonRunner& runner = run.runner();  // the control thread is idle now
     const int passes = 1000;
-    auto t0 = Clock::now();
+    auto t0 = SteadyClock::now();
     for (int i = 0; i < passes; ++i) {
         runner.RunFades(10);
     }
-    auto t1 = Clock::now();
+    auto t1 = SteadyClock::now();
     for (int i = 0; i < passes / 10; ++i) {
         runner.RunClocks(100);
     }
-    auto t2 = Clock::now();
+    auto t2 = SteadyClock::now();
     const double fades = std::chrono::duration<double, std::milli>(t1 - t0).count() / passes;
     const double clocks =
         std::chrono::duration<double, std::milli>(t2 - t1).count() / (passes / 10);
@@ -161,13 +161,13 @@ void BlockedGui(const std::string& path) {
     std::thread trigger([&] {
         for (int b = 1; b <= 20; ++b) {
             std::this_thread::sleep_for(std::chrono::milliseconds(80));
-            const auto asked = Clock::now();
+            const auto asked = SteadyClock::now();
             run.RequestStarts({b});
             while (!run.Snapshot(b).running) {
                 std::this_thread::yield();
             }
             delays.push_back(
-                std::chrono::duration<double, std::milli>(Clock::now() - asked).count());
+                std::chrono::duration<double, std::milli>(SteadyClock::now() - asked).count());
         }
     });
     std::this_thread::sleep_for(std::chrono::seconds(2));  // the blocked GUI
@@ -249,7 +249,7 @@ struct FirstSoundSink {
                 for (size_t i = 0; i < map.size / 2; ++i) {
                     if (s[i] != 0) {
                         me->firstNs = std::chrono::duration_cast<std::chrono::nanoseconds>(
-                                          Clock::now().time_since_epoch())
+                                          SteadyClock::now().time_since_epoch())
                                           .count();
                         break;
                     }
@@ -304,10 +304,10 @@ void GraphStart(const std::string& path) {
         run.LoadRecord(1, Record(path, 0));
         run.Drain();
         catalog.current.firstNs = 0;
-        const auto asked = Clock::now();
+        const auto asked = SteadyClock::now();
         run.RequestStarts({1});
         while (catalog.current.firstNs.load() == 0 &&
-               Clock::now() - asked < std::chrono::seconds(3)) {
+               SteadyClock::now() - asked < std::chrono::seconds(3)) {
             std::this_thread::sleep_for(std::chrono::microseconds(50));
         }
         const int64_t first = catalog.current.firstNs.load();

@@ -5,7 +5,6 @@
 namespace tamberline {
 
 namespace {
-constexpr uint32_t kClockPassMs = 100;
 constexpr uint32_t kSlowPassMs = 500;
 constexpr uint32_t kHardwareCheckPasses = 4;
 constexpr int kTimecodeLostPasses = 3;
@@ -13,11 +12,7 @@ constexpr int kSecondsPerDay = 86400;
 }  // namespace
 
 MainTick::MainTick(const Clock& clock, TickHooks& hooks)
-    : clock_(clock),
-      hooks_(hooks),
-      lastTick_(clock.TickCount()),
-      lastClockTick_(lastTick_),
-      lastSlowTick_(lastTick_) {}
+    : clock_(clock), hooks_(hooks), lastSlowTick_(clock.TickCount()) {}
 
 void MainTick::Run() {
     if (!tickEnabled_) {
@@ -31,18 +26,6 @@ void MainTick::Run() {
     }
 
     const uint32_t now = clock_.TickCount();
-    const uint32_t elapsed = now - lastTick_;
-    lastTick_ = now;
-    if (!master) {
-        hooks_.RunFades(elapsed);
-    }
-    if (now - lastClockTick_ > kClockPassMs) {
-        const uint32_t sinceClockPass = now - lastClockTick_;
-        lastClockTick_ = now;
-        if (!master) {
-            hooks_.RunClocks(sinceClockPass);
-        }
-    }
     if (now - lastSlowTick_ > kSlowPassMs) {
         lastSlowTick_ = now;
         SlowPass();

@@ -8,7 +8,9 @@
 namespace tamberline {
 
 // What the 10 ms tick drives in the rest of the program. Each pass is a
-// hook so that run control, timecode and the clock triggers plug in.
+// hook so that timecode, devices and the clock triggers plug in. Fades,
+// clocks and end of play run on the control thread's own tick, so that a
+// busy window never holds them up.
 class TickHooks {
 public:
     virtual ~TickHooks() = default;
@@ -16,8 +18,6 @@ public:
     virtual bool TimecodeTriggersEnabled() const { return false; }
     virtual bool TimeOfDayTriggersEnabled() const { return false; }
     virtual void FireTimecodeTriggers() {}
-    virtual void RunFades(uint32_t /*elapsedMs*/) {}
-    virtual void RunClocks(uint32_t /*elapsedMs*/) {}
     virtual void HardwareCheck() {}
     virtual void ClearTimecodeDisplay() {}
     virtual void FireTimeOfDayTriggers(int /*secondOfDay*/) {}
@@ -25,9 +25,9 @@ public:
     virtual void ShowClock(const std::string& /*text*/) {}
 };
 
-// The main tick: fades every 10 ms, clocks and end of play every 100 ms,
-// device, timecode-loss and time-of-day work every 500 ms. Passes are timed
-// by steady-clock differences, so a late timer never runs a pass twice.
+// The main tick: timecode triggers on every second tick, device,
+// timecode-loss and time-of-day work every 500 ms. Passes are timed by
+// steady-clock differences, so a late timer never runs a pass twice.
 class MainTick {
 public:
     MainTick(const Clock& clock, TickHooks& hooks);
@@ -66,8 +66,6 @@ private:
     bool tickEnabled_ = false;
     bool startupComplete_ = false;
     bool oddTick_ = false;
-    uint32_t lastTick_;
-    uint32_t lastClockTick_;
     uint32_t lastSlowTick_;
     bool hardwareCheckPending_ = false;
     uint32_t hardwareCheckCount_ = 0;

@@ -7,12 +7,6 @@ namespace tamberline {
 
 namespace {
 
-uint32_t SteadyMs() {
-    using namespace std::chrono;
-    return static_cast<uint32_t>(
-        duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
-}
-
 bool Valid(int button) {
     return button >= 0 && button < kButtonCount;
 }
@@ -26,7 +20,7 @@ RunController::~RunController() {
 }
 
 void RunController::StartTicking() {
-    lastTick_ = lastClockTick_ = SteadyMs();
+    passes_ = PlaybackPasses(clock_.TickCount());
     control_.SetTick(std::chrono::milliseconds(10), [this] { Tick(); });
 }
 
@@ -36,12 +30,10 @@ void RunController::Shutdown() {
 }
 
 void RunController::Tick() {
-    const uint32_t now = SteadyMs();
-    runner_.RunFades(now - lastTick_);
-    lastTick_ = now;
-    if (now - lastClockTick_ > 100) {
-        runner_.RunClocks(now - lastClockTick_);
-        lastClockTick_ = now;
+    const PlaybackPasses::Due due = passes_.Next(clock_.TickCount());
+    runner_.RunFades(due.fadeElapsedMs);
+    if (due.clockElapsedMs) {
+        runner_.RunClocks(*due.clockElapsedMs);
     }
 }
 

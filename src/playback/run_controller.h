@@ -4,9 +4,11 @@
 #include <string>
 #include <vector>
 
+#include "app/clock.h"
 #include "playback/button_runner.h"
 #include "playback/control_thread.h"
 #include "playback/graph/media_event.h"
+#include "playback/playback_passes.h"
 
 namespace tamberline {
 
@@ -77,8 +79,8 @@ private:
 
     ControlThread control_;
     ButtonRunner runner_;
-    uint32_t lastTick_ = 0;
-    uint32_t lastClockTick_ = 0;
+    SystemClock clock_;
+    PlaybackPasses passes_{clock_.TickCount()};
 };
 
 }  // namespace tamberline
