@@ -189,13 +189,8 @@ void JackStart(const std::string& path) {
         return;
     }
     const std::string player = "tamberline-runbench-" + std::to_string(::getpid());
-    auto backend = std::make_unique<PortAudioBackend>(player);
-    const std::vector<std::string> drivers = EngineDriverNames(*backend);
     SoundSystem system;
-    system.SetOutputBackend(std::move(backend));
-    const int jack = testing::JackSystemDriver(drivers);
-    if (jack < 0 || system.SetDriver(jack) != SoundResult::kOk ||
-        system.Init(336) != SoundResult::kOk || !recorder.FollowPlaybackPorts(player)) {
+    if (!testing::StartEngineOnJack(system, recorder, player)) {
         std::printf("  (a) JACK: the engine did not start\n");
         return;
     }

@@ -132,13 +132,8 @@ void JackLatency(const std::string& folder) {
         return;
     }
     const std::string player = "tamberline-bench-" + std::to_string(::getpid());
-    auto backend = std::make_unique<PortAudioBackend>(player);
-    const std::vector<std::string> drivers = EngineDriverNames(*backend);
     SoundSystem system;
-    system.SetOutputBackend(std::move(backend));
-    const int jack = testing::JackSystemDriver(drivers);
-    if (jack < 0 || system.SetDriver(jack) != SoundResult::kOk ||
-        system.Init(336) != SoundResult::kOk || !recorder.FollowPlaybackPorts(player)) {
+    if (!testing::StartEngineOnJack(system, recorder, player)) {
         std::printf("  JACK: the engine did not start\n");
         return;
     }

@@ -54,21 +54,4 @@ public:
     virtual int PrepareButton(int button, ButtonRecord& record) = 0;
 };
 
-// Until playback is built: nothing runs, and a file prepares when it is a
-// readable regular file.
-class NullRunControl final : public RunControl {
-public:
-    void StartButton(int) override {}
-    void ReleaseButton(int) override {}
-    void StopButton(int) override {}
-    void StopAll() override {}
-    void SetReleaseToEnd(int) override {}
-    void ClearBuzzerLocks() override {}
-    void RequestStarts(const std::vector<int>&) override {}
-    ButtonRunView State(int) const override { return {}; }
-    void SetPlayedMs(int, uint32_t) override {}
-    void MarkForReload(int) override {}
-    int PrepareButton(int button, ButtonRecord& record) override;
-};
-
 }  // namespace tamberline

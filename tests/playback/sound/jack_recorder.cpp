@@ -1,8 +1,13 @@
 #include "jack_recorder.h"
 
+#include "playback/sound/portaudio_backend.h"
+#include "playback/sound/sound_outputs.h"
+#include "playback/sound/sound_system.h"
+
 #include <unistd.h>
 #include <algorithm>
 #include <cstring>
+#include <memory>
 
 namespace tamberline::testing {
 
@@ -14,6 +19,14 @@ int JackSystemDriver(const std::vector<std::string>& drivers) {
         }
     }
     return jack;
+}
+
+bool StartEngineOnJack(SoundSystem& system, JackRecorder& recorder, const std::string& player) {
+    auto backend = std::make_unique<PortAudioBackend>(player);
+    const int jack = JackSystemDriver(EngineDriverNames(*backend));
+    system.SetOutputBackend(std::move(backend));
+    return jack >= 0 && system.SetDriver(jack) == SoundResult::kOk &&
+           system.Init(336) == SoundResult::kOk && recorder.FollowPlaybackPorts(player);
 }
 
 JackRecorder::JackRecorder(double seconds)

@@ -6,11 +6,21 @@
 #include <string>
 #include <vector>
 
+namespace tamberline {
+class SoundSystem;
+}  // namespace tamberline
+
 namespace tamberline::testing {
+
+class JackRecorder;
 
 // The index of PortAudio's JACK "system" device among the engine's drivers,
 // or -1. Other JACK clients with inputs (a recorder) are listed too.
 int JackSystemDriver(const std::vector<std::string>& drivers);
+
+// Starts `system` on the JACK system device under the JACK client name
+// `player`, with 336 channels, and has `recorder` follow what it plays.
+bool StartEngineOnJack(SoundSystem& system, JackRecorder& recorder, const std::string& player);
 
 // A JACK client that records what a player sends to the server's playback
 // ports: each of its inputs is fed from the ports of JACK client `player`
