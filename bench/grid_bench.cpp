@@ -9,12 +9,12 @@
 #include <QTemporaryDir>
 
 #include "app/console_model.h"
-#include "app/grid_fonts.h"
 #include "app/grid_hooks.h"
-#include "app/grid_painter.h"
-#include "app/message_box.h"
 #include "app/run_control.h"
-#include "files/file_dialog.h"
+#include "app/ui/grid_fonts.h"
+#include "app/ui/grid_painter.h"
+#include "base/file_dialog.h"
+#include "base/message_box.h"
 #include "session/registry.h"
 
 namespace {

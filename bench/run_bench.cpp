@@ -22,13 +22,13 @@
 #include <vector>
 
 #include "jack_recorder.h"
+#include "playback/engine_outputs.h"
 #include "playback/graph/audio_sinks.h"
 #include "playback/graph/gstreamer.h"
 #include "playback/graph/media_graph.h"
 #include "playback/run_controller.h"
 #include "playback/sound/offline_backend.h"
 #include "playback/sound/portaudio_backend.h"
-#include "playback/sound/sound_outputs.h"
 #include "playback/sound/sound_system.h"
 
 using namespace tamberline;

@@ -5,8 +5,8 @@
 #include <QCoreApplication>
 #include <QTemporaryDir>
 
-#include "app/message_box.h"
-#include "files/file_dialog.h"
+#include "base/file_dialog.h"
+#include "base/message_box.h"
 #include "session/registry.h"
 #include "session/session.h"
 #include "session/session_host.h"

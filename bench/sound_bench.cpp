@@ -20,9 +20,9 @@
 #include <vector>
 
 #include "jack_recorder.h"
+#include "playback/engine_outputs.h"
 #include "playback/sound/offline_backend.h"
 #include "playback/sound/portaudio_backend.h"
-#include "playback/sound/sound_outputs.h"
 #include "playback/sound/sound_system.h"
 
 using namespace tamberline;

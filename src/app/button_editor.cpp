@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "app/console_grid.h"
-#include "app/message_box.h"
 #include "app/run_control.h"
+#include "base/message_box.h"
 #include "session/session.h"
 
 namespace tamberline {

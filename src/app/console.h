@@ -1,12 +1,12 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
-#include "app/clock.h"
-#include "app/console_parts.h"
 #include "app/main_tick.h"
-#include "app/message_box.h"
 #include "app/monitor_placement.h"
+#include "base/clock.h"
+#include "base/console_part.h"
 
 namespace tamberline {
 
@@ -14,7 +14,7 @@ class Registry;
 class Session;
 
 // What the console's window does for the core: header line, cursor, timer,
-// and the work area it covers.
+// the clock's status field, and the work area it covers.
 class ConsoleView {
 public:
     virtual ~ConsoleView() = default;
@@ -22,16 +22,19 @@ public:
     virtual void SetWaitCursor(bool /*wait*/) {}
     virtual void StartTickTimer() {}
     virtual void StopTickTimer() {}
+    virtual void ShowClock(const std::string& /*text*/) {}
     virtual MonitorRect CurrentWorkArea() const { return {}; }
 };
 
 // The console's life: the ordered start-up (which brings the session up),
-// the tick, the exit checks and the teardown, and the program-wide flags of
-// the main window.
+// the tick, the exit checks and the teardown, run through the registered
+// parts of the program.
 class Console {
 public:
-    Console(MessageBox& box, Session& session, Registry& registry, const Clock& clock,
-            ConsoleParts& parts, ConsoleView& view);
+    Console(Session& session, Registry& registry, const Clock& clock, ConsoleView& view);
+
+    // Parts join in start-up order, before Start.
+    void AddPart(ConsolePart& part) { parts_.push_back(&part); }
 
     // Runs the start-up sequence. False means the process ends at once
     // with exit code 0.
@@ -42,22 +45,18 @@ public:
     void Teardown();
 
     MainTick& tick() { return tick_; }
-    bool touchScreen() const { return touchScreen_; }
     bool shuttingDown() const { return shuttingDown_; }
-    const std::string& hostAddress() const { return hostAddress_; }
 
 private:
-    void OpenEnabledPorts();
+    bool StartParts(StartStep step);
+    bool ExitParts(ExitStep step);
 
-    MessageBox& box_;
     Session& session_;
     Registry& registry_;
-    ConsoleParts& parts_;
     ConsoleView& view_;
+    std::vector<ConsolePart*> parts_;
     MainTick tick_;
-    bool touchScreen_ = false;
     bool shuttingDown_ = false;
-    std::string hostAddress_;
 };
 
 }  // namespace tamberline

@@ -2,7 +2,7 @@
 
 #include <QMetaObject>
 
-#include "app/message_box.h"
+#include "base/message_box.h"
 #include "session/session.h"
 
 namespace tamberline {

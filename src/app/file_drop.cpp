@@ -7,8 +7,8 @@
 
 #include "app/console_grid.h"
 #include "app/grid_hooks.h"
-#include "app/message_box.h"
 #include "app/run_control.h"
+#include "base/message_box.h"
 #include "session/session.h"
 #include "session/session_paths.h"
 

@@ -1,6 +1,7 @@
 #include "app/main_tick.h"
 
 #include <cstdio>
+#include <utility>
 
 namespace tamberline {
 
@@ -11,18 +12,21 @@ constexpr int kTimecodeLostPasses = 3;
 constexpr int kSecondsPerDay = 86400;
 }  // namespace
 
-MainTick::MainTick(const Clock& clock, TickHooks& hooks)
-    : clock_(clock), hooks_(hooks), lastSlowTick_(clock.TickCount()) {}
+MainTick::MainTick(const Clock& clock, const std::vector<ConsolePart*>& parts,
+                   ShowClockFn showClock)
+    : clock_(clock),
+      parts_(parts),
+      showClock_(std::move(showClock)),
+      lastSlowTick_(clock.TickCount()) {}
 
 void MainTick::Run() {
     if (!tickEnabled_) {
         return;
     }
-    const bool master = hooks_.IsLinkedMaster();
     oddTick_ = !oddTick_;
-    if (oddTick_ && ltc_.receiving && startupComplete_ && hooks_.TimecodeTriggersEnabled() &&
-        !master) {
-        hooks_.FireTimecodeTriggers();
+    const TickState state{oddTick_, startupComplete_, ltc_.receiving, mtc_.receiving};
+    for (ConsolePart* part : parts_) {
+        part->Tick(state);
     }
 
     const uint32_t now = clock_.TickCount();
@@ -36,7 +40,9 @@ void MainTick::SlowPass() {
     if (hardwareCheckPending_ && ++hardwareCheckCount_ > kHardwareCheckPasses) {
         hardwareCheckPending_ = false;
         hardwareCheckCount_ = 0;
-        hooks_.HardwareCheck();
+        for (ConsolePart* part : parts_) {
+            part->HardwareCheck();
+        }
     }
     CheckTimecodeLoss(ltc_);
     CheckTimecodeLoss(mtc_);
@@ -49,7 +55,9 @@ void MainTick::CheckTimecodeLoss(TimecodeWatch& watch) {
     if (watch.receiving && ++watch.silentPasses > kTimecodeLostPasses) {
         watch.receiving = false;
         watch.silentPasses = 0;
-        hooks_.ClearTimecodeDisplay();
+        for (ConsolePart* part : parts_) {
+            part->TimecodeLost();
+        }
         lastSecond_ = -2;
     }
 }
@@ -60,20 +68,22 @@ void MainTick::TimeOfDay() {
         return;
     }
     const int previous = lastSecond_ == 59 ? -1 : lastSecond_;
-    if (t.second - previous == 1) {
-        secondOfDay_ = (secondOfDay_ + 1) % kSecondsPerDay;
-        if (!hooks_.IsLinkedMaster() && hooks_.TimeOfDayTriggersEnabled()) {
-            hooks_.FireTimeOfDayTriggers(secondOfDay_);
-        }
-    } else {
-        // The clock jumped: place the triggers again rather than firing
-        // every skipped second.
-        hooks_.PositionTimecodeCursor();
+    // Anything but one second on is a jump: the triggers are placed again
+    // rather than every skipped second fired.
+    const bool jumped = t.second - previous != 1;
+    if (jumped) {
         secondOfDay_ = t.second + 60 * (t.minute + 60 * t.hour);
+    } else {
+        secondOfDay_ = (secondOfDay_ + 1) % kSecondsPerDay;
+    }
+    for (ConsolePart* part : parts_) {
+        part->ClockSecond(secondOfDay_, jumped);
     }
     char text[16];
     std::snprintf(text, sizeof text, " %02d:%02d:%02d ", t.hour, t.minute, t.second);
-    hooks_.ShowClock(text);
+    if (showClock_) {
+        showClock_(text);
+    }
     lastSecond_ = t.second;
 }
 

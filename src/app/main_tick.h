@@ -1,36 +1,25 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
+#include <vector>
 
-#include "app/clock.h"
+#include "base/clock.h"
+#include "base/console_part.h"
 
 namespace tamberline {
 
-// What the 10 ms tick drives in the rest of the program. Each pass is a
-// hook so that timecode, devices and the clock triggers plug in. Fades,
-// clocks and end of play run on the control thread's own tick, so that a
-// busy window never holds them up.
-class TickHooks {
-public:
-    virtual ~TickHooks() = default;
-    virtual bool IsLinkedMaster() const { return false; }
-    virtual bool TimecodeTriggersEnabled() const { return false; }
-    virtual bool TimeOfDayTriggersEnabled() const { return false; }
-    virtual void FireTimecodeTriggers() {}
-    virtual void HardwareCheck() {}
-    virtual void ClearTimecodeDisplay() {}
-    virtual void FireTimeOfDayTriggers(int /*secondOfDay*/) {}
-    virtual void PositionTimecodeCursor() {}
-    virtual void ShowClock(const std::string& /*text*/) {}
-};
-
-// The main tick: timecode triggers on every second tick, device,
+// The main tick: every part's tick work on each 10 ms tick; device,
 // timecode-loss and time-of-day work every 500 ms. Passes are timed by
 // steady-clock differences, so a late timer never runs a pass twice.
+// Fades, clocks and end of play run on the control thread's own tick, so
+// that a busy window never holds them up.
 class MainTick {
 public:
-    MainTick(const Clock& clock, TickHooks& hooks);
+    using ShowClockFn = std::function<void(const std::string&)>;
+
+    MainTick(const Clock& clock, const std::vector<ConsolePart*>& parts, ShowClockFn showClock);
 
     void Run();
 
@@ -62,7 +51,8 @@ private:
     void TimeOfDay();
 
     const Clock& clock_;
-    TickHooks& hooks_;
+    const std::vector<ConsolePart*>& parts_;
+    ShowClockFn showClock_;
     bool tickEnabled_ = false;
     bool startupComplete_ = false;
     bool oddTick_ = false;

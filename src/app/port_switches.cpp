@@ -24,6 +24,10 @@ constexpr PortInfo kPorts[] = {
     {TriggerPort::kGamePort, "PortEnable", cmd::kGameOn, cmd::kGameOff, 18, " Last stick :  "},
 };
 
+// Exit closes them in another order.
+constexpr TriggerPort kCloseOrder[] = {TriggerPort::kSmpte, TriggerPort::kGamePort,
+                                       TriggerPort::kMidi, TriggerPort::kPbus};
+
 const PortInfo& InfoOf(TriggerPort port) {
     for (const PortInfo& info : kPorts) {
         if (info.port == port) {
@@ -92,6 +96,22 @@ void PortSwitches::EnableStoredPorts() {
             Enable(info.port);
         }
     }
+}
+
+bool PortSwitches::Start(StartStep step) {
+    if (step == StartStep::kTriggerPorts) {
+        EnableStoredPorts();
+    }
+    return true;
+}
+
+bool PortSwitches::Exit(ExitStep step) {
+    if (step == ExitStep::kClosePorts) {
+        for (TriggerPort port : kCloseOrder) {
+            Disable(port, true);
+        }
+    }
+    return true;
 }
 
 bool PortSwitches::RunCommand(int id) {

@@ -4,12 +4,14 @@
 #include <functional>
 #include <string>
 
-#include "app/console_parts.h"
+#include "base/console_part.h"
 
 namespace tamberline {
 
 class ConsoleMenu;
 class Registry;
+
+enum class TriggerPort { kSmpte, kMidi, kPbus, kGamePort };
 
 // What each trigger port does when it is switched; the ports themselves
 // come with their own parts. Opening shows the port's own message on failure.
@@ -26,7 +28,9 @@ std::string PortsTitle(bool smpte, bool midi, bool gamePort, bool pbus);
 
 // The on/off switches of the four trigger ports, with their menu check
 // marks, the menu title, the ports' status fields and the stored settings.
-class PortSwitches {
+// As a console part it opens the ports left on at the end of start-up and
+// closes them at exit.
+class PortSwitches final : public ConsolePart {
 public:
     using StatusFieldFn = std::function<void(int field, const std::string& text)>;
 
@@ -44,6 +48,9 @@ public:
     void EnableStoredPorts();
     // A menu command of the " Ports " popup; false for any other id.
     bool RunCommand(int id);
+
+    bool Start(StartStep step) override;
+    bool Exit(ExitStep step) override;
 
 private:
     static size_t Index(TriggerPort port) { return static_cast<size_t>(port); }

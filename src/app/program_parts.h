@@ -3,59 +3,44 @@
 #include <memory>
 #include <vector>
 
-#include "app/console_parts.h"
-#include "playback/graph/audio_sinks.h"
-#include "playback/graph/media_event.h"
-#include "playback/graph/output_list.h"
 #include "playback/output_table.h"
-#include "playback/sound/sound_outputs.h"
 
 namespace tamberline {
 
+class Console;
+class ConsolePart;
 class ConsoleRunControl;
-class MediaGraph;
 class MessageBox;
+class OutputsPart;
+class PortSwitches;
 class Registry;
+class Session;
 
-// The parts of the running program behind the console: the media library,
-// one media graph per button, and the outputs. Parts not built yet keep the
-// do-nothing steps of ConsoleParts.
-class ProgramParts final : public ConsoleParts {
+// The subsystems of the running program, each one console part, made and
+// registered with the console in start-up order. A new subsystem adds its
+// part here.
+class ProgramParts {
 public:
-    // `run` may be null: nothing plays.
-    ProgramParts(Registry& registry, MessageBox& box, HeaderMessageFn header,
-                 ConsoleRunControl* run = nullptr);
-    ~ProgramParts() override;
+    struct Services {
+        Registry& registry;
+        MessageBox& box;
+        HeaderMessageFn header;
+        ConsoleRunControl& run;
+        Session& session;
+        PortSwitches& ports;
+    };
 
-    bool InitialiseMediaLibrary() override;
-    bool MediaFrameworkPresent() override;
-    void CreateMediaGraphs() override;
-    void BuildOutputs() override;
-    void StartStartWorker() override;
-    int NextRunningGraphButton(int from) override;
-    void StopAll() override;
-    void StopStartWorker() override;
-    void ReleaseMediaGraphs() override;
-    void ReleaseAudioEngine() override { engine_.ReleaseEngine(); }
+    explicit ProgramParts(const Services& services);
+    ~ProgramParts();
 
-    // The engine's drivers, in the order the "ASIO" choice counts them.
-    std::vector<std::string> EngineDrivers() const;
-    SoundSystem* Engine() const { return engine_.Engine(); }
-    bool outputsBuilt() const { return outputsBuilt_; }
-    const OutputTable& outputTable() const { return table_; }
-    const OutputList& outputList() const { return list_; }
+    void RegisterWith(Console& console);
+    OutputsPart& outputs() { return *outputs_; }
+    const OutputsPart& outputs() const { return *outputs_; }
 
 private:
-    Registry& registry_;
-    MessageBox& box_;
-    HeaderMessageFn header_;
-    ConsoleRunControl* run_;
-    SoundOutputBuilder engine_;
-    DeviceMonitorCatalog catalog_;
-    OutputTable table_;
-    OutputList list_;
-    bool outputsBuilt_ = false;
-    std::vector<std::unique_ptr<MediaGraph>> graphs_;
+    std::vector<std::unique_ptr<ConsolePart>> owned_;
+    std::vector<ConsolePart*> order_;
+    OutputsPart* outputs_ = nullptr;
 };
 
 }  // namespace tamberline

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "app/clock.h"
+#include "base/clock.h"
 #include "playback/button_runner.h"
 #include "playback/control_thread.h"
 #include "playback/graph/media_event.h"

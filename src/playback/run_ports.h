@@ -1,10 +1,10 @@
 #pragma once
 
-#include <array>
 #include <atomic>
 #include <cstdint>
 #include <string>
 
+#include "base/spsc_ring.h"
 #include "session/button_record.h"
 
 namespace tamberline {
@@ -55,31 +55,13 @@ public:
     bool enabled() const { return enabled_.load(std::memory_order_relaxed); }
     void SetEnabled(bool on) { enabled_.store(on, std::memory_order_relaxed); }
 
-    bool Push(uint32_t message) {
-        const uint32_t w = write_.load(std::memory_order_relaxed);
-        if (w - read_.load(std::memory_order_acquire) >= kSize) {
-            return false;
-        }
-        ring_[w & (kSize - 1)] = message;
-        write_.store(w + 1, std::memory_order_release);
-        return true;
-    }
-    bool Pop(uint32_t& message) {
-        const uint32_t r = read_.load(std::memory_order_relaxed);
-        if (r == write_.load(std::memory_order_acquire)) {
-            return false;
-        }
-        message = ring_[r & (kSize - 1)];
-        read_.store(r + 1, std::memory_order_release);
-        return true;
-    }
+    bool Push(uint32_t message) { return ring_.Push(message); }
+    bool Pop(uint32_t& message) { return ring_.Pop(message); }
     // Wakes the sender; nothing listens until MIDI output is built.
     void Signal() {}
 
 private:
-    std::array<uint32_t, kSize> ring_{};
-    std::atomic<uint32_t> write_{0};
-    std::atomic<uint32_t> read_{0};
+    SpscRing<uint32_t> ring_{kSize};
     std::atomic<bool> enabled_{false};
 };
 

@@ -1,8 +1,8 @@
 #include <QFileInfo>
 
-#include "app/message_box.h"
+#include "base/message_box.h"
+#include "base/path_parts.h"
 #include "playback/button_runner.h"
-#include "songlist/path_parts.h"
 
 namespace tamberline {
 

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <ctime>
 
-#include "songlist/path_parts.h"
+#include "base/path_parts.h"
 
 namespace tamberline {
 

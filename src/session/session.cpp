@@ -2,8 +2,8 @@
 
 #include <cctype>
 
-#include "app/message_box.h"
-#include "files/file_dialog.h"
+#include "base/file_dialog.h"
+#include "base/message_box.h"
 #include "session/registry.h"
 #include "session/session_file.h"
 #include "session/session_folder_watcher.h"

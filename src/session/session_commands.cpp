@@ -1,7 +1,7 @@
 #include "session/session.h"
 
-#include "app/message_box.h"
-#include "files/file_dialog.h"
+#include "base/file_dialog.h"
+#include "base/message_box.h"
 #include "session/session_host.h"
 #include "session/session_paths.h"
 

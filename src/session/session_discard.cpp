@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <climits>
 
-#include "app/message_box.h"
+#include "base/message_box.h"
 #include "session/session_file.h"
 #include "session/session_host.h"
 #include "session/session_paths.h"

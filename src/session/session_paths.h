@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-#include "songlist/path_parts.h"
+#include "base/path_parts.h"
 
 namespace tamberline {
 

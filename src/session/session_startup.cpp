@@ -1,6 +1,6 @@
 #include "session/session.h"
 
-#include "app/message_box.h"
+#include "base/message_box.h"
 #include "session/registry.h"
 #include "session/session_file.h"
 #include "session/session_host.h"

@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "songlist/path_parts.h"
+#include "base/path_parts.h"
 #include "songlist/playlist_copy.h"
 #include "songlist/playlist_reader.h"
 

@@ -6,8 +6,8 @@
 #include <climits>
 #include <string_view>
 
+#include "base/path_parts.h"
 #include "songlist/byte_source.h"
-#include "songlist/path_parts.h"
 
 namespace tamberline {
 namespace {

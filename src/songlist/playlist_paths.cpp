@@ -4,7 +4,7 @@
 #include <optional>
 #include <string_view>
 
-#include "songlist/path_parts.h"
+#include "base/path_parts.h"
 
 namespace tamberline {
 namespace {

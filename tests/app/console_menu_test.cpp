@@ -204,7 +204,11 @@ TEST_F(PortSwitchesTest, StartUpOpensStoredPortsInOrderAndMenuCommandsSwitch) {
     registry_.SetOn("PortEnable", true);
     registry_.SetOn("SMPTEEnable", true);
     registry_.SetOn("PbusEnable", true);
-    ports_.EnableStoredPorts();
+    registry_.SetDword("MidiEnable", 1);  // only 9 means on
+    for (StartStep step = StartStep::kMediaLibrary; step <= StartStep::kStatus;
+         step = static_cast<StartStep>(static_cast<int>(step) + 1)) {
+        EXPECT_TRUE(ports_.Start(step));
+    }
     EXPECT_EQ(hooks_.opened, (std::vector<TriggerPort>{TriggerPort::kSmpte, TriggerPort::kPbus,
                                                        TriggerPort::kGamePort}));
     EXPECT_TRUE(ports_.RunCommand(cmd::kGameOff));
@@ -212,6 +216,20 @@ TEST_F(PortSwitchesTest, StartUpOpensStoredPortsInOrderAndMenuCommandsSwitch) {
     EXPECT_TRUE(ports_.RunCommand(cmd::kMidiOn));
     EXPECT_TRUE(ports_.IsOn(TriggerPort::kMidi));
     EXPECT_FALSE(ports_.RunCommand(cmd::kMidiSetup));
+}
+
+TEST_F(PortSwitchesTest, ExitClosesTheOpenPortsInItsOwnOrderAndKeepsTheirSettings) {
+    for (TriggerPort p :
+         {TriggerPort::kPbus, TriggerPort::kMidi, TriggerPort::kGamePort, TriggerPort::kSmpte}) {
+        ports_.Enable(p);
+    }
+    EXPECT_TRUE(ports_.Exit(ExitStep::kStopAll));
+    EXPECT_TRUE(hooks_.closed.empty());
+    EXPECT_TRUE(ports_.Exit(ExitStep::kClosePorts));
+    EXPECT_EQ(hooks_.closed, (std::vector<TriggerPort>{TriggerPort::kSmpte, TriggerPort::kGamePort,
+                                                       TriggerPort::kMidi, TriggerPort::kPbus}));
+    EXPECT_TRUE(registry_.IsOn("MidiEnable"));
+    EXPECT_EQ(menu_.Find(cmd::kPortsMenu)->text, " Ports SMGP ");
 }
 
 }  // namespace

@@ -2,9 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "app/console_run_control.h"
+#include "app/run_control_part.h"
 #include "session/registry.h"
 #include "session/session.h"
 #include "session/session_host.h"
@@ -16,66 +19,76 @@
 namespace tamberline {
 namespace {
 
-const char* PortName(TriggerPort port) {
-    switch (port) {
-        case TriggerPort::kSmpte: return "SMPTE";
-        case TriggerPort::kMidi: return "MIDI";
-        case TriggerPort::kPbus: return "P-Bus";
-        case TriggerPort::kGamePort: return "game";
+const char* StartName(StartStep step) {
+    switch (step) {
+        case StartStep::kMediaLibrary: return "init media";
+        case StartStep::kFolderTreeFiller: return "folder tree";
+        case StartStep::kMediaFramework: return "check media";
+        case StartStep::kTimecodeSources: return "timecode sources";
+        case StartStep::kGamePorts: return "game ports";
+        case StartStep::kMediaGraphs: return "graphs";
+        case StartStep::kOutputs: return "outputs";
+        case StartStep::kDeviceSnapshot: return "devices";
+        case StartStep::kHostAddress: return "host";
+        case StartStep::kNetworkMenu: return "network menu";
+        case StartStep::kSession: return "session restored";
+        case StartStep::kStartWorker: return "start worker";
+        case StartStep::kTriggerPorts: return "ports";
+        case StartStep::kStatus: return "status";
     }
     return "?";
 }
 
-// Logs every step the console asks of the rest of the program.
-class RecordingParts : public ConsoleParts {
-public:
-    std::vector<std::string> log;
-    bool mediaLibrary = true;
-    bool mediaFramework = true;
-    bool runLogAllowsExit = true;
+const char* ExitName(ExitStep step) {
+    switch (step) {
+        case ExitStep::kAskRunning: return "ask running";
+        case ExitStep::kConfirmDiscard: return "discard confirmed";
+        case ExitStep::kStopAll: return "stop all";
+        case ExitStep::kRunLogCheck: return "run log";
+        case ExitStep::kStopTick: return "tick stopped";
+        case ExitStep::kCloseLink: return "close link";
+        case ExitStep::kClosePorts: return "close ports";
+    }
+    return "?";
+}
 
-    bool InitialiseMediaLibrary() override { return Note("init media", mediaLibrary); }
-    void StartFolderTreeFiller() override { Note("folder tree"); }
-    bool MediaFrameworkPresent() override { return Note("check media", mediaFramework); }
-    void FillTimecodeSources() override { Note("timecode sources"); }
-    void CreateGamePorts() override { Note("game ports"); }
-    void CreateMediaGraphs() override { Note("graphs"); }
-    void BuildOutputs() override { Note("outputs"); }
-    void SnapshotDevices() override { Note("devices"); }
-    std::string ResolveHostAddress() override {
-        Note("host");
-        return "10.0.0.7";
+const char* TeardownName(TeardownStep step) {
+    switch (step) {
+        case TeardownStep::kGamePorts: return "release game ports";
+        case TeardownStep::kStartWorker: return "stop start worker";
+        case TeardownStep::kMediaGraphs: return "release graphs";
+        case TeardownStep::kAudioEngine: return "release engine";
+        case TeardownStep::kHelpWindow: return "close help";
+        case TeardownStep::kStartedPrograms: return "end programs";
+        case TeardownStep::kLinkSocket: return "release socket";
     }
-    void SetNetworkMenuText() override { Note("network menu"); }
-    void StartStartWorker() override { Note("start worker"); }
-    void OpenPort(TriggerPort port) override { Note(std::string("open ") + PortName(port)); }
-    void ShowCueAndPortStatus() override { Note("status"); }
-    std::vector<int> runningGraphs;
-    int NextRunningGraphButton(int from) override {
-        for (int button : runningGraphs) {
-            if (button >= from) {
-                return button;
-            }
+    return "?";
+}
+
+// Logs every step the console runs it through; refuses the steps it is told to.
+class RecordingPart : public ConsolePart {
+public:
+    explicit RecordingPart(std::vector<std::string>& log) : log_(log) {}
+    std::optional<StartStep> failStart;
+    std::optional<ExitStep> refuseExit;
+    bool startupCompleteAtStatus = false;
+    const MainTick* tick = nullptr;
+
+    bool Start(StartStep step) override {
+        log_.push_back(StartName(step));
+        if (step == StartStep::kStatus && tick) {
+            startupCompleteAtStatus = tick->startupComplete();
         }
-        return -1;
+        return step != failStart;
     }
-    void StopAll() override { Note("stop all"); }
-    bool RunLogExitCheck() override { return Note("run log", runLogAllowsExit); }
-    void CloseLink() override { Note("close link"); }
-    void ClosePort(TriggerPort port) override { Note(std::string("close ") + PortName(port)); }
-    void ReleaseGamePorts() override { Note("release game ports"); }
-    void StopStartWorker() override { Note("stop start worker"); }
-    void ReleaseMediaGraphs() override { Note("release graphs"); }
-    void ReleaseAudioEngine() override { Note("release engine"); }
-    void CloseHelpWindow() override { Note("close help"); }
-    void EndStartedPrograms() override { Note("end programs"); }
-    void ReleaseLinkSocket() override { Note("release socket"); }
+    bool Exit(ExitStep step) override {
+        log_.push_back(ExitName(step));
+        return step != refuseExit;
+    }
+    void Teardown(TeardownStep step) override { log_.push_back(TeardownName(step)); }
 
 private:
-    bool Note(const std::string& what, bool result = true) {
-        log.push_back(what);
-        return result;
-    }
+    std::vector<std::string>& log_;
 };
 
 // Notes in the parts' log when the session shows its name.
@@ -106,19 +119,20 @@ protected:
     testing::ScriptedMessageBox box_;
     testing::ScriptedFileDialog files_;
     testing::ManualClock clock_;
-    RecordingParts parts_;
+    std::vector<std::string> log_;
+    RecordingPart part_{log_};
     RecordingView view_;
-    SessionLog host_{parts_.log};
+    SessionLog host_{log_};
     Session session_{SessionServices{box_, files_, registry_, host_, dir_.Path()}};
-    Console console_{box_, session_, registry_, clock_, parts_, view_};
+    Console console_{session_, registry_, clock_, view_};
+
+    void SetUp() override {
+        part_.tick = &console_.tick();
+        console_.AddPart(part_);
+    }
 };
 
 TEST_F(ConsoleTest, StartUpRunsItsStepsInOrderAndStartsTheTimer) {
-    registry_.SetOn("PortEnable", true);
-    registry_.SetOn("SMPTEEnable", true);
-    registry_.SetDword("MidiEnable", 1);  // only 9 means on
-    registry_.SetOn("TouchScreen", true);
-
     ASSERT_TRUE(console_.Start(""));
     const std::vector<std::string> expected = {
         "init media",
@@ -134,14 +148,13 @@ TEST_F(ConsoleTest, StartUpRunsItsStepsInOrderAndStartsTheTimer) {
         // the session comes up: a new one, then its clean-up after loading
         "session title",
         "session title",
+        "session restored",
         "start worker",
-        "open SMPTE",
-        "open game",
+        "ports",
         "status",
     };
-    EXPECT_EQ(parts_.log, expected);
-    EXPECT_TRUE(console_.touchScreen());
-    EXPECT_EQ(console_.hostAddress(), "10.0.0.7");
+    EXPECT_EQ(log_, expected);
+    EXPECT_TRUE(part_.startupCompleteAtStatus);
     EXPECT_TRUE(console_.tick().enabled());
     EXPECT_TRUE(console_.tick().startupComplete());
     EXPECT_TRUE(view_.timerRunning);
@@ -150,62 +163,70 @@ TEST_F(ConsoleTest, StartUpRunsItsStepsInOrderAndStartsTheTimer) {
     EXPECT_TRUE(box_.shown().empty());
 }
 
-TEST_F(ConsoleTest, MissingMediaLibrariesEndTheStartWithTheirMessage) {
+TEST_F(ConsoleTest, APartThatFailsItsStepEndsTheStart) {
     const struct {
-        bool library;
-        bool framework;
-        std::string message;
+        StartStep step;
         size_t steps;
     } cases[] = {
-        {false, true, "Unable to initialise COM library.", 1},
-        {true, false,
-         "DirectX components required by Tamberline not found.\n\n"
-         "Download them from the Microsoft website,\n",
-         3},
+        {StartStep::kMediaLibrary, 1},
+        {StartStep::kMediaFramework, 3},
     };
     for (const auto& c : cases) {
-        testing::ScriptedMessageBox box;
-        RecordingParts parts;
-        parts.mediaLibrary = c.library;
-        parts.mediaFramework = c.framework;
+        std::vector<std::string> log;
+        RecordingPart part(log);
+        part.failStart = c.step;
         RecordingView view;
-        Console console(box, session_, registry_, clock_, parts, view);
+        Console console(session_, registry_, clock_, view);
+        console.AddPart(part);
         EXPECT_FALSE(console.Start(""));
-        ASSERT_EQ(box.shown().size(), 1u);
-        EXPECT_EQ(box.shown()[0].text, c.message);
-        EXPECT_EQ(box.shown()[0].flags, mb::kOk | mb::kIconStop);
-        EXPECT_EQ(parts.log.size(), c.steps);
+        EXPECT_EQ(log.size(), c.steps);
+        EXPECT_EQ(log.back(), StartName(c.step));
         EXPECT_FALSE(view.timerRunning);
+        EXPECT_FALSE(console.tick().enabled());
     }
 }
 
-TEST_F(ConsoleTest, ExitAsksOnceAboutTheFirstRunningButton) {
-    ASSERT_TRUE(console_.Start(""));
+TEST_F(ConsoleTest, ExitAsksOnceAboutTheFirstRunningButtonThenStopsAndClosesInOrder) {
+    ConsoleRunControl run(box_, dir_.Path());
+    run.AttachSession(&session_, [](int) {});
     // Button 2's graph runs but the button is empty: not asked about.
-    parts_.runningGraphs = {2, 4, 9};
+    const std::vector<int> runningGraphs = {2, 4, 9};
+    RunControlPart runPart(run, session_, box_, [&runningGraphs](int from) {
+        for (int button : runningGraphs) {
+            if (button >= from) {
+                return button;
+            }
+        }
+        return -1;
+    });
+    console_.AddPart(runPart);
+    ASSERT_TRUE(console_.Start(""));
     for (int button : {4, 9}) {
         ButtonRecord& record = session_.Record(button);
         SetPath(record, "/shows/a.wav");
         record.status = STATUS_ASSIGNED;
     }
     box_.Answer("No");
+    log_.clear();
     EXPECT_FALSE(console_.Exit());
     EXPECT_EQ(box_.Texts(),
               (std::vector<std::string>{"Button 5 is running.\nSure you want to exit?"}));
+    EXPECT_EQ(log_, (std::vector<std::string>{"ask running"}));
     EXPECT_TRUE(console_.tick().enabled());
 
-    parts_.log.clear();
+    log_.clear();
     box_.Answer("Yes");
     box_.Answer("No");  // do not save the untitled session
     EXPECT_TRUE(console_.Exit());
     ASSERT_EQ(box_.shown().size(), 3u);
     EXPECT_EQ(box_.shown()[2].text, "Do you want to save this session ?");
-    EXPECT_EQ(parts_.log,
-              (std::vector<std::string>{"stop all", "run log", "close link", "close SMPTE",
-                                        "close game", "close MIDI", "close P-Bus"}));
+    EXPECT_EQ(log_,
+              (std::vector<std::string>{"ask running", "discard confirmed", "stop all", "run log",
+                                        "tick stopped", "close link", "close ports"}));
     EXPECT_FALSE(console_.tick().enabled());
     EXPECT_TRUE(console_.shuttingDown());
     EXPECT_FALSE(view_.timerRunning);
+    console_.Teardown();
 }
 
 TEST_F(ConsoleTest, StartWithoutSessionsMakesAnUntitledOneAndShowsItsName) {
@@ -243,7 +264,7 @@ TEST_F(ConsoleTest, CommandLineSessionIsOpenedAtStart) {
 
 TEST_F(ConsoleTest, RunLogRefusalAbandonsTheExit) {
     ASSERT_TRUE(console_.Start(""));
-    parts_.runLogAllowsExit = false;
+    part_.refuseExit = ExitStep::kRunLogCheck;
     EXPECT_FALSE(console_.Exit());
     EXPECT_TRUE(console_.tick().enabled());
     EXPECT_FALSE(console_.shuttingDown());
@@ -252,11 +273,11 @@ TEST_F(ConsoleTest, RunLogRefusalAbandonsTheExit) {
 TEST_F(ConsoleTest, TeardownReleasesInOrderAndStoresTheWorkArea) {
     ASSERT_TRUE(console_.Start(""));
     ASSERT_TRUE(console_.Exit());
-    parts_.log.clear();
+    log_.clear();
     console_.Teardown();
-    EXPECT_EQ(parts_.log, (std::vector<std::string>{
-                              "release game ports", "stop start worker", "release graphs",
-                              "release engine", "close help", "end programs", "release socket"}));
+    EXPECT_EQ(log_, (std::vector<std::string>{"release game ports", "stop start worker",
+                                              "release graphs", "release engine", "close help",
+                                              "end programs", "release socket"}));
     std::string stored;
     EXPECT_TRUE(registry_.GetString("Monitor", stored));
     EXPECT_EQ(stored, "+0000+0000+1920+1040");

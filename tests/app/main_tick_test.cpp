@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "support/manual_clock.h"
@@ -10,27 +11,21 @@
 namespace tamberline {
 namespace {
 
-class RecordingHooks : public TickHooks {
+class RecordingPart : public ConsolePart {
 public:
-    bool master = false;
-    bool timecodeEnabled = true;
-    bool timeOfDayEnabled = true;
-    std::vector<int> timeOfDay;
-    std::vector<std::string> shown;
-    int timecodeFired = 0;
+    std::vector<std::pair<int, bool>> seconds;  // second of day, jumped
+    int oddTicksWithTimecode = 0;
     int hardwareChecks = 0;
-    int repositioned = 0;
-    int timecodeCleared = 0;
+    int timecodeLost = 0;
 
-    bool IsLinkedMaster() const override { return master; }
-    bool TimecodeTriggersEnabled() const override { return timecodeEnabled; }
-    bool TimeOfDayTriggersEnabled() const override { return timeOfDayEnabled; }
-    void FireTimecodeTriggers() override { ++timecodeFired; }
+    void Tick(const TickState& state) override {
+        if (state.oddTick && state.ltcReceiving && state.startupComplete) {
+            ++oddTicksWithTimecode;
+        }
+    }
     void HardwareCheck() override { ++hardwareChecks; }
-    void ClearTimecodeDisplay() override { ++timecodeCleared; }
-    void FireTimeOfDayTriggers(int second) override { timeOfDay.push_back(second); }
-    void PositionTimecodeCursor() override { ++repositioned; }
-    void ShowClock(const std::string& text) override { shown.push_back(text); }
+    void TimecodeLost() override { ++timecodeLost; }
+    void ClockSecond(int second, bool jumped) override { seconds.emplace_back(second, jumped); }
 };
 
 class MainTickTest : public ::testing::Test {
@@ -48,14 +43,16 @@ protected:
     }
 
     testing::ManualClock clock_;
-    RecordingHooks hooks_;
-    MainTick tick_{clock_, hooks_};
+    RecordingPart part_;
+    std::vector<ConsolePart*> parts_{&part_};
+    std::vector<std::string> shown_;
+    MainTick tick_{clock_, parts_, [this](const std::string& text) { shown_.push_back(text); }};
 };
 
 TEST_F(MainTickTest, DisabledTickDoesNothing) {
     tick_.SetEnabled(false);
     RunTicks(100, 10);
-    EXPECT_TRUE(hooks_.shown.empty());
+    EXPECT_TRUE(shown_.empty());
 }
 
 TEST_F(MainTickTest, LateTimerNeverRunsTheSlowPassTwice) {
@@ -64,34 +61,34 @@ TEST_F(MainTickTest, LateTimerNeverRunsTheSlowPassTwice) {
     tick_.Run();
     tick_.Run();
     tick_.Run();
-    EXPECT_EQ(hooks_.hardwareChecks, 0);
+    EXPECT_EQ(part_.hardwareChecks, 0);
 }
 
-TEST_F(MainTickTest, TimecodeTriggersFireOnEverySecondTickWhileReceiving) {
+TEST_F(MainTickTest, EverySecondTickIsMarkedForTimecodeTriggersWhileReceiving) {
     RunTicks(4, 10);
-    EXPECT_EQ(hooks_.timecodeFired, 0);
+    EXPECT_EQ(part_.oddTicksWithTimecode, 0);
     tick_.NoteLtcFrame();
     RunTicks(10, 10);
-    EXPECT_EQ(hooks_.timecodeFired, 5);
+    EXPECT_EQ(part_.oddTicksWithTimecode, 5);
 }
 
 TEST_F(MainTickTest, HardwareCheckRunsAboutTwoAndAHalfSecondsAfterTheLastChange) {
     tick_.NoteDeviceChange(true);
     RunTicks(200, 10);  // 2 s: four slow passes
-    EXPECT_EQ(hooks_.hardwareChecks, 0);
+    EXPECT_EQ(part_.hardwareChecks, 0);
     tick_.NoteDeviceChange(true);  // a new change restarts the count
     RunTicks(200, 10);
-    EXPECT_EQ(hooks_.hardwareChecks, 0);
+    EXPECT_EQ(part_.hardwareChecks, 0);
     RunTicks(100, 10);
-    EXPECT_EQ(hooks_.hardwareChecks, 1);
+    EXPECT_EQ(part_.hardwareChecks, 1);
     RunTicks(500, 10);
-    EXPECT_EQ(hooks_.hardwareChecks, 1);
+    EXPECT_EQ(part_.hardwareChecks, 1);
 }
 
 TEST_F(MainTickTest, DeviceChangeBeforeOutputsAreBuiltIsIgnored) {
     tick_.NoteDeviceChange(false);
     RunTicks(500, 10);
-    EXPECT_EQ(hooks_.hardwareChecks, 0);
+    EXPECT_EQ(part_.hardwareChecks, 0);
 }
 
 TEST_F(MainTickTest, TimecodeIsLostAfterTwoSilentSeconds) {
@@ -100,55 +97,39 @@ TEST_F(MainTickTest, TimecodeIsLostAfterTwoSilentSeconds) {
     EXPECT_TRUE(tick_.ltcReceiving());
     RunTicks(60, 10);
     EXPECT_FALSE(tick_.ltcReceiving());
-    EXPECT_EQ(hooks_.timecodeCleared, 1);
+    EXPECT_EQ(part_.timecodeLost, 1);
 }
 
 TEST_F(MainTickTest, TimeOfDayIsNotShownWhileTimecodeArrives) {
     tick_.NoteMtcFrame();
     clock_.SetLocalTime(12, 0, 0);
     RunTicks(60, 10);
-    EXPECT_TRUE(hooks_.shown.empty());
+    EXPECT_TRUE(shown_.empty());
 }
 
 struct SecondStep {
     int h, m, s;
-    std::vector<int> fired;  // seconds of day fired by this step
-    int repositioned;        // cursor placements so far
+    std::vector<std::pair<int, bool>> told;  // seconds of day told by this step
 };
 
-TEST_F(MainTickTest, TimeOfDayFiresEachSecondAndRepositionsOnJumps) {
+TEST_F(MainTickTest, EachNewSecondIsToldAndJumpsAreMarked) {
     const SecondStep steps[] = {
-        {23, 59, 58, {}, 1},       // first sight of the clock: placed
-        {23, 59, 59, {86399}, 1},  // one second on
-        {0, 0, 0, {0}, 1},         // midnight: 86399 -> 0
-        {0, 0, 1, {1}, 1},         //
-        {0, 0, 5, {}, 2},          // jumped four seconds: placed again
-        {0, 0, 6, {6}, 2},         //
-        {0, 0, 6, {}, 2},          // same second: nothing
+        {23, 59, 58, {{86398, true}}},   // first sight of the clock: a jump
+        {23, 59, 59, {{86399, false}}},  // one second on
+        {0, 0, 0, {{0, false}}},         // midnight: 86399 -> 0
+        {0, 0, 1, {{1, false}}},         //
+        {0, 0, 5, {{5, true}}},          // four seconds on: placed again
+        {0, 0, 6, {{6, false}}},         //
+        {0, 0, 6, {}},                   // same second: nothing
     };
     for (const SecondStep& step : steps) {
-        hooks_.timeOfDay.clear();
+        part_.seconds.clear();
         clock_.SetLocalTime(step.h, step.m, step.s);
         RunTicks(51, 10);
-        EXPECT_EQ(hooks_.timeOfDay, step.fired) << step.h << ":" << step.m << ":" << step.s;
-        EXPECT_EQ(hooks_.repositioned, step.repositioned);
+        EXPECT_EQ(part_.seconds, step.told) << step.h << ":" << step.m << ":" << step.s;
     }
-    EXPECT_EQ(hooks_.shown.back(), " 00:00:06 ");
-}
-
-TEST_F(MainTickTest, TimeOfDayTriggersNeedTheSwitchAndNoMasterLink) {
-    clock_.SetLocalTime(10, 0, 0);
-    RunTicks(51, 10);
-    hooks_.timeOfDayEnabled = false;
-    clock_.SetLocalTime(10, 0, 1);
-    RunTicks(51, 10);
-    hooks_.timeOfDayEnabled = true;
-    hooks_.master = true;
-    clock_.SetLocalTime(10, 0, 2);
-    RunTicks(51, 10);
-    EXPECT_TRUE(hooks_.timeOfDay.empty());
-    EXPECT_EQ(tick_.secondOfDay(), 36002);
-    EXPECT_EQ(hooks_.shown.back(), " 10:00:02 ");
+    EXPECT_EQ(shown_.back(), " 00:00:06 ");
+    EXPECT_EQ(tick_.secondOfDay(), 6);
 }
 
 }  // namespace

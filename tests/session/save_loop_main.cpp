@@ -6,8 +6,8 @@
 #include <QCoreApplication>
 #include <cstdio>
 
-#include "app/message_box.h"
-#include "files/file_dialog.h"
+#include "base/file_dialog.h"
+#include "base/message_box.h"
 #include "save_loop_versions.h"
 #include "session/registry.h"
 #include "session/session.h"

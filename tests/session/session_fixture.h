@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "files/file_dialog.h"
+#include "base/file_dialog.h"
 #include "session/button_record.h"
 #include "session/registry.h"
 #include "session/session.h"

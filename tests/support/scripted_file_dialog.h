@@ -5,7 +5,7 @@
 #include <deque>
 #include <vector>
 
-#include "files/file_dialog.h"
+#include "base/file_dialog.h"
 
 namespace tamberline::testing {
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "app/message_box.h"
+#include "base/message_box.h"
 
 namespace tamberline::testing {
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "app/message_box.h"
+#include "base/message_box.h"
 #include "playback/graph/audio_sinks.h"
 #include "playback/graph/media_graph.h"
 #include "playback/graph/output_list.h"

@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "base/spsc_ring.h"
 #include "playback/sound/sound_types.h"
-#include "playback/sound/spsc_queue.h"
 
 namespace tamberline::sound {
 
@@ -106,7 +106,7 @@ private:
 
     VoiceRing* rings_;
     std::vector<Voice> voices_;
-    SpscQueue<MixCommand> commands_;
+    SpscRing<MixCommand> commands_;
     std::vector<float> bus_;
     std::vector<float> input_;
     std::vector<float> voiceOut_;

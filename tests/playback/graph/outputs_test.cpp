@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "app/message_box.h"
+#include "base/message_box.h"
 #include "playback/graph/fake_sinks.h"
 #include "playback/graph/media_graph.h"
 #include "playback/graph/output_list.h"

@@ -1,7 +1,7 @@
 #include "jack_recorder.h"
 
+#include "playback/engine_outputs.h"
 #include "playback/sound/portaudio_backend.h"
-#include "playback/sound/sound_outputs.h"
 #include "playback/sound/sound_system.h"
 
 #include <unistd.h>

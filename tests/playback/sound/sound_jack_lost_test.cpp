@@ -12,8 +12,8 @@
 #include <cstdlib>
 
 #include "jack_recorder.h"
+#include "playback/engine_outputs.h"
 #include "playback/sound/portaudio_backend.h"
-#include "playback/sound/sound_outputs.h"
 #include "sound_test_support.h"
 
 // The JACK threads of the dead server's stream are left behind on purpose:

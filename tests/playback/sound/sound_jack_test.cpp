@@ -9,8 +9,8 @@
 #include <cstdlib>
 
 #include "jack_recorder.h"
+#include "playback/engine_outputs.h"
 #include "playback/sound/portaudio_backend.h"
-#include "playback/sound/sound_outputs.h"
 #include "sound_test_support.h"
 
 namespace tamberline::testing {

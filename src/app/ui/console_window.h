@@ -1,0 +1,88 @@
+#pragma once
+
+#include <QMainWindow>
+#include <QTimer>
+#include <memory>
+
+#include "app/asio_command.h"
+#include "app/asio_control_panel.h"
+#include "app/console.h"
+#include "app/console_model.h"
+#include "app/console_run_control.h"
+#include "app/grid_hooks.h"
+#include "app/port_switches.h"
+#include "app/program_grid_hooks.h"
+#include "app/program_parts.h"
+#include "app/run_control.h"
+#include "app/ui/grid_fonts.h"
+#include "app/ui/list_selection_dialog.h"
+#include "app/ui/message_box_dialog.h"
+#include "base/clock.h"
+#include "files/ui/qt_file_dialog.h"
+#include "session/registry.h"
+
+namespace tamberline {
+
+class ButtonGrid;
+class MenuBinder;
+
+// The console's one window. It shows the core and turns the operator's
+// gestures into commands; the work is done by Console.
+class ConsoleWindow : public QMainWindow, private ConsoleView {
+    Q_OBJECT
+public:
+    // kNone leaves out the engines, graphs and outputs (tests).
+    enum class Parts { kProgram, kNone };
+
+    explicit ConsoleWindow(Registry& registry, Parts parts = Parts::kProgram);
+    ~ConsoleWindow() override;
+
+    bool Start(const std::string& commandLine);
+    void BringToFront();
+    // A second start handed over a session path.
+    void OpenSessionRequest(const QString& path);
+    MessageBox& messageBox() { return box_; }
+    ConsoleModel& model() { return *model_; }
+    ButtonGrid& buttonGrid() { return *grid_; }
+
+public slots:
+    void RunMenuCommand(int id);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    // ConsoleView
+    void ShowHeaderMessage(const std::string& text) override;
+    void SetWaitCursor(bool wait) override;
+    void StartTickTimer() override { timer_.start(); }
+    void StopTickTimer() override { timer_.stop(); }
+    void ShowClock(const std::string& text) override;
+    MonitorRect CurrentWorkArea() const override;
+
+    void PlaceOnStoredMonitor();
+    AsioMenuCommand::Hooks AsioHooks();
+    void ChooseMenuFont();
+    void ChooseButtonFont();
+
+    Registry& registry_;
+    SystemClock clock_;
+    WidgetMessageBox box_;
+    QtFileDialog fileDialog_;
+    ConsoleRunControl run_;
+    ProgramGridHooks gridHooks_;
+    PortHooks portHooks_;
+    std::unique_ptr<ConsoleModel> model_;
+    Console console_;
+    std::unique_ptr<ProgramParts> programParts_;
+    DialogListSelectionRunner asioDialog_;
+    AsioControlPanels asioPanels_;
+    AsioMenuCommand asio_;
+    QTimer timer_;
+    GridFonts fonts_;
+    std::unique_ptr<MenuBinder> menus_;
+    ButtonGrid* grid_ = nullptr;
+    bool tornDown_ = false;
+};
+
+}  // namespace tamberline

@@ -1,0 +1,42 @@
+#include "app/ui/list_selection_dialog.h"
+
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace tamberline {
+
+ListSelectionDialog::ListSelectionDialog(ListSelectionModel& model, QWidget* parent)
+    : QDialog(parent), model_(model), rows_(new QComboBox(this)), panel_(new QPushButton(this)) {
+    setWindowTitle(QString::fromStdString(model_.Title()));
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(new QLabel(QString::fromStdString(model_.Caption()), this));
+    for (const std::string& row : model_.Rows()) {
+        rows_->addItem(QString::fromStdString(row));
+    }
+    rows_->setCurrentIndex(model_.Selected());
+    layout->addWidget(rows_);
+
+    panel_->setText(QString::fromStdString(model_.ControlPanelCaption()));
+    panel_->setContextMenuPolicy(Qt::CustomContextMenu);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("OK"));
+    buttons->addButton(panel_, QDialogButtonBox::ActionRole);
+    layout->addWidget(buttons);
+
+    connect(rows_, &QComboBox::currentIndexChanged, this, [this](int row) { model_.Select(row); });
+    connect(panel_, &QPushButton::clicked, this, [this] { model_.OpenControlPanel(false); });
+    connect(panel_, &QWidget::customContextMenuRequested, this,
+            [this] { model_.OpenControlPanel(true); });
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+}
+
+bool DialogListSelectionRunner::Run(ListSelectionModel& model) {
+    ListSelectionDialog dialog(model, parent_);
+    return dialog.exec() == QDialog::Accepted;
+}
+
+}  // namespace tamberline

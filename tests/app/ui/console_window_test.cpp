@@ -1,0 +1,72 @@
+#include "app/ui/console_window.h"
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QMenuBar>
+#include <QStyle>
+
+#include "app/ui/button_grid.h"
+#include "support/temp_dir.h"
+
+namespace tamberline {
+namespace {
+
+class ConsoleWindowTest : public ::testing::Test {
+protected:
+    QStringList BarTitles() {
+        QStringList titles;
+        for (const QAction* action : window_.menuBar()->actions()) {
+            titles << action->text();
+        }
+        return titles;
+    }
+    QAction* BarAction(const QString& text) {
+        for (QAction* action : window_.menuBar()->actions()) {
+            if (action->text() == text) {
+                return action;
+            }
+        }
+        return nullptr;
+    }
+
+    testing::TempDir dir_;
+    Registry registry_{QString::fromStdString(dir_.File("Tamberline.conf"))};
+    ConsoleWindow window_{registry_, ConsoleWindow::Parts::kNone};
+};
+
+TEST_F(ConsoleWindowTest, TheGridFillsTheWindowUnderTheMenuBar) {
+    ASSERT_TRUE(window_.Start(""));
+    EXPECT_EQ(window_.centralWidget(), &window_.buttonGrid());
+    EXPECT_TRUE(window_.model().grid().sessionActive());
+    EXPECT_EQ(BarTitles(),
+              (QStringList{"File", " Ports      ", " Page 1 ", " Page 2 ", " Page 3 ", " Page 4 ",
+                           " Page 5 ", " Page 6 ", " Page 7 ", " Page 8 ", "Help"}));
+    EXPECT_GE(window_.buttonGrid().geometry().headerHeight, 30);
+    window_.close();
+}
+
+TEST_F(ConsoleWindowTest, PageItemsSelectThePageAndCarryTheCheck) {
+    ASSERT_TRUE(window_.Start(""));
+    QAction* page3 = BarAction(" Page 3 ");
+    ASSERT_NE(page3, nullptr);
+    EXPECT_TRUE(BarAction(" Page 1 ")->isChecked());
+    page3->trigger();
+    EXPECT_EQ(window_.model().grid().currentPage(), 2);
+    EXPECT_TRUE(page3->isChecked());
+    EXPECT_FALSE(BarAction(" Page 1 ")->isChecked());
+    window_.close();
+}
+
+TEST_F(ConsoleWindowTest, AltNeverOpensTheMenuAndTheHeaderShowsMessages) {
+    EXPECT_EQ(window_.menuBar()->style()->styleHint(QStyle::SH_MenuBar_AltKeyNavigation, nullptr,
+                                                    window_.menuBar()),
+              0);
+    ASSERT_TRUE(window_.Start(""));
+    // Start-up's header messages end with the empty one.
+    EXPECT_EQ(window_.model().grid().headerMessage(), "");
+    window_.close();
+}
+
+}  // namespace
+}  // namespace tamberline

@@ -1,0 +1,36 @@
+#include "app/ui/list_selection_dialog.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QPushButton>
+
+#include <gtest/gtest.h>
+
+namespace tamberline {
+namespace {
+
+TEST(ListSelectionDialogTest, ShowsTheModelAndHandsChoicesBack) {
+    ListSelectionModel model = ListSelectionModel::ForAsio({"system (JACK)", "hw:0 (ALSA)"}, 1);
+    std::vector<std::pair<int, bool>> panels;
+    model.SetControlPanel([&](int row, bool reassign) { panels.emplace_back(row, reassign); });
+    ListSelectionDialog dialog(model);
+
+    EXPECT_EQ(dialog.windowTitle(), "ASIO");
+    const QList<QLabel*> labels = dialog.findChildren<QLabel*>();
+    ASSERT_EQ(labels.size(), 1);
+    EXPECT_EQ(labels[0]->text(), "Select ASIO Driver");
+    QComboBox* rows = dialog.Rows();
+    ASSERT_EQ(rows->count(), 3);
+    EXPECT_EQ(rows->itemText(0), "Do not use ASIO");
+    EXPECT_EQ(rows->itemText(2), "hw:0 (ALSA)");
+    EXPECT_EQ(rows->currentIndex(), 1);
+
+    rows->setCurrentIndex(2);
+    EXPECT_EQ(model.Selected(), 2);
+    dialog.ControlPanelButton()->click();
+    emit dialog.ControlPanelButton()->customContextMenuRequested(QPoint(1, 1));
+    EXPECT_EQ(panels, (std::vector<std::pair<int, bool>>{{2, false}, {2, true}}));
+}
+
+}  // namespace
+}  // namespace tamberline
