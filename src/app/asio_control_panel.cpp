@@ -73,11 +73,11 @@ void AsioControlPanels::Open(const std::vector<std::string>& drivers, int row, b
         started_.erase(it);
     }
     std::string path;
-    registry_.GetString(driver, path);
+    registry_.GetString(settings::ControlPanelProgram(driver), path);
     if (reassign || !QFileInfo(QString::fromStdString(path)).isFile()) {
         const FileDialogResult chosen = files_.Run(PanelRequest());
         path = chosen.Path();
-        registry_.SetString(driver, path);
+        registry_.SetString(settings::ControlPanelProgram(driver), path);
         if (path.empty()) {
             return;  // cancelled: nothing to start
         }

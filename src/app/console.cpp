@@ -91,7 +91,7 @@ void Console::Teardown() {
             part->Teardown(step);
         }
     }
-    registry_.SetString(kMonitorSetting, FormatMonitorValue(view_.CurrentWorkArea()));
+    registry_.SetString(settings::kMonitor, FormatMonitorValue(view_.CurrentWorkArea()));
 }
 
 }  // namespace tamberline

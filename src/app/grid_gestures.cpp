@@ -26,7 +26,7 @@ GridGestures::GridGestures(const EditContext& context, const PathKinds* kinds)
       buttons_(context),
       blocks_(context, buttons_),
       drop_(context, kinds ? *kinds : systemKinds_) {
-    context_.grid.SetTouchScreen(context_.registry.IsOn("TouchScreen"));
+    context_.grid.SetTouchScreen(context_.registry.IsOn(settings::kTouchScreen));
 }
 
 bool GridGestures::RefuseOnMaster(const char* text, unsigned icon) {
@@ -180,7 +180,7 @@ void GridGestures::HintRelease(bool inside) {
     grid.SetHintPressed(false);
     if (inside) {
         grid.SetTouchScreen(!grid.touchScreen());
-        context_.registry.SetOn("TouchScreen", grid.touchScreen());
+        context_.registry.SetOn(settings::kTouchScreen, grid.touchScreen());
     }
 }
 

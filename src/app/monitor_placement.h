@@ -14,9 +14,6 @@ struct MonitorRect {
     bool operator==(const MonitorRect&) const = default;
 };
 
-inline constexpr const char* kMonitorSetting = "Monitor";
-inline constexpr const char* kDefaultMonitorValue = "+0000+0000+0000+0000";
-
 // A value that is not four signed five-character fields reads as all zero,
 // which places the window on the primary monitor.
 MonitorRect ParseMonitorValue(const std::string& value);

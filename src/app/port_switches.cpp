@@ -9,7 +9,7 @@ namespace {
 
 struct PortInfo {
     TriggerPort port;
-    const char* setting;
+    const SwitchSetting& setting;
     int onId;
     int offId;
     int statusField;
@@ -18,10 +18,11 @@ struct PortInfo {
 
 // In the order start-up opens them.
 constexpr PortInfo kPorts[] = {
-    {TriggerPort::kSmpte, "SMPTEEnable", cmd::kSmpteOn, cmd::kSmpteOff, 15, nullptr},
-    {TriggerPort::kMidi, "MidiEnable", cmd::kMidiOn, cmd::kMidiOff, 17, " Last midi :  "},
-    {TriggerPort::kPbus, "PbusEnable", cmd::kPbusOn, cmd::kPbusOff, 19, " Last PBus :  "},
-    {TriggerPort::kGamePort, "PortEnable", cmd::kGameOn, cmd::kGameOff, 18, " Last stick :  "},
+    {TriggerPort::kSmpte, settings::kSmpteEnable, cmd::kSmpteOn, cmd::kSmpteOff, 15, nullptr},
+    {TriggerPort::kMidi, settings::kMidiEnable, cmd::kMidiOn, cmd::kMidiOff, 17, " Last midi :  "},
+    {TriggerPort::kPbus, settings::kPbusEnable, cmd::kPbusOn, cmd::kPbusOff, 19, " Last PBus :  "},
+    {TriggerPort::kGamePort, settings::kGamePortEnable, cmd::kGameOn, cmd::kGameOff, 18,
+     " Last stick :  "},
 };
 
 // Exit closes them in another order.
@@ -87,7 +88,7 @@ void PortSwitches::Disable(TriggerPort port, bool closing) {
     menu_.SetChecked(info.onId, false);
     statusField_(info.statusField, "");
     UpdatePortsTitle();
-    registry_.SetDword(info.setting, 0);
+    registry_.SetOn(info.setting, false);
 }
 
 void PortSwitches::EnableStoredPorts() {

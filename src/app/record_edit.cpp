@@ -7,9 +7,7 @@
 
 namespace tamberline {
 
-namespace {
-constexpr uint32_t kDefaultButtonColour = 0x00FF00;
-}  // namespace
+namespace {}  // namespace
 
 RecordEdit::RecordEdit(const EditContext& context) : context_(context) {
     context_.session.BeginChange();
@@ -52,10 +50,8 @@ void RecordEdit::Finish(bool cancelled) {
 
 ButtonRecord NewButtonRecord(const Registry& registry) {
     ButtonRecord record{};
-    uint32_t colour = kDefaultButtonColour;
-    uint32_t output = 0;
-    registry.GetDword("BtnColour", colour);
-    registry.GetDword("BtnOutput", output);
+    const uint32_t colour = registry.Dword(settings::kButtonColour);
+    const uint32_t output = registry.Dword(settings::kButtonOutput);
     record.status = STATUS_ASSIGNED;
     record.volume = 100;
     record.pan = 100;

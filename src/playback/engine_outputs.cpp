@@ -9,19 +9,18 @@ namespace tamberline {
 namespace {
 
 // Names compare without regard to case, so this is also "ASIOindex".
-constexpr const char* kAsioIndexName = "ASIOIndex";
 constexpr int kPairs = kSpeakerCount / 2;
 
 }  // namespace
 
 uint32_t ReadAsioIndex(const Registry& registry) {
     uint32_t index = 0;
-    registry.GetDword(kAsioIndexName, index);
+    registry.GetDword(settings::kAsioIndex, index);
     return index;
 }
 
 void WriteAsioIndex(Registry& registry, uint32_t index) {
-    registry.SetDword(kAsioIndexName, index);
+    registry.SetDword(settings::kAsioIndex, index);
 }
 
 std::vector<std::string> EngineDriverNames(AudioBackend& backend) {

@@ -10,8 +10,8 @@ namespace tamberline {
 
 namespace {
 
-std::string ValueName(int index) {
-    return "MRU" + std::to_string(index + 1);
+StringSetting ValueName(int index) {
+    return settings::RecentSession(index + 1);
 }
 
 bool SamePath(const std::string& a, const std::string& b) {

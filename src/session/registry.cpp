@@ -55,7 +55,7 @@ void Registry::Store(std::string_view name, const QVariant& value) {
     settings_->sync();
 }
 
-bool Registry::GetString(std::string_view name, std::string& value) const {
+bool Registry::ReadString(std::string_view name, std::string& value) const {
     const QString key = StoredKey(name);
     if (key.isEmpty()) {
         return false;
@@ -68,11 +68,21 @@ bool Registry::GetString(std::string_view name, std::string& value) const {
     return true;
 }
 
-void Registry::SetString(std::string_view name, const std::string& value) {
-    Store(name, QString::fromStdString(value));
+bool Registry::GetString(const StringSetting& setting, std::string& value) const {
+    return ReadString(setting.name, value);
 }
 
-bool Registry::GetDword(std::string_view name, uint32_t& value) const {
+std::string Registry::String(const StringSetting& setting) const {
+    std::string value = setting.fallback;
+    ReadString(setting.name, value);
+    return value;
+}
+
+void Registry::SetString(const StringSetting& setting, const std::string& value) {
+    Store(setting.name, QString::fromStdString(value));
+}
+
+bool Registry::ReadDword(std::string_view name, uint32_t& value) const {
     const QString key = StoredKey(name);
     if (key.isEmpty()) {
         return false;
@@ -86,12 +96,22 @@ bool Registry::GetDword(std::string_view name, uint32_t& value) const {
     return true;
 }
 
-void Registry::SetDword(std::string_view name, uint32_t value) {
-    Store(name, value);
+bool Registry::GetDword(const DwordSetting& setting, uint32_t& value) const {
+    return ReadDword(setting.name, value);
 }
 
-bool Registry::GetBinary(std::string_view name, QByteArray& value) const {
-    const QString key = StoredKey(name);
+uint32_t Registry::Dword(const DwordSetting& setting) const {
+    uint32_t value = setting.fallback;
+    ReadDword(setting.name, value);
+    return value;
+}
+
+void Registry::SetDword(const DwordSetting& setting, uint32_t value) {
+    Store(setting.name, value);
+}
+
+bool Registry::GetBinary(const BinarySetting& setting, QByteArray& value) const {
+    const QString key = StoredKey(setting.name);
     if (key.isEmpty()) {
         return false;
     }
@@ -103,17 +123,17 @@ bool Registry::GetBinary(std::string_view name, QByteArray& value) const {
     return true;
 }
 
-void Registry::SetBinary(std::string_view name, const QByteArray& value) {
-    Store(name, value);
+void Registry::SetBinary(const BinarySetting& setting, const QByteArray& value) {
+    Store(setting.name, value);
 }
 
-bool Registry::IsOn(std::string_view name) const {
+bool Registry::IsOn(const SwitchSetting& setting) const {
     uint32_t value = 0;
-    return GetDword(name, value) && value == kOnValue;
+    return ReadDword(setting.name, value) && value == kOnValue;
 }
 
-void Registry::SetOn(std::string_view name, bool on) {
-    SetDword(name, on ? kOnValue : 0);
+void Registry::SetOn(const SwitchSetting& setting, bool on) {
+    Store(setting.name, on ? kOnValue : 0u);
 }
 
 }  // namespace tamberline

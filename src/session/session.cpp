@@ -175,7 +175,7 @@ void Session::WriteWorkingCopy() {
     // An untitled session is in no recent list, so its working copy would
     // never be found after a crash: the settings remember where it is.
     if (sessionUntitled_ && untitledWorkNoted_ != sessionPath_) {
-        services_.registry.SetString(kUntitledWorkSetting, sessionPath_);
+        services_.registry.SetString(settings::kUntitledWork, sessionPath_);
         untitledWorkNoted_ = sessionPath_;
     }
     if (services_.host.IsLinkedSlave()) {

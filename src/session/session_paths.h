@@ -16,7 +16,6 @@ std::string WorkingCopyPath(const std::string& sessionPath);
 std::string WithoutQuotes(std::string_view path);
 
 // The setting that names an untitled session with unsaved changes.
-inline constexpr const char* kUntitledWorkSetting = "UntitledWork";
 
 // A path the program does not load sessions from: a share path, or one on
 // a remote file system (NFS, SMB, sshfs ...).

@@ -29,7 +29,7 @@ bool Session::RestoreWorkingCopy(const std::string& path) {
 // the untitled file has been saved since.
 bool Session::RestoreUntitledWork() {
     std::string path;
-    if (!services_.registry.GetString(kUntitledWorkSetting, path) || FileExists(path)) {
+    if (!services_.registry.GetString(settings::kUntitledWork, path) || FileExists(path)) {
         return false;
     }
     const std::string workingCopy = WorkingCopyPath(path);

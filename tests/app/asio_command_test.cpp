@@ -217,7 +217,8 @@ TEST_F(AsioCommand, TheControlPanelIsAskedForStoredStartedOnceAndStartedAgainWhe
     ASSERT_EQ(files_.requests.size(), 1u);
     EXPECT_EQ(files_.requests[0].title, "Assign an ASIO control panel.");
     std::string stored;
-    EXPECT_TRUE(registry_.GetString("system (JACK Audio Connection Kit)", stored));
+    EXPECT_TRUE(registry_.GetString(
+        settings::ControlPanelProgram("system (JACK Audio Connection Kit)"), stored));
     EXPECT_EQ(stored, panel);
     ASSERT_EQ(Started(1).size(), 1u);
 
@@ -234,12 +235,13 @@ TEST_F(AsioCommand, TheControlPanelIsAskedForStoredStartedOnceAndStartedAgainWhe
 }
 
 TEST_F(AsioCommand, ARightClickAsksAgainAndCancelStoresNothingToStart) {
-    registry_.SetString("hw:0 (ALSA)", PanelScript());
+    registry_.SetString(settings::ControlPanelProgram("hw:0 (ALSA)"), PanelScript());
     files_.Cancel();
     PressControlPanel(2, true);
     ASSERT_EQ(files_.requests.size(), 1u);
     std::string stored = "unchanged";
-    EXPECT_FALSE(registry_.GetString("hw:0 (ALSA)", stored)) << "an empty path is stored";
+    EXPECT_FALSE(registry_.GetString(settings::ControlPanelProgram("hw:0 (ALSA)"), stored))
+        << "an empty path is stored";
     QThread::msleep(200);
     EXPECT_TRUE(Started(0).empty());
     EXPECT_TRUE(messages_.shown().empty());
@@ -247,7 +249,7 @@ TEST_F(AsioCommand, ARightClickAsksAgainAndCancelStoresNothingToStart) {
 
 TEST_F(AsioCommand, AProgramThatWillNotStartIsReported) {
     const std::string notProgram = dir_.Write("readme.txt", "not a program");
-    registry_.SetString("hw:0 (ALSA)", notProgram);
+    registry_.SetString(settings::ControlPanelProgram("hw:0 (ALSA)"), notProgram);
     PressControlPanel(2, false);
     ASSERT_EQ(messages_.shown().size(), 1u);
     EXPECT_FALSE(messages_.shown()[0].text.empty());

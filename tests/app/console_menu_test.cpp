@@ -166,7 +166,7 @@ TEST_F(PortSwitchesTest, EnablingSetsCheckMarksStatusTitleAndSetting) {
     EXPECT_FALSE(menu_.Find(cmd::kMidiOff)->checked);
     EXPECT_EQ(fields_[17], " Last midi :  ");
     EXPECT_EQ(menu_.Find(cmd::kPortsMenu)->text, " Ports M    ");
-    EXPECT_TRUE(registry_.IsOn("MidiEnable"));
+    EXPECT_TRUE(registry_.IsOn(settings::kMidiEnable));
 
     for (TriggerPort p : {TriggerPort::kSmpte, TriggerPort::kGamePort, TriggerPort::kPbus}) {
         ports_.Enable(p);
@@ -181,7 +181,7 @@ TEST_F(PortSwitchesTest, EnablingSetsCheckMarksStatusTitleAndSetting) {
     EXPECT_EQ(fields_[17], "");
     EXPECT_EQ(menu_.Find(cmd::kPortsMenu)->text, " Ports SGP  ");
     uint32_t stored = 9;
-    EXPECT_TRUE(registry_.GetDword("MidiEnable", stored));
+    EXPECT_TRUE(registry_.GetDword(DwordSetting{settings::kMidiEnable.name}, stored));
     EXPECT_EQ(stored, 0u);
 }
 
@@ -189,22 +189,22 @@ TEST_F(PortSwitchesTest, AFailedPortStaysOffAndClosingKeepsTheSetting) {
     hooks_.failing = true;
     EXPECT_FALSE(ports_.Enable(TriggerPort::kPbus));
     EXPECT_FALSE(ports_.IsOn(TriggerPort::kPbus));
-    EXPECT_FALSE(registry_.IsOn("PbusEnable"));
+    EXPECT_FALSE(registry_.IsOn(settings::kPbusEnable));
     EXPECT_EQ(menu_.Find(cmd::kPortsMenu)->text, " Ports      ");
 
     hooks_.failing = false;
     ports_.Enable(TriggerPort::kSmpte);
     ports_.Disable(TriggerPort::kSmpte, true);
     EXPECT_FALSE(ports_.IsOn(TriggerPort::kSmpte));
-    EXPECT_TRUE(registry_.IsOn("SMPTEEnable"));
+    EXPECT_TRUE(registry_.IsOn(settings::kSmpteEnable));
     EXPECT_EQ(menu_.Find(cmd::kPortsMenu)->text, " Ports S    ");
 }
 
 TEST_F(PortSwitchesTest, StartUpOpensStoredPortsInOrderAndMenuCommandsSwitch) {
-    registry_.SetOn("PortEnable", true);
-    registry_.SetOn("SMPTEEnable", true);
-    registry_.SetOn("PbusEnable", true);
-    registry_.SetDword("MidiEnable", 1);  // only 9 means on
+    registry_.SetOn(settings::kGamePortEnable, true);
+    registry_.SetOn(settings::kSmpteEnable, true);
+    registry_.SetOn(settings::kPbusEnable, true);
+    registry_.SetDword(DwordSetting{settings::kMidiEnable.name}, 1);  // only 9 means on
     for (StartStep step = StartStep::kMediaLibrary; step <= StartStep::kStatus;
          step = static_cast<StartStep>(static_cast<int>(step) + 1)) {
         EXPECT_TRUE(ports_.Start(step));
@@ -228,7 +228,7 @@ TEST_F(PortSwitchesTest, ExitClosesTheOpenPortsInItsOwnOrderAndKeepsTheirSetting
     EXPECT_TRUE(ports_.Exit(ExitStep::kClosePorts));
     EXPECT_EQ(hooks_.closed, (std::vector<TriggerPort>{TriggerPort::kSmpte, TriggerPort::kGamePort,
                                                        TriggerPort::kMidi, TriggerPort::kPbus}));
-    EXPECT_TRUE(registry_.IsOn("MidiEnable"));
+    EXPECT_TRUE(registry_.IsOn(settings::kMidiEnable));
     EXPECT_EQ(menu_.Find(cmd::kPortsMenu)->text, " Ports SMGP ");
 }
 

@@ -258,7 +258,7 @@ TEST_F(ConsoleTest, CommandLineSessionIsOpenedAtStart) {
     EXPECT_EQ(session_.sessionPath(), path);
     EXPECT_FALSE(session_.sessionUntitled());
     std::string mru;
-    EXPECT_TRUE(registry_.GetString("MRU1", mru));
+    EXPECT_TRUE(registry_.GetString(settings::RecentSession(1), mru));
     EXPECT_EQ(mru, path);
 }
 
@@ -279,7 +279,7 @@ TEST_F(ConsoleTest, TeardownReleasesInOrderAndStoresTheWorkArea) {
                                               "release graphs", "release engine", "close help",
                                               "end programs", "release socket"}));
     std::string stored;
-    EXPECT_TRUE(registry_.GetString("Monitor", stored));
+    EXPECT_TRUE(registry_.GetString(settings::kMonitor, stored));
     EXPECT_EQ(stored, "+0000+0000+1920+1040");
 }
 

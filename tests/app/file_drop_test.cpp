@@ -15,8 +15,8 @@ constexpr const char* kUnsupported =
 using FileDropTest = ConsoleTest;
 
 TEST_F(FileDropTest, ThreeFilesOnTheLastButtonWrapToTheFirst) {
-    registry_.SetDword("BtnColour", 0x123456);
-    registry_.SetDword("BtnOutput", 2);
+    registry_.SetDword(settings::kButtonColour, 0x123456);
+    registry_.SetDword(settings::kButtonOutput, 2);
     const std::vector<std::string> files = {Sample("One.wav"), Sample("Two.flac"),
                                             Sample("Three.mp3")};
     gestures().DropFiles(files, 335);

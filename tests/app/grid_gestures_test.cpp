@@ -76,13 +76,13 @@ TEST_F(GridGesturesTest, HintBoxClickTogglesTouchScreenAndStoresIt) {
     EXPECT_TRUE(grid().hintPressed());
     gestures().HintRelease(true);
     EXPECT_TRUE(grid().touchScreen());
-    EXPECT_TRUE(registry_.IsOn("TouchScreen"));
+    EXPECT_TRUE(registry_.IsOn(settings::kTouchScreen));
     gestures().HintPress();
     gestures().HintRelease(false);  // released off the box: no change
     EXPECT_TRUE(grid().touchScreen());
     gestures().HintPress();
     gestures().HintRelease(true);
-    EXPECT_FALSE(registry_.IsOn("TouchScreen"));
+    EXPECT_FALSE(registry_.IsOn(settings::kTouchScreen));
 }
 
 TEST_F(GridGesturesTest, RightPressReleasesPlayingButtonsAndOpensMenusOnIdleOnes) {

@@ -77,7 +77,7 @@ TEST_F(LifecycleTest, OpeningEntryThreeMovesItToTheTopAndShiftsTheOthers) {
     EXPECT_EQ(session_->recentList().Entries(), expected);
     for (int i = 0; i < 6; ++i) {
         std::string stored;
-        registry_.GetString("MRU" + std::to_string(i + 1), stored);
+        registry_.GetString(settings::RecentSession(i + 1), stored);
         EXPECT_EQ(stored, expected[static_cast<size_t>(i)]) << i;
     }
 }
@@ -92,7 +92,7 @@ TEST_F(LifecycleTest, RecentEntryThatFailsLeavesTheMenuButNotTheSettings) {
     EXPECT_EQ(box_.Texts(), std::vector<std::string>{"Cannot find session file:\n" + a});
     EXPECT_EQ(session_->recentList().Entry(1), "");
     std::string stored;
-    registry_.GetString("MRU2", stored);
+    registry_.GetString(settings::RecentSession(2), stored);
     EXPECT_EQ(stored, a);
     EXPECT_EQ(session_->sessionPath(), b);
 }
@@ -106,7 +106,7 @@ TEST_F(LifecycleTest, ClearListKeepsOnlyTheCurrentSession) {
     for (int i = 1; i < 6; ++i) {
         EXPECT_EQ(session_->recentList().Entry(i), "") << i;
         std::string stored = "unchanged";
-        EXPECT_FALSE(registry_.GetString("MRU" + std::to_string(i + 1), stored)) << i;
+        EXPECT_FALSE(registry_.GetString(settings::RecentSession(i + 1), stored)) << i;
     }
 }
 

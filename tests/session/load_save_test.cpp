@@ -74,7 +74,7 @@ TEST_F(LoadSaveTest, LoadTakesRecordsPathRecentTopFileTimeAndWatch) {
     EXPECT_FALSE(session_->sessionUntitled());
     EXPECT_EQ(session_->recentList().Entry(0), path);
     std::string stored;
-    registry_.GetString("MRU1", stored);
+    registry_.GetString(settings::RecentSession(1), stored);
     EXPECT_EQ(stored, path);
     EXPECT_EQ(session_->sessionFileTime(), ReadFileStamp(path));
     EXPECT_TRUE(session_->IsWatching());

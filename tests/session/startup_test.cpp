@@ -66,7 +66,7 @@ TEST_F(StartupTest, SavedOrCommandLineSessionsAreNotReplacedByOldUntitledWork) {
 
     // The untitled file was saved under its name since: nothing to resume.
     dir_.Write(FileNamePart(untitled), std::string(kSessionFileSize, '\0'));
-    registry_.SetString("MRU1", titled);
+    registry_.SetString(settings::RecentSession(1), titled);
     session_ = MakeSession();
     session_->RestoreAtStartup("");
     EXPECT_EQ(session_->sessionPath(), titled);
@@ -75,7 +75,7 @@ TEST_F(StartupTest, SavedOrCommandLineSessionsAreNotReplacedByOldUntitledWork) {
 
 TEST_F(StartupTest, ShortWorkingCopyIsDeletedAndTheSessionLoaded) {
     const std::string path = WriteFileWith("Gala.dbf", 0, "/a.wav");
-    registry_.SetString("MRU1", path);
+    registry_.SetString(settings::RecentSession(1), path);
     dir_.Write("Gala.tmp", std::string(1000, '\x09'));
     session_->RestoreAtStartup("");
     EXPECT_EQ(PathOf(session_->records()[0]), "/a.wav");
@@ -85,7 +85,7 @@ TEST_F(StartupTest, ShortWorkingCopyIsDeletedAndTheSessionLoaded) {
 
 TEST_F(StartupTest, RecoveredEditsNeedingNormalisationStayOutOfTheSessionFile) {
     const std::string path = WriteFileWith("Gala.dbf", 0, "/a.wav");
-    registry_.SetString("MRU1", path);
+    registry_.SetString(settings::RecentSession(1), path);
     auto records = std::make_unique<RecordArray>();
     (*records)[0] = Assigned("/a.wav", "unsaved edit");
     (*records)[1] = Assigned("/b.wav");
@@ -105,8 +105,8 @@ TEST_F(StartupTest, RecoveredEditsNeedingNormalisationStayOutOfTheSessionFile) {
 TEST_F(StartupTest, CommandLineSessionInQuotesIsOpenedAndHeadsTheRecentList) {
     const std::string last = WriteFileWith("Last.dbf", 0, "/last.wav");
     const std::string named = WriteFileWith("My Show.dbf", 0, "/named.wav");
-    registry_.SetString("MRU1", last);
-    registry_.SetString("MRU2", named);
+    registry_.SetString(settings::RecentSession(1), last);
+    registry_.SetString(settings::RecentSession(2), named);
     session_->RestoreAtStartup("\"" + named + "\"");
     EXPECT_EQ(session_->sessionPath(), named);
     EXPECT_EQ(session_->recentList().Entry(0), named);
@@ -116,7 +116,7 @@ TEST_F(StartupTest, CommandLineSessionInQuotesIsOpenedAndHeadsTheRecentList) {
 
 TEST_F(StartupTest, CommandLineSessionOfTheWrongSizeIsReportedOnceAndTheLastOpened) {
     const std::string last = WriteFileWith("Last.dbf", 0, "/last.wav");
-    registry_.SetString("MRU1", last);
+    registry_.SetString(settings::RecentSession(1), last);
     const std::string wrong = dir_.Write("Wrong.dbf", std::string(1000, '\0'));
     session_->RestoreAtStartup(wrong);
     EXPECT_EQ(box_.Texts(), std::vector<std::string>{"Unable to load session\n" + wrong});
@@ -128,16 +128,16 @@ TEST_F(StartupTest, RecentListDropsGoneAndForeignFilesAndReportsAMissingLastSess
     const std::string gone = dir_.File("Gone.dbf");
     const std::string foreign = dir_.Write("Foreign.dbf", "not a session");
     const std::string kept = WriteFileWith("Kept.dbf", 0, "/a.wav");
-    registry_.SetString("MRU1", gone);
-    registry_.SetString("MRU2", foreign);
-    registry_.SetString("MRU3", kept);
+    registry_.SetString(settings::RecentSession(1), gone);
+    registry_.SetString(settings::RecentSession(2), foreign);
+    registry_.SetString(settings::RecentSession(3), kept);
     session_->RestoreAtStartup("");
     EXPECT_EQ(session_->sessionPath(), kept);
     EXPECT_EQ(session_->recentList().Entry(0), kept);
     EXPECT_EQ(session_->recentList().Entry(1), "");
     for (int i = 1; i <= 6; ++i) {
         std::string stored;
-        registry_.GetString("MRU" + std::to_string(i), stored);
+        registry_.GetString(settings::RecentSession(i), stored);
         EXPECT_NE(stored, gone) << i;
     }
     ASSERT_EQ(box_.Texts(), std::vector<std::string>{"Unable to find last session\n" + gone});

@@ -193,9 +193,7 @@ MonitorRect ConsoleWindow::CurrentWorkArea() const {
 }
 
 void ConsoleWindow::PlaceOnStoredMonitor() {
-    std::string stored = kDefaultMonitorValue;
-    registry_.GetString(kMonitorSetting, stored);
-    const MonitorRect rect = ParseMonitorValue(stored);
+    const MonitorRect rect = ParseMonitorValue(registry_.String(settings::kMonitor));
     const QRect wanted(QPoint(rect.left, rect.top), QPoint(rect.right - 1, rect.bottom - 1));
     QScreen* target = QGuiApplication::primaryScreen();
     for (QScreen* candidate : QGuiApplication::screens()) {

@@ -9,9 +9,6 @@ namespace tamberline {
 
 namespace {
 
-constexpr const char* kButtonFontSetting = "BtnFont";
-constexpr const char* kMenuFontSetting = "MenuFont";
-
 QFont SansSerif(int pixelSize, QFont::Weight weight) {
     QFont font(QStringLiteral("Sans Serif"));
     font.setStyleHint(QFont::SansSerif, QFont::PreferAntialias);
@@ -25,7 +22,7 @@ bool SameFont(const QFont& a, const QFont& b) {
            a.weight() == b.weight() && a.italic() == b.italic() && a.family() == b.family();
 }
 
-bool Load(const Registry& registry, const char* name, QFont& font) {
+bool Load(const Registry& registry, const BinarySetting& name, QFont& font) {
     QByteArray stored;
     if (!registry.GetBinary(name, stored) || stored.isEmpty()) {
         return false;
@@ -38,7 +35,7 @@ bool Load(const Registry& registry, const char* name, QFont& font) {
     return true;
 }
 
-bool Store(Registry& registry, const char* name, QFont& current, const QFont& chosen) {
+bool Store(Registry& registry, const BinarySetting& name, QFont& current, const QFont& chosen) {
     if (SameFont(current, chosen)) {
         return false;
     }
@@ -59,17 +56,17 @@ QFont TimeFont() {
 
 GridFonts LoadGridFonts(const Registry& registry) {
     GridFonts fonts{StatusFont(), TimeFont(), TimeFont(), QApplication::font("QMenu")};
-    Load(registry, kButtonFontSetting, fonts.caption);
-    Load(registry, kMenuFontSetting, fonts.menu);
+    Load(registry, settings::kButtonFont, fonts.caption);
+    Load(registry, settings::kMenuFont, fonts.menu);
     return fonts;
 }
 
 bool StoreButtonFont(Registry& registry, GridFonts& fonts, const QFont& chosen) {
-    return Store(registry, kButtonFontSetting, fonts.caption, chosen);
+    return Store(registry, settings::kButtonFont, fonts.caption, chosen);
 }
 
 bool StoreMenuFont(Registry& registry, GridFonts& fonts, const QFont& chosen) {
-    return Store(registry, kMenuFontSetting, fonts.menu, chosen);
+    return Store(registry, settings::kMenuFont, fonts.menu, chosen);
 }
 
 }  // namespace tamberline

@@ -24,7 +24,7 @@ bool PlaysTestFile(AudioSinkCatalog& catalog, const std::string& name, const std
 
 std::string OutputDisplayName(const std::string& deviceName, const Registry& registry) {
     std::string userName;
-    if (registry.GetString(deviceName, userName)) {
+    if (registry.GetString(settings::OutputUserName(deviceName), userName)) {
         return userName;
     }
     const size_t colon = deviceName.find(": ");

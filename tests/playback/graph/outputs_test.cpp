@@ -67,7 +67,7 @@ TEST_F(BuildOutputsTest, EnginePairsFirstThenTheCardsThatPlayTheTestFile) {
     Card("Dead Card");
     Card("USB Desk");
     catalog_.dead = {"Dead Card"};
-    registry_.SetString("USB Desk", "Stage Left");
+    registry_.SetString(settings::OutputUserName("USB Desk"), "Stage Left");
 
     BuildOutputs(services_, table_, list_);
 
@@ -190,7 +190,7 @@ TEST_P(OutputDisplayNameTest, UserNameElseTheTextAfterTheFirstColon) {
     testing::TempDir dir;
     Registry registry(QString::fromStdString(dir.File("settings.conf")));
     if (!GetParam().userName.empty()) {
-        registry.SetString(GetParam().deviceName, GetParam().userName);
+        registry.SetString(settings::OutputUserName(GetParam().deviceName), GetParam().userName);
     }
     EXPECT_EQ(OutputDisplayName(GetParam().deviceName, registry), GetParam().shown);
 }
