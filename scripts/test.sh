@@ -14,6 +14,7 @@ bash "$top/scripts/install-deps.sh"
 if [ -n "$(git -C "$top" ls-files '*.cpp' '*.h' 2>/dev/null)" ]; then
   git -C "$top" ls-files '*.cpp' '*.h' | (cd "$top" && xargs clang-format --dry-run -Werror)
 fi
+bash "$top/scripts/check-layers.sh"
 
 bash "$top/scripts/test-services.sh" start
 trap 'bash "$top/scripts/test-services.sh" stop' EXIT
