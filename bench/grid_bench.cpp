@@ -15,6 +15,7 @@
 #include "app/ui/grid_painter.h"
 #include "base/file_dialog.h"
 #include "base/message_box.h"
+#include "net/link_state.h"
 #include "session/registry.h"
 
 namespace {
@@ -60,9 +61,10 @@ struct Bench {
     NoDialog dialog;
     AllRunning run;
     GridHooks hooks;
+    LinkState link;
     PortHooks ports;
-    ConsoleModel model{
-        ConsoleModelServices{box, dialog, registry, run, hooks, ports, dir.path().toStdString()}};
+    ConsoleModel model{ConsoleModelServices{box, dialog, registry, run, hooks, link, ports,
+                                            dir.path().toStdString()}};
     GridFonts fonts = LoadGridFonts(registry);
     GridGeometry geometry = LayoutGrid(QSize(1024, 768), 22, 110);
     QImage image{1024, 768, QImage::Format_RGB32};

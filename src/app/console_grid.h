@@ -30,6 +30,8 @@ public:
     virtual void InvalidateHeader() {}
     virtual void InvalidateHint() {}
     virtual void SetWaitCursor(bool /*wait*/) {}
+    // A dialog or box of the program waits for the operator.
+    virtual bool IsModalDialogOpen() const { return false; }
 };
 
 // A block of buttons on one page, as a rectangle of grid cells.

@@ -4,6 +4,7 @@
 
 #include "app/grid_hooks.h"
 #include "app/run_control.h"
+#include "net/link_state.h"
 #include "songlist/localise_songlist.h"
 #include "songlist/own_shares.h"
 
@@ -65,12 +66,16 @@ void ConsoleSessionHost::SetWaitCursor(bool on) {
     grid_->view().SetWaitCursor(on);
 }
 
+bool ConsoleSessionHost::IsModalDialogOpen() const {
+    return grid_->view().IsModalDialogOpen();
+}
+
 bool ConsoleSessionHost::IsLinkedMaster() const {
-    return hooks_.IsLinkedMaster();
+    return link_.IsLinkedMaster();
 }
 
 bool ConsoleSessionHost::IsLinkedSlave() const {
-    return hooks_.IsLinked() && !hooks_.IsLinkedMaster();
+    return link_.IsLinkedSlave();
 }
 
 std::string ConsoleSessionHost::LocalPathOfOwnShare(const std::string& path) {
@@ -87,11 +92,12 @@ std::optional<int32_t> ConsoleSessionHost::LocaliseSonglist(const std::string& s
 }
 
 ConsoleModel::ConsoleModel(const ConsoleModelServices& services)
-    : host_(services.run, services.hooks, menu_),
+    : host_(services.run, services.link, menu_),
       session_(SessionServices{services.box, services.fileDialog, services.registry, host_,
                                services.documentsFolder}),
       grid_(session_, services.run, services.hooks, menu_),
-      context_{session_, services.run, services.box, services.registry, services.hooks, grid_},
+      context_{session_,       services.run,  services.box, services.registry,
+               services.hooks, services.link, grid_},
       gestures_(context_, services.pathKinds),
       ports_(services.registry, menu_, services.portHooks,
              [this](int field, const std::string& text) { grid_.SetStatusField(field, text); }) {

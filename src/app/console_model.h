@@ -15,6 +15,7 @@ namespace tamberline {
 
 class FileDialog;
 class GridHooks;
+class LinkState;
 class MessageBox;
 class Registry;
 class RunControl;
@@ -25,6 +26,7 @@ struct ConsoleModelServices {
     Registry& registry;
     RunControl& run;
     GridHooks& hooks;
+    const LinkState& link;
     PortHooks& portHooks;
     std::string documentsFolder;
     const PathKinds* pathKinds = nullptr;  // null: the system's mounts
@@ -34,8 +36,8 @@ struct ConsoleModelServices {
 // repaints, the page, the title, the "File*" mark and the recent list.
 class ConsoleSessionHost final : public SessionHost {
 public:
-    ConsoleSessionHost(RunControl& run, GridHooks& hooks, ConsoleMenu& menu)
-        : run_(run), hooks_(hooks), menu_(menu) {}
+    ConsoleSessionHost(RunControl& run, const LinkState& link, ConsoleMenu& menu)
+        : run_(run), link_(link), menu_(menu) {}
     void Attach(Session* session, ConsoleGrid* grid) {
         session_ = session;
         grid_ = grid;
@@ -54,6 +56,7 @@ public:
     void RecentListChanged() override;
     void ReselectCurrentButton() override;
     void SetWaitCursor(bool on) override;
+    bool IsModalDialogOpen() const override;
     void RebuildTimecodeTable() override {}  // not built yet: timecode triggers
     void RunSampleCheck() override {}        // not built yet: lost-sample check
     bool IsLinkedMaster() const override;
@@ -64,7 +67,7 @@ public:
 
 private:
     RunControl& run_;
-    GridHooks& hooks_;
+    const LinkState& link_;
     ConsoleMenu& menu_;
     Session* session_ = nullptr;
     ConsoleGrid* grid_ = nullptr;

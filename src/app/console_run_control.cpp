@@ -9,9 +9,10 @@ namespace tamberline {
 
 namespace {
 
-RunServices Services(RunHost& host, RunLog& log, MidiOutQueue& midi) {
+RunServices Services(RunHost& host, RunLog& log, MidiOutQueue& midi, RunLink& link) {
     RunServices services;
     services.host = &host;
+    services.link = &link;
     services.runLog = &log;
     services.midiOut = &midi;
     return services;
@@ -19,8 +20,9 @@ RunServices Services(RunHost& host, RunLog& log, MidiOutQueue& midi) {
 
 }  // namespace
 
-ConsoleRunControl::ConsoleRunControl(MessageBox& box, const std::string& documentsFolder)
-    : box_(box), log_(documentsFolder), run_(Services(*this, log_, midiOut_)) {}
+ConsoleRunControl::ConsoleRunControl(MessageBox& box, const std::string& documentsFolder,
+                                     const LinkState& link)
+    : box_(box), log_(documentsFolder), link_(link), run_(Services(*this, log_, midiOut_, link_)) {}
 
 ConsoleRunControl::~ConsoleRunControl() {
     run_.Shutdown();
@@ -77,7 +79,7 @@ void ConsoleRunControl::RecordChanged(int button, const ButtonRecord& record) {
 // Only what run control learns goes into the session's record, and only
 // while the record still names the same file: an edit made in between wins.
 void ConsoleRunControl::ApplyRecord(int button, const ButtonRecord& record) {
-    if (!session_) {
+    if (!session_ || button < 0 || button >= kButtonCount) {
         return;
     }
     ButtonRecord& target = session_->Record(button);

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "app/run_control.h"
+#include "app/state_run_link.h"
 #include "playback/run_controller.h"
 #include "session/run_log.h"
 
@@ -19,7 +20,7 @@ class Session;
 // the other.
 class ConsoleRunControl final : public RunControl, private RunHost {
 public:
-    ConsoleRunControl(MessageBox& box, const std::string& documentsFolder);
+    ConsoleRunControl(MessageBox& box, const std::string& documentsFolder, const LinkState& link);
     ~ConsoleRunControl() override;
 
     // GUI thread: where records are read for reloads and run data written
@@ -58,6 +59,7 @@ private:
     MessageBox& box_;
     RunLog log_;
     MidiOutQueue midiOut_;
+    StateRunLink link_;
     QObject gui_;  // queued calls die with it
     Session* session_ = nullptr;
     std::function<void(int)> repaint_;

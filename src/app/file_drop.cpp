@@ -9,6 +9,7 @@
 #include "app/grid_hooks.h"
 #include "app/run_control.h"
 #include "base/message_box.h"
+#include "net/link_state.h"
 #include "session/session.h"
 #include "session/session_paths.h"
 
@@ -99,7 +100,7 @@ void FileDrop::Drop(const std::vector<std::string>& paths, int button) {
     if (button < 0 || button >= kButtonCount || paths.empty()) {
         return;
     }
-    if (context_.hooks.IsLinkedMaster()) {
+    if (context_.link.IsLinkedMaster()) {
         context_.box.Show("Cannot assign the buttons\nof a remote slave.", mb::kOk | mb::kIconStop);
         return;
     }

@@ -5,6 +5,7 @@
 #include "app/grid_hooks.h"
 #include "app/run_control.h"
 #include "base/message_box.h"
+#include "net/link_state.h"
 #include "session/registry.h"
 #include "session/session.h"
 #include "triggers/key_triggers.h"
@@ -30,7 +31,7 @@ GridGestures::GridGestures(const EditContext& context, const PathKinds* kinds)
 }
 
 bool GridGestures::RefuseOnMaster(const char* text, unsigned icon) {
-    if (!context_.hooks.IsLinkedMaster()) {
+    if (!context_.link.IsLinkedMaster()) {
         return false;
     }
     context_.box.Show(text, mb::kOk | icon);
@@ -51,15 +52,17 @@ void GridGestures::LeftPress(int button, PointerKeys keys) {
         return;
     }
     const ButtonRunView run = context_.run.State(button);
-    if (run.IsIdle() && keys.shift) {
+    // Window managers take Alt+drag for themselves: Ctrl+Shift+drag moves too.
+    const bool move = keys.alt || (keys.control && keys.shift);
+    if (run.IsIdle() && keys.shift && !move) {
         if (!RefuseOnMaster(kCannotAssign, mb::kIconStop)) {
             context_.hooks.OpenSetupButton(button);
         }
         return;
     }
-    if (run.IsIdle() && (keys.alt || keys.control)) {
+    if (run.IsIdle() && (move || keys.control)) {
         if (!RefuseOnMaster("Cannot drag the buttons\nof a remote slave.", mb::kIconExclamation)) {
-            drag_ = keys.alt ? Drag::kMove : Drag::kCopy;
+            drag_ = move ? Drag::kMove : Drag::kCopy;
             dragSource_ = button;
             dragRecord_ = grid.Record(button);
         }
@@ -252,7 +255,7 @@ void GridGestures::RunContextCommand(int id, int button) {
 
 void GridGestures::SpaceAction() {
     context_.run.ClearBuzzerLocks();
-    if (context_.hooks.IsLinked()) {
+    if (context_.link.IsLinked()) {
         context_.hooks.TellLinkLocksCleared();
     }
     context_.grid.RefreshStatusLine();

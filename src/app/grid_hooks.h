@@ -12,9 +12,7 @@ class GridHooks {
 public:
     virtual ~GridHooks() = default;
 
-    // The network link.
-    virtual bool IsLinkedMaster() const { return false; }
-    virtual bool IsLinked() const { return false; }
+    // The network link (whether it is up: LinkState).
     virtual void TellLinkLocksCleared() {}
     // "Master, controlling ..." or "Slave, controlled by ..." while linked.
     virtual std::string LinkTitle() const { return {}; }

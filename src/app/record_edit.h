@@ -8,6 +8,7 @@ namespace tamberline {
 
 class ConsoleGrid;
 class GridHooks;
+class LinkState;
 class MessageBox;
 class Registry;
 class RunControl;
@@ -20,6 +21,7 @@ struct EditContext {
     MessageBox& box;
     Registry& registry;
     GridHooks& hooks;
+    const LinkState& link;
     ConsoleGrid& grid;
 };
 

@@ -1,6 +1,11 @@
 #include "app/single_instance.h"
 
+#include <fcntl.h>
+#include <sys/file.h>
 #include <unistd.h>
+
+#include <QDir>
+#include <QFile>
 #include <QLocalServer>
 #include <QLocalSocket>
 
@@ -11,28 +16,67 @@ constexpr char kProbe[] = "0x8000\n";
 constexpr char kProbeAnswer[] = "0x1234ABCD\n";
 constexpr char kOpenSession[] = "0x9051 ";
 constexpr char kRestore[] = "RESTORE\n";
+constexpr qint64 kMaxRequestBytes = 64 * 1024;
 }  // namespace
 
 InstanceServer::InstanceServer(const QString& name, QObject* parent)
-    : QObject(parent), name_(name), server_(new QLocalServer(this)) {
-    server_->setSocketOptions(QLocalServer::UserAccessOption);
-    connect(server_, &QLocalServer::newConnection, this, &InstanceServer::OnConnection);
+    : QObject(parent), name_(name), worker_(new QObject) {
+    worker_->moveToThread(&thread_);
+    thread_.setObjectName(QStringLiteral("instance probe"));
+    thread_.start();
 }
 
-InstanceServer::~InstanceServer() = default;
-
-bool InstanceServer::Listen() {
-    if (server_->listen(name_)) {
-        return true;
+InstanceServer::~InstanceServer() {
+    // The server and its sockets end on their own thread; the worker, with
+    // its thread gone, may then go from here.
+    QMetaObject::invokeMethod(
+        worker_, [this] { delete server_; }, Qt::BlockingQueuedConnection);
+    thread_.quit();
+    thread_.wait();
+    delete worker_;
+    if (lockFd_ >= 0) {
+        ::close(lockFd_);
     }
-    QLocalServer::removeServer(name_);
-    return server_->listen(name_);
+}
+
+// Whoever holds the lock file owns the name: the socket alone cannot tell,
+// because listening with access options replaces any socket of that name.
+bool InstanceServer::Listen() {
+    if (lockFd_ < 0) {
+        const QByteArray lockPath = QFile::encodeName(QDir::tempPath() + '/' + name_ + ".lock");
+        const int fd = ::open(lockPath.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+        if (fd < 0) {
+            return false;
+        }
+        if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+            ::close(fd);
+            return false;
+        }
+        lockFd_ = fd;
+    }
+    bool listening = false;
+    QMetaObject::invokeMethod(
+        worker_,
+        [this, &listening] {
+            if (!server_) {
+                server_ = new QLocalServer(worker_);
+                server_->setSocketOptions(QLocalServer::UserAccessOption);
+                connect(server_, &QLocalServer::newConnection, worker_, [this] { OnConnection(); });
+            }
+            if (!server_->isListening()) {
+                QLocalServer::removeServer(name_);  // left by a console that died
+                server_->listen(name_);
+            }
+            listening = server_->isListening();
+        },
+        Qt::BlockingQueuedConnection);
+    return listening;
 }
 
 void InstanceServer::OnConnection() {
     while (QLocalSocket* socket = server_->nextPendingConnection()) {
         connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-        connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
+        connect(socket, &QLocalSocket::readyRead, socket, [this, socket] {
             while (socket->canReadLine()) {
                 const QByteArray line = socket->readLine();
                 if (line == kProbe) {
@@ -45,6 +89,10 @@ void InstanceServer::OnConnection() {
                     emit OpenSessionRequested(
                         QString::fromUtf8(line.mid(sizeof kOpenSession - 1).chopped(1)));
                 }
+            }
+            // No request is this long: a peer that never ends its line is dropped.
+            if (socket->bytesAvailable() > kMaxRequestBytes) {
+                socket->abort();
             }
         });
     }

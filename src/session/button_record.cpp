@@ -146,6 +146,44 @@ bool RecordsDiffer(const ButtonRecord& a, const ButtonRecord& b) {
            a.startTimeOn != b.startTimeOn || a.startGroup != b.startGroup;
 }
 
+namespace {
+
+template <typename T>
+void Put(T& field, T value, bool& changed) {
+    if (field != value) {
+        field = value;
+        changed = true;
+    }
+}
+
+}  // namespace
+
+bool NormaliseFields(ButtonRecord& r) {
+    bool changed = false;
+    Put(r.volume, std::min(r.volume, kMaxVolume), changed);
+    Put(r.pan, std::min(r.pan, kMaxPan), changed);
+    if (r.midiNote > kMaxMidiNote) {
+        Put(r.midiNote, uint8_t{0}, changed);
+    }
+    if (r.midiChannel > kMaxMidiChannel) {
+        Put(r.midiChannel, uint8_t{0}, changed);
+    }
+    if (r.triggerKey != 0 && (r.triggerKey < kFirstKeyCode || r.triggerKey > kLastKeyCode)) {
+        Put(r.triggerKey, uint8_t{0}, changed);
+    }
+    if (r.gameTrigger > kMaxGameTrigger) {
+        Put(r.gameTrigger, uint8_t{0}, changed);
+    }
+    Put(r.fadeIn, std::min(r.fadeIn, kMaxFade), changed);
+    Put(r.fadeOut, std::min(r.fadeOut, kMaxFade), changed);
+    Put(r.loop, static_cast<uint8_t>(r.loop != 0 ? 1 : 0), changed);
+    Put(r.startTimeOn, static_cast<uint8_t>(r.startTimeOn != 0 ? 1 : 0), changed);
+    if (r.startGroup > kMaxStartGroup) {
+        Put(r.startGroup, uint8_t{0}, changed);
+    }
+    return changed;
+}
+
 bool IsZeroRecord(const ButtonRecord& record) {
     const auto* bytes = reinterpret_cast<const uint8_t*>(&record);
     return std::all_of(bytes, bytes + sizeof record, [](uint8_t b) { return b == 0; });

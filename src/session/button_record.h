@@ -129,6 +129,24 @@ inline bool IsAssigned(const ButtonRecord& record) {
 // multiChannel, durationMs, hasSegments) and reserved bytes never count.
 bool RecordsDiffer(const ButtonRecord& a, const ButtonRecord& b);
 
+// The ranges of the fields used as an index, a count or a level.
+inline constexpr uint8_t kMaxVolume = 100;
+inline constexpr uint8_t kMaxPan = 200;
+inline constexpr uint8_t kMaxMidiNote = 127;
+inline constexpr uint8_t kMaxMidiChannel = 16;
+inline constexpr uint8_t kFirstKeyCode = 0x40;  // trigger keys: 0 or one of these
+inline constexpr uint8_t kLastKeyCode = 0x7B;
+inline constexpr uint8_t kMaxGameTrigger = 128;
+inline constexpr uint16_t kMaxFade = 36000;
+inline constexpr uint8_t kMaxStartGroup = 16;
+
+// Brings every user field of an assigned record from outside into its
+// range: a trigger out of range becomes none, a level or time the nearest
+// value in range, `loop` 0 or 1. (Varispeed is clamped where it is played;
+// the output row is checked against the outputs of the day.) True when
+// anything changed.
+bool NormaliseFields(ButtonRecord& record);
+
 // True when every byte is zero.
 bool IsZeroRecord(const ButtonRecord& record);
 

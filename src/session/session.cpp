@@ -14,6 +14,8 @@ namespace tamberline {
 
 namespace {
 
+constexpr int kModalRetryMs = 200;
+
 bool IsSonglistPath(std::string_view path) {
     if (path.size() < 4) {
         return false;
@@ -55,6 +57,16 @@ void Session::StopWatcher() {
     selfWrite_ = false;
 }
 
+// Such a file would be taken for its own working copy: the first edit would
+// overwrite it and the next save delete it.
+bool Session::RefuseWorkingCopyName(const std::string& path) {
+    if (!IsWorkingCopyName(path)) {
+        return false;
+    }
+    ShowMessage(path + kWorkingCopyNameRefusal, mb::kOk | mb::kIconStop, BoxPlacement::Centred());
+    return true;
+}
+
 int Session::ShowMessage(const std::string& text, unsigned flags, const BoxPlacement& placement) {
     ++modalDepth_;
     const int answer = services_.messageBox.Show(text, flags, placement);
@@ -80,6 +92,10 @@ void Session::RefreshModifiedMark() {
     services_.host.SetModified(!journal_.IsEmpty());
 }
 
+void Session::RemoveWorkingCopy() {
+    workingCopy_.Remove(WorkingCopyPath(sessionPath_));
+}
+
 void Session::EmptyJournal() {
     journal_.Clear();
     changeStart_.reset();
@@ -90,6 +106,9 @@ bool Session::LoadSession(const std::string& path) {
     if (IsOnNetwork(path)) {
         ShowMessage("Cannot load a network session.", mb::kOk | mb::kIconExclamation,
                     BoxPlacement::AtPointer());
+        return false;
+    }
+    if (RefuseWorkingCopyName(path)) {
         return false;
     }
     const std::optional<int64_t> size = FileSize(path);
@@ -140,6 +159,9 @@ bool Session::LoadSession(const std::string& path) {
 }
 
 bool Session::WriteSession(const std::string& path) {
+    if (RefuseWorkingCopyName(path)) {
+        return false;
+    }
     StopWatcher();
     const int error = WriteSessionFile(path, *records_);
     if (error != 0) {
@@ -152,10 +174,7 @@ bool Session::WriteSession(const std::string& path) {
     // A stale working copy beside the file written would otherwise come
     // back over it at the next start.
     for (const std::string& session : {sessionPath_, path}) {
-        const std::string workingCopy = WorkingCopyPath(session);
-        if (!workingCopy.empty()) {
-            RemoveFile(workingCopy);
-        }
+        workingCopy_.Remove(WorkingCopyPath(session));
     }
     sessionPath_ = path;
     sessionUntitled_ = false;
@@ -169,8 +188,11 @@ bool Session::WriteSession(const std::string& path) {
 
 void Session::WriteWorkingCopy() {
     const std::string workingCopy = WorkingCopyPath(sessionPath_);
+    // Written and read with the same limit, so a working copy of the
+    // program's own is never too long to come back.
+    journal_.DropOldestSteps();
     if (!workingCopy.empty()) {
-        WriteWorkingCopyFile(workingCopy, *records_, journal_.Bytes());
+        workingCopy_.Write(workingCopy, *records_, journal_);
     }
     // An untitled session is in no recent list, so its working copy would
     // never be found after a crash: the settings remember where it is.
@@ -198,6 +220,7 @@ void Session::NormaliseAfterLoad(bool fromWorkingCopy) {
             }
             continue;
         }
+        changed = NormaliseFields(record) || changed;
         const std::string path(PathOf(record));
         if (IsNetworkPath(path)) {
             const std::string local = host.LocalPathOfOwnShare(path);
@@ -238,6 +261,11 @@ void Session::OnSessionFileChanged() {
         changeDeferred_ = true;
         return;
     }
+    // Another part's dialog gives no notice when it closes: look again soon.
+    if (services_.host.IsModalDialogOpen()) {
+        watcher_->ReportAgain(kModalRetryMs);
+        return;
+    }
     if (sessionPath_.empty()) {
         return;
     }
@@ -263,7 +291,7 @@ void Session::OnSessionFileChanged() {
     services_.host.RepaintPage();
     EmptyJournal();
     services_.host.ReselectCurrentButton();
-    RemoveFile(WorkingCopyPath(sessionPath_));
+    RemoveWorkingCopy();
 }
 
 }  // namespace tamberline

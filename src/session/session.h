@@ -8,6 +8,7 @@
 #include "session/disk_file.h"
 #include "session/recent_list.h"
 #include "session/undo_journal.h"
+#include "session/working_copy.h"
 
 namespace tamberline {
 
@@ -19,6 +20,10 @@ struct FileDialogResult;
 class Registry;
 class SessionFolderWatcher;
 class SessionHost;
+
+// Shown after the path when a session would be named like a working copy.
+inline constexpr char kWorkingCopyNameRefusal[] =
+    "\n\nA name ending in \"tmp\" is kept for working copies\nand cannot be a session file.";
 
 struct SessionServices {
     MessageBox& messageBox;
@@ -94,12 +99,14 @@ private:
     int ShowMessage(const std::string& text, unsigned flags, const BoxPlacement& placement);
     FileDialogResult ChooseFile(const FileDialogRequest& request);
     void EndModal();
+    bool RefuseWorkingCopyName(const std::string& path);
     void StartWatcher();
     void StopWatcher();
     void NormaliseAfterLoad(bool fromWorkingCopy);
     bool RestoreWorkingCopy(const std::string& path);
     bool RestoreUntitledWork();
     void RefreshModifiedMark();
+    void RemoveWorkingCopy();
     void EmptyJournal();
     std::unique_ptr<RecordArray> ReadDiskCopy();
     void RefreshRunData(RecordArray& disk);
@@ -117,6 +124,7 @@ private:
     std::string untitledWorkNoted_;  // the untitled session last named in the settings
     std::optional<size_t> changeStart_;
     UndoJournal journal_;
+    WorkingCopyWriter workingCopy_;
     RecentList recent_;
     std::unique_ptr<SessionFolderWatcher> watcher_;
 };

@@ -9,10 +9,16 @@ namespace tamberline {
 
 namespace {
 
+// Free means no session and no working copy by that name: unsaved work of
+// an untitled session the program lost must never be overwritten.
+bool IsFreeSessionName(const std::string& path) {
+    return !FileExists(path) && !FileExists(WorkingCopyPath(path));
+}
+
 std::string FreeUntitledName(const std::string& folder) {
     const std::string base = folder.empty() || folder.back() == '/' ? folder : folder + "/";
     std::string path = base + "Untitled.dbf";
-    for (int n = 1; FileExists(path); ++n) {
+    for (int n = 1; !IsFreeSessionName(path); ++n) {
         path = base + "Untitled (" + std::to_string(n) + ").dbf";
     }
     return path;
@@ -36,6 +42,10 @@ void Session::NewSession(bool ask) {
     sessionUntitled_ = true;
     sessionFileTime_.reset();
     records_->fill(ButtonRecord{});
+    // Run control still holds the old session's files until told.
+    for (int button = 0; button < kButtonCount; ++button) {
+        host.MarkForReload(button);
+    }
     EmptyJournal();
     host.ReselectCurrentButton();
     host.RebuildTimecodeTable();

@@ -84,7 +84,7 @@ void Session::RefreshRunData(RecordArray& disk) {
 void Session::DiscardChanges() {
     EmptyJournal();
     services_.host.ReselectCurrentButton();
-    RemoveFile(WorkingCopyPath(sessionPath_));
+    RemoveWorkingCopy();
 }
 
 bool Session::ConfirmDiscard(bool revert) {
@@ -153,6 +153,7 @@ bool Session::ConfirmDiscard(bool revert) {
                 host.MarkForReload(button);
             }
             record = saved;
+            NormaliseFields(record);
             host.RepaintButton(button);
         }
     }

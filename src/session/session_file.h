@@ -6,6 +6,7 @@
 
 #include "session/button_record.h"
 #include "session/disk_file.h"
+#include "session/undo_journal.h"
 
 namespace tamberline {
 
@@ -25,11 +26,10 @@ SessionReadResult ReadSessionFile(const std::string& path, RecordArray& records,
 int WriteSessionFile(const std::string& path, const RecordArray& records,
                      bool evenIfReadOnly = false);
 
-// A journal longer than this is taken for a damaged working copy.
-inline constexpr size_t kMaxJournalBytes = size_t{64} << 20;
-
-// Reads a working copy: the records, then the undo journal's bytes. False
-// (nothing changed) when it cannot be read or is shorter than the records.
+// Reads a working copy: the records, then the undo journal's bytes (the
+// newest whole steps that fit in kMaxJournalBytes, when it carries more).
+// False (nothing changed) when it cannot be read or is shorter than the
+// records.
 bool ReadWorkingCopy(const std::string& path, RecordArray& records, std::vector<uint8_t>& journal);
 
 // Writes a working copy, atomically. 0 or the system error.

@@ -1,5 +1,7 @@
 #include "session/session_folder_watcher.h"
 
+#include <QTimer>
+
 #include <sys/inotify.h>
 #include <unistd.h>
 
@@ -73,24 +75,21 @@ void SessionFolderWatcher::OnReadable() {
     }
 }
 
-void SessionFolderWatcher::ReportAgain() {
+void SessionFolderWatcher::ReportAgain(int delayMs) {
     if (IsRunning()) {
-        QueueReport();
+        QueueReport(delayMs);
     }
 }
 
 // Reported from the event loop, never from inside the notifier, so the
 // handler may stop and restart this watcher.
-void SessionFolderWatcher::QueueReport() {
+void SessionFolderWatcher::QueueReport(int delayMs) {
     const unsigned generation = generation_;
-    QMetaObject::invokeMethod(
-        this,
-        [this, generation] {
-            if (generation == generation_) {
-                onChange_();
-            }
-        },
-        Qt::QueuedConnection);
+    QTimer::singleShot(delayMs, this, [this, generation] {
+        if (generation == generation_) {
+            onChange_();
+        }
+    });
 }
 
 }  // namespace tamberline

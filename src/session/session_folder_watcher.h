@@ -23,12 +23,13 @@ public:
     bool Start(const std::string& folder);
     void Stop();
     bool IsRunning() const { return fd_ >= 0; }
-    // Reports once more, later, unless the watch is stopped before.
-    void ReportAgain();
+    // Reports once more, after `delayMs` (at the next turn of the event loop
+    // for 0), unless the watch is stopped before.
+    void ReportAgain(int delayMs = 0);
 
 private:
     void OnReadable();
-    void QueueReport();
+    void QueueReport(int delayMs = 0);
 
     std::function<void()> onChange_;
     int fd_ = -1;

@@ -33,6 +33,9 @@ public:
     // Selects the nearest assigned button again (or none).
     virtual void ReselectCurrentButton() = 0;
     virtual void SetWaitCursor(bool on) = 0;
+    // Some dialog or box of the program is open and waits for the operator:
+    // a reload now would change records under it.
+    virtual bool IsModalDialogOpen() const = 0;
 
     // Later parts of the program.
     virtual void RebuildTimecodeTable() = 0;
@@ -66,6 +69,7 @@ public:
     void RecentListChanged() override {}
     void ReselectCurrentButton() override {}
     void SetWaitCursor(bool) override {}
+    bool IsModalDialogOpen() const override { return false; }
     void RebuildTimecodeTable() override {}
     void RunSampleCheck() override {}
     bool IsLinkedMaster() const override { return false; }

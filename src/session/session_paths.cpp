@@ -63,6 +63,10 @@ std::string WorkingCopyPath(const std::string& sessionPath) {
     return sessionPath.substr(0, sessionPath.size() - 3) + "tmp";
 }
 
+bool IsWorkingCopyName(const std::string& sessionPath) {
+    return !sessionPath.empty() && WorkingCopyPath(sessionPath) == sessionPath;
+}
+
 std::string WithoutQuotes(std::string_view path) {
     std::string out(path);
     std::erase(out, '"');

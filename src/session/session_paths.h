@@ -11,11 +11,13 @@ namespace tamberline {
 // last three characters replaced by "tmp". Empty for a path too short.
 std::string WorkingCopyPath(const std::string& sessionPath);
 
+// A path whose working copy would be the path itself (it ends in "tmp"):
+// the program cannot keep such a file as a session.
+bool IsWorkingCopyName(const std::string& sessionPath);
+
 // The path with every double quote removed (command lines and requests
 // from a second start).
 std::string WithoutQuotes(std::string_view path);
-
-// The setting that names an untitled session with unsaved changes.
 
 // A path the program does not load sessions from: a share path, or one on
 // a remote file system (NFS, SMB, sshfs ...).

@@ -74,7 +74,7 @@ void Session::RestoreAtStartup(const std::string& commandLinePath) {
     bool fromWorkingCopy = false;
     if (!session.empty()) {
         const std::string workingCopy = WorkingCopyPath(session);
-        if (FileExists(workingCopy)) {
+        if (!IsWorkingCopyName(session) && FileExists(workingCopy)) {
             fromWorkingCopy = RestoreWorkingCopy(session);
             if (!fromWorkingCopy) {
                 RemoveFile(workingCopy);

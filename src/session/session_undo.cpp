@@ -70,7 +70,7 @@ void Session::Undo() {
     if (!journal_.ReadLastStep(step)) {
         // A damaged journal cannot be trusted for any step.
         EmptyJournal();
-        RemoveFile(WorkingCopyPath(sessionPath_));
+        RemoveWorkingCopy();
         host.SetWaitCursor(false);
         return;
     }
@@ -85,6 +85,12 @@ void Session::Undo() {
             host.StopButton(button);
         }
         record = it->record;
+        // The journal may come from a working copy on disk.
+        if (IsAssigned(record)) {
+            NormaliseFields(record);
+        } else {
+            record = ButtonRecord{};
+        }
         host.MarkForReload(button);
         host.RepaintButton(button);
     }
@@ -95,7 +101,7 @@ void Session::Undo() {
     }
     host.ReselectCurrentButton();
     if (journal_.IsEmpty()) {
-        RemoveFile(WorkingCopyPath(sessionPath_));
+        RemoveWorkingCopy();
         if (host.IsLinkedSlave()) {
             host.TellLinkSessionChanged();
         }

@@ -18,6 +18,7 @@ void UndoJournal::Append(const UndoEntry& entry) {
 void UndoJournal::Truncate(size_t length) {
     if (length < bytes_.size()) {
         bytes_.resize(length - length % kUndoEntrySize);
+        unchangedUpTo_ = std::min(unchangedUpTo_, bytes_.size());
     }
 }
 
@@ -25,6 +26,7 @@ void UndoJournal::CloseStep(size_t from) {
     if (from >= bytes_.size()) {
         return;
     }
+    unchangedUpTo_ = std::min(unchangedUpTo_, from);
     const auto count = static_cast<uint32_t>((bytes_.size() - from) / kUndoEntrySize);
     for (size_t at = from; at < bytes_.size(); at += kUndoEntrySize) {
         le::PutU32(bytes_.data() + at + kUndoGroupCountOffset, count);
@@ -69,8 +71,53 @@ bool UndoJournal::ReadLastStep(std::vector<UndoEntry>& step) const {
 }
 
 void UndoJournal::Assign(std::span<const uint8_t> bytes) {
-    const size_t whole = bytes.size() - bytes.size() % kUndoEntrySize;
-    bytes_.assign(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(whole));
+    bytes = bytes.first(bytes.size() - bytes.size() % kUndoEntrySize);
+    if (bytes.size() > kMaxJournalBytes) {
+        const size_t keep = kMaxJournalBytes - kMaxJournalBytes % kUndoEntrySize;
+        bytes = bytes.last(keep);
+        bytes = bytes.subspan(StartOfWholeSteps(bytes));
+    }
+    bytes_.assign(bytes.begin(), bytes.end());
+    unchangedUpTo_ = 0;
+}
+
+void UndoJournal::DropOldestSteps(size_t maxBytes) {
+    if (bytes_.size() <= maxBytes) {
+        return;
+    }
+    const size_t target = maxBytes / 4 * 3;
+    size_t from = 0;
+    while (bytes_.size() - from > target) {
+        const uint32_t count = le::GetU32(bytes_.data() + from + kUndoGroupCountOffset);
+        // A count that makes no sense drops just its own entry.
+        const size_t entries =
+            bytes_.size() - from >= size_t{count} * kUndoEntrySize && count > 0 ? count : 1;
+        from += entries * kUndoEntrySize;
+    }
+    bytes_.erase(bytes_.begin(), bytes_.begin() + static_cast<std::ptrdiff_t>(from));
+    unchangedUpTo_ = 0;
+}
+
+size_t StartOfWholeSteps(std::span<const uint8_t> bytes) {
+    size_t start = bytes.size() - bytes.size() % kUndoEntrySize;
+    while (start >= kUndoEntrySize) {
+        const uint32_t count =
+            le::GetU32(bytes.data() + start - kUndoEntrySize + kUndoGroupCountOffset);
+        if (count == 0 || size_t{count} > start / kUndoEntrySize) {
+            break;
+        }
+        const size_t stepStart = start - size_t{count} * kUndoEntrySize;
+        bool consistent = true;
+        for (size_t at = stepStart; at < start; at += kUndoEntrySize) {
+            consistent =
+                consistent && le::GetU32(bytes.data() + at + kUndoGroupCountOffset) == count;
+        }
+        if (!consistent) {
+            break;
+        }
+        start = stepStart;
+    }
+    return start;
 }
 
 }  // namespace tamberline

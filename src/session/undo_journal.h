@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -14,6 +15,10 @@ namespace tamberline {
 inline constexpr size_t kUndoEntrySize = 608;
 inline constexpr size_t kUndoButtonOffset = 592;
 inline constexpr size_t kUndoGroupCountOffset = 596;
+
+// The most journal a working copy carries, written or read; the oldest
+// steps give way to new ones beyond it.
+inline constexpr size_t kMaxJournalBytes = size_t{64} << 20;
 
 struct UndoEntry {
     ButtonRecord record{};
@@ -31,7 +36,10 @@ public:
 
     void Append(const UndoEntry& entry);
     void Truncate(size_t length);
-    void Clear() { bytes_.clear(); }
+    void Clear() {
+        bytes_.clear();
+        unchangedUpTo_ = 0;
+    }
 
     // Gives every entry from `from` to the end the group count of the step
     // they form, so the count always matches what was really recorded.
@@ -46,13 +54,31 @@ public:
     bool ReadLastStep(std::vector<UndoEntry>& step) const;
 
     // Takes the journal part of a working copy; a trailing partial entry
-    // is dropped.
+    // is dropped, and so are entries before the oldest whole step, when
+    // more than kMaxJournalBytes are given, the oldest steps beyond it.
     void Assign(std::span<const uint8_t> bytes);
+
+    // Once longer than `maxBytes`, drops whole steps from the oldest on
+    // until at most three quarters of it remain (so that a journal at the
+    // limit is not cut at every edit).
+    void DropOldestSteps(size_t maxBytes = kMaxJournalBytes);
+
+    // The bytes before this offset are as they were at the last
+    // MarkWritten: a writer of the journal need write only from here on.
+    size_t UnchangedUpTo() const { return std::min(unchangedUpTo_, bytes_.size()); }
+    void MarkWritten() { unchangedUpTo_ = bytes_.size(); }
 
 private:
     UndoEntry EntryAt(size_t offset) const;
 
     std::vector<uint8_t> bytes_;
+    size_t unchangedUpTo_ = 0;
 };
+
+// Where the whole steps at the end of a journal image begin: walking back
+// by the group counts of the last entries, up to the first entry that
+// breaks the chain (a count of 0, one reaching past the start or one the
+// step's entries disagree on).
+size_t StartOfWholeSteps(std::span<const uint8_t> bytes);
 
 }  // namespace tamberline

@@ -1,6 +1,8 @@
 #include "triggers/key_triggers.h"
 
+#include <QChar>
 #include <cstdio>
+#include <cstring>
 
 namespace tamberline {
 
@@ -22,7 +24,73 @@ int KeypadKey(int qtKey) {
     }
 }
 
+// Keys whose code follows their place on the keyboard, by kernel key number.
+int KeyAtPlace(int place) {
+    if (place >= 2 && place <= 10) {
+        return vk::k0 + (place - 1);  // 1..9
+    }
+    if (place >= 59 && place <= 68) {
+        return vk::kF1 + (place - 59);  // F1..F10
+    }
+    switch (place) {
+        case 1: return vk::kEscape;
+        case 11: return vk::k0;
+        case 15: return vk::kTab;
+        case 28: return vk::kReturn;
+        case 29:
+        case 97: return vk::kControl;
+        case 42:
+        case 54: return vk::kShift;
+        case 56: return vk::kMenu;
+        case 57: return vk::kSpace;
+        case 87: return vk::kF1 + 10;  // F11
+        case 88: return vk::kF12;
+        case 103: return vk::kUp;
+        case 105: return vk::kLeft;
+        case 106: return vk::kRight;
+        case 108: return vk::kDown;
+        default: return 0;
+    }
+}
+
+// The letter a US keyboard has at a place, 0 for a place without one.
+int UsLetterAt(int place) {
+    static constexpr char kRows[][11] = {"QWERTYUIOP", "ASDFGHJKL", "ZXCVBNM"};
+    static constexpr int kRowStart[] = {16, 30, 44};
+    for (size_t row = 0; row < 3; ++row) {
+        const int column = place - kRowStart[row];
+        if (column >= 0 && column < static_cast<int>(std::strlen(kRows[row]))) {
+            return kRows[row][column];
+        }
+    }
+    return 0;
+}
+
+// A letter of some script other than Latin (Qt gives such keys as the
+// upper-case character).
+bool IsNonLatinLetter(int qtKey) {
+    if (qtKey < 0x250 || qtKey > 0xFFFF) {
+        return false;
+    }
+    return QChar(static_cast<char16_t>(qtKey)).isLetter();
+}
+
 }  // namespace
+
+int VirtualKeyOf(const KeyPress& key) {
+    if (key.xkbKeycode > 8) {
+        const int place = static_cast<int>(key.xkbKeycode) - 8;
+        if (const int code = KeyAtPlace(place)) {
+            return code;
+        }
+        if (IsNonLatinLetter(key.qtKey)) {
+            if (const int letter = UsLetterAt(place)) {
+                return letter;
+            }
+        }
+    }
+    return VirtualKeyFromQt(key.qtKey, key.modifiers);
+}
 
 int VirtualKeyFromQt(int qtKey, Qt::KeyboardModifiers modifiers) {
     if (modifiers.testFlag(Qt::KeypadModifier)) {

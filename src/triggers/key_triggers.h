@@ -1,6 +1,7 @@
 #pragma once
 
 #include <Qt>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -41,6 +42,23 @@ inline bool IsTriggerKey(int code) {
 // The key code of a Qt key event, 0 for a key that has none. Keypad keys
 // are told apart by the keypad modifier.
 int VirtualKeyFromQt(int qtKey, Qt::KeyboardModifiers modifiers);
+
+// One key as the platform reports it: Qt's key and modifiers and, on the
+// xkb platforms (X11, Wayland), the key's xkb keycode (the kernel's key
+// number + 8); 0 when the platform gives none.
+struct KeyPress {
+    int qtKey = 0;
+    Qt::KeyboardModifiers modifiers;
+    uint32_t xkbKeycode = 0;
+};
+
+// The key code as the keyboard's virtual keys give it, whatever the layout:
+// the digit row, function keys, arrows, Tab, Enter, Escape and space by
+// where the key sits (Shift+1 and AZERTY's 1 are still 1); letters by the
+// Latin letter the layout puts on the key (AZERTY's A is A), or by the US
+// letter of that place when the layout has no Latin letters (Cyrillic,
+// Greek). Keypad keys follow Num Lock, as Qt reports them.
+int VirtualKeyOf(const KeyPress& key);
 
 // " A ", " NUMPAD 0 ", " F12 "; empty for 0 and for codes without a name.
 std::string KeyName(int code);

@@ -123,7 +123,7 @@ TEST_F(BlockEditorTest, BlockSelectIsRefusedWhileAnyButtonPlaysOrOnAMaster) {
     Select(QRect(0, 0, 1, 1));
     EXPECT_FALSE(grid().selection().selected);
     State(300).paused = false;
-    hooks_.master = true;
+    link_.SetRole(LinkRole::kMaster);
     Select(QRect(0, 0, 1, 1));
     EXPECT_FALSE(grid().selection().selected);
     EXPECT_EQ(box_.Texts(),

@@ -76,6 +76,27 @@ TEST_F(ButtonEditorTest, DraggingOntoItselfOrAnEqualButtonChangesAndAsksNothing)
     EXPECT_FALSE(model_.menu().Find(cmd::kUndo)->enabled);
 }
 
+// Many window managers keep Alt+drag for moving windows.
+TEST_F(ButtonEditorTest, ControlShiftDragMovesAsAltDragDoes) {
+    const struct {
+        PointerKeys keys;
+        GridGestures::Drag drag;
+    } cases[] = {
+        {{false, false, true}, GridGestures::Drag::kMove},
+        {{true, true, false}, GridGestures::Drag::kMove},
+        {{false, true, false}, GridGestures::Drag::kCopy},
+    };
+    for (const auto& c : cases) {
+        Put(3, "/s/a.wav", "A");
+        gestures().LeftPress(3, c.keys);
+        EXPECT_EQ(gestures().drag(), c.drag);
+        gestures().LeftRelease(60, true);
+        EXPECT_EQ(IsAssigned(At(3)), c.drag == GridGestures::Drag::kCopy);
+        EXPECT_EQ(CaptionOf(At(60)), "A");
+    }
+    EXPECT_TRUE(hooks_.setups.empty());
+}
+
 TEST_F(ButtonEditorTest, ReleasingOutsideTheGridCancelsTheDrag) {
     Put(3, "/s/a.wav", "A");
     gestures().LeftPress(3, {false, false, true});
@@ -116,7 +137,7 @@ TEST_F(ButtonEditorTest, RunningButtonsCannotBeDraggedButArePressed) {
 }
 
 TEST_F(ButtonEditorTest, DragsAreRefusedOnALinkedMaster) {
-    hooks_.master = true;
+    link_.SetRole(LinkRole::kMaster);
     Put(3, "/s/a.wav", "A");
     gestures().LeftPress(3, {false, true, false});
     EXPECT_EQ(gestures().drag(), GridGestures::Drag::kNone);

@@ -12,6 +12,7 @@
 #include "app/console_model.h"
 #include "app/grid_hooks.h"
 #include "app/run_control.h"
+#include "net/link_state.h"
 #include "session/session_fixture.h"
 #include "triggers/key_triggers.h"
 
@@ -58,7 +59,6 @@ public:
 
 class FakeHooks final : public GridHooks {
 public:
-    bool IsLinkedMaster() const override { return master; }
     bool IsValidOutput(int row) const override { return row < outputs; }
     void OpenSetupButton(int button) override { setups.push_back(button); }
     void OpenBlockAssign(const std::vector<int>& buttons) override {
@@ -66,7 +66,6 @@ public:
     }
     void OpenCdRipper(const std::vector<int>& tracks) override { ripperTracks = tracks; }
 
-    bool master = false;
     int outputs = 4;
     std::vector<int> setups;
     std::vector<std::vector<int>> blockAssigns;
@@ -113,7 +112,7 @@ public:
 class ConsoleTest : public ::testing::Test {
 protected:
     ConsoleTest()
-        : model_(ConsoleModelServices{box_, dialog_, registry_, run_, hooks_, ports_,
+        : model_(ConsoleModelServices{box_, dialog_, registry_, run_, hooks_, link_, ports_,
                                       MakeDocuments(), &kinds_}) {
         model_.session().NewSession(false);
         model_.grid().SetView(&view_);
@@ -150,6 +149,7 @@ protected:
     ScriptedFileDialog dialog_;
     FakeRunControl run_;
     FakeHooks hooks_;
+    LinkState link_;
     FakePathKinds kinds_;
     FakePorts ports_;
     RecordingView view_;

@@ -19,7 +19,7 @@ using testing::TempDir;
 // answers go back as commands.
 class ConsoleRunControlTest : public ::testing::Test {
 protected:
-    ConsoleRunControlTest() : run_(box_, dir_.Path()) {}
+    ConsoleRunControlTest() : run_(box_, dir_.Path(), link_) {}
 
     void PumpUntil(const std::function<bool()>& done) {
         const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
@@ -40,6 +40,7 @@ protected:
 
     TempDir dir_;
     ScriptedMessageBox box_;
+    LinkState link_;
     ConsoleRunControl run_;
 };
 

@@ -187,7 +187,8 @@ TEST_F(ConsoleTest, APartThatFailsItsStepEndsTheStart) {
 }
 
 TEST_F(ConsoleTest, ExitAsksOnceAboutTheFirstRunningButtonThenStopsAndClosesInOrder) {
-    ConsoleRunControl run(box_, dir_.Path());
+    const LinkState link;
+    ConsoleRunControl run(box_, dir_.Path(), link);
     run.AttachSession(&session_, [](int) {});
     // Button 2's graph runs but the button is empty: not asked about.
     const std::vector<int> runningGraphs = {2, 4, 9};

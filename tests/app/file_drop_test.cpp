@@ -106,11 +106,36 @@ TEST_F(FileDropTest, CdTracksGoToTheRipper) {
     EXPECT_EQ(CdTrackOf("x"), -1);
 }
 
+// The session and the grid ask one link state: as it changes, both follow.
+TEST_F(FileDropTest, SessionAndGridFollowTheOneLinkState) {
+    Put(0, "/s/a.wav");
+    model_.session().BeginChange();
+    model_.session().AppendUndoEntry(1);
+    Put(1, "/s/b.wav");
+    model_.session().EndChange(false);
+    link_.SetRole(LinkRole::kMaster);
+    model_.RunCommand(cmd::kNew);  // a master asks nothing
+    EXPECT_TRUE(box_.shown().empty());
+    gestures().DropFiles({Sample("c.wav")}, 0);
+    EXPECT_EQ(box_.shown().size(), 1u);
+    link_.SetRole(LinkRole::kNone);
+    box_.Answer("No");
+    Put(2, "/s/c.wav");
+    model_.session().BeginChange();
+    model_.session().AppendUndoEntry(3);
+    Put(3, "/s/d.wav");
+    model_.session().EndChange(false);
+    model_.RunCommand(cmd::kNew);
+    EXPECT_EQ(box_.shown().size(), 2u);
+    gestures().DropFiles({Sample("e.wav")}, 5);
+    EXPECT_TRUE(IsAssigned(At(5)));
+}
+
 TEST_F(FileDropTest, OutsideTheGridOrOnAMasterNothingIsAssigned) {
     gestures().DropFiles({Sample("a.wav")}, -1);
     EXPECT_FALSE(IsAssigned(At(0)));
     EXPECT_TRUE(box_.shown().empty());
-    hooks_.master = true;
+    link_.SetRole(LinkRole::kMaster);
     gestures().DropFiles({Sample("a.wav")}, 0);
     EXPECT_FALSE(IsAssigned(At(0)));
     EXPECT_EQ(box_.Texts(),

@@ -101,7 +101,7 @@ TEST_F(GridGesturesTest, RightPressReleasesPlayingButtonsAndOpensMenusOnIdleOnes
     EXPECT_EQ(menu.button, 9);
     EXPECT_EQ(gestures().RightPress(9, {}).kind, ContextRequest::Kind::kNone);
 
-    hooks_.master = true;
+    link_.SetRole(LinkRole::kMaster);
     EXPECT_EQ(gestures().RightPress(9, {true, false, false}).kind, ContextRequest::Kind::kNone);
     EXPECT_EQ(box_.Texts(),
               std::vector<std::string>{"Cannot assign the buttons\nof a remote slave."});
@@ -111,7 +111,7 @@ TEST_F(GridGesturesTest, RightPressReleasesPlayingButtonsAndOpensMenusOnIdleOnes
 TEST_F(GridGesturesTest, ShiftClickOpensSetupExceptOnAMaster) {
     gestures().LeftPress(6, {true, false, false});
     EXPECT_EQ(hooks_.setups, std::vector<int>{6});
-    hooks_.master = true;
+    link_.SetRole(LinkRole::kMaster);
     gestures().LeftPress(6, {true, false, false});
     EXPECT_EQ(hooks_.setups.size(), 1u);
     EXPECT_EQ(box_.shown()[0].flags, mb::kOk | mb::kIconStop);

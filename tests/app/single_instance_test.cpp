@@ -3,9 +3,14 @@
 #include <gtest/gtest.h>
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QFile>
+#include <QLocalServer>
+#include <QLocalSocket>
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <QTemporaryDir>
 #include <atomic>
+#include <chrono>
 #include <thread>
 
 namespace tamberline {
@@ -15,6 +20,13 @@ QString UniqueName() {
     return QStringLiteral("tamberline-test-%1-%2")
         .arg(QCoreApplication::applicationPid())
         .arg(::testing::UnitTest::GetInstance()->current_test_info()->name());
+}
+
+// True while a console accepts connections on the name.
+bool IsInstanceAlive(const QString& name) {
+    QLocalSocket socket;
+    socket.connectToServer(name);
+    return socket.waitForConnected(1000);
 }
 
 template <typename Done>
@@ -63,6 +75,49 @@ TEST_F(SingleInstanceTest, SessionPathReachesTheRunningConsoleAsGiven) {
     EXPECT_EQ(paths_[0], QStringLiteral("\"/shows/Gala night.dbf\""));
 }
 
+// A console busy starting (building graphs, outputs) runs no event loop;
+// a second start must still get its answer at once.
+TEST_F(SingleInstanceTest, ProbeIsAnsweredWhileTheOwnersThreadIsBusy) {
+    std::atomic<int> result{-1};
+    std::thread second(
+        [&] { result = HandOverToRunningInstance(name_, "/shows/Gala.dbf") ? 1 : 0; });
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));  // busy, no events
+    second.join();
+    EXPECT_EQ(result, 1);
+    SpinUntil([&] { return !paths_.empty(); }, 1000);
+    EXPECT_EQ(paths_, std::vector<QString>{QStringLiteral("/shows/Gala.dbf")});
+}
+
+TEST_F(SingleInstanceTest, TheNameOfALiveConsoleIsNeverTakenOver) {
+    InstanceServer other(name_);
+    EXPECT_FALSE(other.Listen());
+    EXPECT_TRUE(HandOver(""));
+    EXPECT_EQ(restores_, 1);
+}
+
+TEST(SingleInstanceNoServerTest, NameLeftByADeadConsoleIsTakenOver) {
+    const QString name =
+        QStringLiteral("tamberline-test-stale-%1").arg(QCoreApplication::applicationPid());
+    {
+        // A socket file nobody listens on any more, as a killed console leaves.
+        QLocalServer dead;
+        dead.setSocketOptions(QLocalServer::UserAccessOption);
+        ASSERT_TRUE(dead.listen(name));
+        const QString file = dead.fullServerName();
+        dead.close();
+        QFile(file).open(QIODevice::WriteOnly);
+    }
+    EXPECT_FALSE(IsInstanceAlive(name));
+    {
+        InstanceServer server(name);
+        EXPECT_TRUE(server.Listen());
+        EXPECT_TRUE(IsInstanceAlive(name));
+    }
+    // Its lock went with it: the name is free again.
+    InstanceServer next(name);
+    EXPECT_TRUE(next.Listen());
+}
+
 TEST(SingleInstanceNoServerTest, NothingRunningMeansNoHandOver) {
     EXPECT_FALSE(
         HandOverToRunningInstance(QStringLiteral("tamberline-test-nobody"), "/x.dbf", 200));
@@ -83,6 +138,41 @@ TEST_F(SingleInstanceTest, SecondProcessHandsOverItsPathAndEnds) {
     SpinUntil([&] { return !paths_.empty(); }, 1000);
     ASSERT_EQ(paths_.size(), 1u);
     EXPECT_EQ(paths_[0], QStringLiteral("/shows/Gala night.dbf"));
+}
+
+// Two real consoles started one after the other: the second hands its
+// session to the first, even while the first is still starting up, and
+// ends; the first keeps the name.
+TEST(SingleInstanceProcessTest, SecondConsoleStartedDuringTheFirstsStartUpHandsOverAndEnds) {
+    const QString name =
+        QStringLiteral("tamberline-test-two-%1").arg(QCoreApplication::applicationPid());
+    QTemporaryDir home;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("TAMBERLINE_INSTANCE"), name);
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    env.insert(QStringLiteral("HOME"), home.path());
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), home.path() + QStringLiteral("/config"));
+    QProcess first;
+    first.setProcessEnvironment(env);
+    first.start(QStringLiteral(TAMBERLINE_EXECUTABLE), {});
+    ASSERT_TRUE(first.waitForStarted());
+    SpinUntil([&] { return IsInstanceAlive(name); }, 20000);
+    ASSERT_TRUE(IsInstanceAlive(name));
+
+    QProcess second;
+    second.setProcessEnvironment(env);
+    second.start(QStringLiteral(TAMBERLINE_EXECUTABLE), {QStringLiteral("/shows/Gala.dbf")});
+    SpinUntil([&] { return second.state() == QProcess::NotRunning; }, 20000);
+    EXPECT_EQ(second.state(), QProcess::NotRunning);
+    EXPECT_EQ(second.exitCode(), 0);
+    EXPECT_EQ(first.state(), QProcess::Running);
+    EXPECT_TRUE(IsInstanceAlive(name));
+
+    for (QProcess* process : {&second, &first}) {
+        process->kill();
+        process->waitForFinished();
+    }
+    QLocalServer::removeServer(name);
 }
 
 }  // namespace

@@ -158,5 +158,52 @@ TEST(ButtonRecordTest, OnlyUserFieldsMakeRecordsDiffer) {
     }
 }
 
+// Values a hostile or damaged file may carry: each must end in range,
+// because the fields index tables, count loops or set the level.
+TEST(ButtonRecordTest, NormaliseFieldsBringsEveryUsedFieldIntoRange) {
+    struct Case {
+        const char* field;
+        std::function<void(ButtonRecord&)> spoil;
+        std::function<int(const ButtonRecord&)> read;
+        int expected;
+    };
+    const Case cases[] = {
+        {"volume", [](ButtonRecord& r) { r.volume = 255; },
+         [](const ButtonRecord& r) { return r.volume; }, 100},
+        {"pan", [](ButtonRecord& r) { r.pan = 201; }, [](const ButtonRecord& r) { return r.pan; },
+         200},
+        {"midiNote", [](ButtonRecord& r) { r.midiNote = 128; },
+         [](const ButtonRecord& r) { return r.midiNote; }, 0},
+        {"midiChannel", [](ButtonRecord& r) { r.midiChannel = 17; },
+         [](const ButtonRecord& r) { return r.midiChannel; }, 0},
+        {"key below", [](ButtonRecord& r) { r.triggerKey = 0x31; },
+         [](const ButtonRecord& r) { return r.triggerKey; }, 0},
+        {"key above", [](ButtonRecord& r) { r.triggerKey = 0x7C; },
+         [](const ButtonRecord& r) { return r.triggerKey; }, 0},
+        {"gameTrigger", [](ButtonRecord& r) { r.gameTrigger = 129; },
+         [](const ButtonRecord& r) { return r.gameTrigger; }, 0},
+        {"fadeIn", [](ButtonRecord& r) { r.fadeIn = 60000; },
+         [](const ButtonRecord& r) { return r.fadeIn; }, 36000},
+        {"fadeOut", [](ButtonRecord& r) { r.fadeOut = 36001; },
+         [](const ButtonRecord& r) { return r.fadeOut; }, 36000},
+        {"loop", [](ButtonRecord& r) { r.loop = 7; }, [](const ButtonRecord& r) { return r.loop; },
+         1},
+        {"startTimeOn", [](ButtonRecord& r) { r.startTimeOn = 2; },
+         [](const ButtonRecord& r) { return r.startTimeOn; }, 1},
+        {"startGroup", [](ButtonRecord& r) { r.startGroup = 17; },
+         [](const ButtonRecord& r) { return r.startGroup; }, 0},
+        {"startGroup 255", [](ButtonRecord& r) { r.startGroup = 255; },
+         [](const ButtonRecord& r) { return r.startGroup; }, 0},
+    };
+    for (const Case& c : cases) {
+        ButtonRecord r = DecodeRecord(HandWrittenImage());
+        ButtonRecord unchanged = r;
+        EXPECT_FALSE(NormaliseFields(unchanged)) << c.field;
+        c.spoil(r);
+        EXPECT_TRUE(NormaliseFields(r)) << c.field;
+        EXPECT_EQ(c.read(r), c.expected) << c.field;
+    }
+}
+
 }  // namespace
 }  // namespace tamberline

@@ -123,6 +123,23 @@ TEST_F(ExternalChangeTest, OwnSavesEditsAndNormalisationNeverAsk) {
     EXPECT_TRUE(box_.Texts().empty());
 }
 
+// Any other dialog may hold a record the operator is editing; a reload under
+// it would let its OK write the old session's record into the new one.
+TEST_F(ExternalChangeTest, QuestionWaitsWhileAnyDialogOfTheProgramIsOpen) {
+    host_.modalOpen = true;
+    auto records = std::make_unique<RecordArray>();
+    (*records)[5] = Assigned("/samples/new.wav");
+    box_.Answer("Yes");
+    ASSERT_EQ(WriteSessionFile(path_, *records), 0);
+    SpinFor(600);
+    EXPECT_TRUE(box_.Texts().empty());
+    EXPECT_FALSE(IsAssigned(session_->records()[5]));
+    host_.modalOpen = false;
+    ASSERT_TRUE(Asked());
+    EXPECT_EQ(box_.Texts(), std::vector<std::string>{kQuestion});
+    EXPECT_TRUE(IsAssigned(session_->records()[5]));
+}
+
 TEST_F(ExternalChangeTest, OtherFilesOfTheFolderAreNoChange) {
     dir_.Write("notes.txt", "x");
     EditCaption(0, "working copy written");

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <numeric>
+
 #include "session/session_paths.h"
 #include "session_fixture.h"
 
@@ -20,6 +22,16 @@ TEST_F(LifecycleTest, NewSessionTakesTheFirstFreeUntitledName) {
     EXPECT_FALSE(FileExists(session_->sessionPath()));
     EXPECT_FALSE(IsAssigned(session_->records()[0]));
     EXPECT_FALSE(session_->IsWatching());
+}
+
+TEST_F(LifecycleTest, NewSessionHandsEveryBlankButtonToRunControl) {
+    const std::string path = WriteFileWith("Gala.dbf", 7, "/a.wav");
+    ASSERT_TRUE(session_->LoadSession(path));
+    host_.reloaded.clear();
+    session_->NewSession(false);
+    std::vector<int> all(kButtonCount);
+    std::iota(all.begin(), all.end(), 0);
+    EXPECT_EQ(host_.reloaded, all);
 }
 
 TEST_F(LifecycleTest, NewSessionWithoutAFolderGoesToTheDocumentsFolder) {

@@ -5,6 +5,7 @@
 
 #include "session/session_paths.h"
 #include "session_fixture.h"
+#include "support/without_file_override.h"
 
 namespace tamberline::testing {
 namespace {
@@ -37,6 +38,9 @@ TEST_F(LoadSaveTest, EachRefusalShowsItsMessageAndLeavesTheSessionAsItWas) {
              return d.File("Folder.dbf");
          },
          "Invalid Session file.", mb::kOk | mb::kIconStop},
+        {"named like a working copy",
+         [](TempDir& d) { return d.Write("Gala.tmp", std::string(kSessionFileSize, '\0')); },
+         std::string("%s") + kWorkingCopyNameRefusal, mb::kOk | mb::kIconStop},
     };
     for (const RefusalCase& c : cases) {
         const size_t before = box_.shown().size();
@@ -56,11 +60,9 @@ TEST_F(LoadSaveTest, EachRefusalShowsItsMessageAndLeavesTheSessionAsItWas) {
 }
 
 TEST_F(LoadSaveTest, UnreadableFileGivesTheSystemErrorReport) {
-    if (::geteuid() == 0) {
-        GTEST_SKIP() << "root reads any file";
-    }
     const std::string path = WriteFileWith("Locked.dbf", 0, "/a.wav");
     ::chmod(path.c_str(), 0);
+    const WithoutFileOverride asAUser;
     EXPECT_FALSE(session_->LoadSession(path));
     EXPECT_EQ(box_.Texts(), std::vector<std::string>{path + "\n\nPermission denied"});
 }
@@ -107,6 +109,19 @@ TEST_F(LoadSaveTest, SavingOverASessionDropsItsStaleWorkingCopy) {
     EXPECT_FALSE(FileExists(dir_.File("Other.tmp")));
 }
 
+// Otherwise the first edit overwrites the file as its own working copy and
+// the next save deletes what it has just written.
+TEST_F(LoadSaveTest, SavingUnderAWorkingCopyNameIsRefused) {
+    const std::string original = WriteFileWith("Original.dbf", 4, "/samples/original.wav");
+    ASSERT_TRUE(session_->LoadSession(original));
+    const std::string target = dir_.File("Show.tmp");
+    dialog_.Choose(dir_.Path() + "/", "Show.tmp");
+    session_->SaveSessionAsCommand();
+    EXPECT_FALSE(FileExists(target));
+    EXPECT_EQ(box_.Texts(), std::vector<std::string>{target + kWorkingCopyNameRefusal});
+    EXPECT_EQ(session_->sessionPath(), original);
+}
+
 TEST_F(LoadSaveTest, FailedWriteReportsTheErrorAndChangesNothingElse) {
     const std::string path = WriteFileWith("Gala.dbf", 0, "/a.wav");
     ASSERT_TRUE(session_->LoadSession(path));
@@ -137,6 +152,25 @@ TEST_F(LoadSaveTest, NormalisationZeroesStrayRecordsAndWritesThemBack) {
     EXPECT_TRUE(IsReadOnlyFile(path));
     EXPECT_TRUE(session_->selfWrite());
     EXPECT_EQ(host_.sampleChecks, 1);
+}
+
+TEST_F(LoadSaveTest, NormalisationBringsOutOfRangeFieldsIntoRangeAndWritesThemBack) {
+    auto records = std::make_unique<RecordArray>();
+    (*records)[0] = Assigned("/samples/a.wav");
+    (*records)[0].startGroup = 200;
+    (*records)[0].volume = 255;
+    (*records)[0].midiChannel = 99;
+    (*records)[1] = Assigned("/samples/b.wav");
+    (*records)[1].startGroup = 16;
+    const std::string path = WriteFile("Gala.dbf", *records);
+    dialog_.Choose(dir_.Path() + "/", "Gala.dbf");
+    session_->OpenSession();
+    const ButtonRecord& a = session_->records()[0];
+    EXPECT_EQ(a.startGroup, 0);
+    EXPECT_EQ(a.volume, 100);
+    EXPECT_EQ(a.midiChannel, 0);
+    EXPECT_EQ(session_->records()[1].startGroup, 16);
+    EXPECT_EQ((*ReadFile(path))[0].startGroup, 0);
 }
 
 TEST_F(LoadSaveTest, NormalisationTakesOwnSharesAsLocalPaths) {

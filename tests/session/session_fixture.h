@@ -35,6 +35,7 @@ public:
     void SetModified(bool on) override { modified = on; }
     void RebuildTimecodeTable() override { ++timecodeRebuilds; }
     void RunSampleCheck() override { ++sampleChecks; }
+    bool IsModalDialogOpen() const override { return modalOpen; }
     bool IsLinkedMaster() const override { return master; }
     bool IsLinkedSlave() const override { return slave; }
     void TellLinkSessionChanged() override { ++linkTold; }
@@ -45,7 +46,7 @@ public:
     std::array<bool, kButtonCount> playing{};
     std::vector<int> stopped, reloaded, repainted;
     int stopAllCalls = 0, timecodeRebuilds = 0, sampleChecks = 0, linkTold = 0;
-    bool modified = false, master = false, slave = false;
+    bool modified = false, master = false, slave = false, modalOpen = false;
     std::function<std::string(const std::string&)> shareMap;
 };
 

@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
+
 #include "session/session_paths.h"
+#include "session/undo_journal.h"
 #include "session_fixture.h"
 
 namespace tamberline::testing {
@@ -71,6 +75,51 @@ TEST_F(StartupTest, SavedOrCommandLineSessionsAreNotReplacedByOldUntitledWork) {
     session_->RestoreAtStartup("");
     EXPECT_EQ(session_->sessionPath(), titled);
     EXPECT_FALSE(session_->sessionUntitled());
+}
+
+TEST_F(StartupTest, NewSessionNeverTakesTheNameOfLostUntitledWork) {
+    const std::string titled = WriteFileWith("Gala.dbf", 0, "/a.wav");
+    ASSERT_TRUE(session_->LoadSession(titled));
+    session_->NewSession(false);
+    const std::string untitled = session_->sessionPath();
+    EditCaption(3, "lost cue");
+    session_.reset();
+    const auto read = [](const std::string& path) {
+        std::ifstream in(path, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    };
+    const std::string lostWork = read(WorkingCopyPath(untitled));
+    ASSERT_FALSE(lostWork.empty());
+
+    session_ = MakeSession();
+    session_->RestoreAtStartup(titled);
+    session_->NewSession(true);
+    EXPECT_NE(session_->sessionPath(), untitled);
+    EditCaption(4, "another cue");
+    EXPECT_TRUE(read(WorkingCopyPath(untitled)) == lostWork);
+}
+
+// Earlier versions wrote journals of any length; a working copy over the
+// reading limit comes back with its records and newest whole steps.
+TEST_F(StartupTest, OverlongWorkingCopyComesBackWithItsNewestSteps) {
+    const std::string path = WriteFileWith("Gala.dbf", 0, "/a.wav");
+    RecordArray records{};
+    records[0] = Assigned("/a.wav", "unsaved");
+    UndoJournal journal;
+    // Five-entry steps; the limit falls inside one of them.
+    const size_t entries = kMaxJournalBytes / kUndoEntrySize + 4;
+    for (size_t i = 0; i < entries; ++i) {
+        journal.Append({Assigned("/a.wav", "step " + std::to_string(i / 5)), uint32_t(i % 7), 5});
+    }
+    ASSERT_EQ(WriteWorkingCopyFile(WorkingCopyPath(path), records, journal.Bytes()), 0);
+    session_->RestoreAtStartup(path);
+    EXPECT_TRUE(FileExists(WorkingCopyPath(path)));
+    EXPECT_EQ(CaptionOf(session_->records()[0]), "unsaved");
+    EXPECT_LE(session_->journal().Length(), kMaxJournalBytes);
+    EXPECT_EQ(session_->journal().Length() % (5 * kUndoEntrySize), 0u);
+    std::vector<UndoEntry> step;
+    ASSERT_TRUE(session_->journal().ReadLastStep(step));
+    EXPECT_EQ(CaptionOf(step[4].record), "step " + std::to_string((entries - 1) / 5));
 }
 
 TEST_F(StartupTest, ShortWorkingCopyIsDeletedAndTheSessionLoaded) {

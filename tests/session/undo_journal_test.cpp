@@ -73,5 +73,28 @@ TEST(UndoJournalTest, AssignDropsATrailingPartialEntry) {
     EXPECT_EQ(journal.Length(), 2u * 608);
 }
 
+// Kept under the limit a working copy is read with, oldest steps first,
+// never part of a step.
+TEST(UndoJournalTest, OldestWholeStepsGiveWayPastTheLimit) {
+    UndoJournal journal;
+    for (uint32_t step = 0; step < 10; ++step) {
+        const size_t from = journal.Length();
+        for (uint32_t entry = 0; entry <= step % 3; ++entry) {
+            journal.Append({ButtonRecord{}, step, 0});
+        }
+        journal.CloseStep(from);
+    }
+    const size_t before = journal.Length();  // 19 entries
+    journal.DropOldestSteps(before);
+    EXPECT_EQ(journal.Length(), before);
+    journal.DropOldestSteps(16 * kUndoEntrySize);
+    // Down to at most 12 entries: steps 0..3 (1+2+3+1 entries) go.
+    EXPECT_EQ(journal.Length(), 12 * kUndoEntrySize);
+    EXPECT_EQ(journal.EntriesFrom(0).front().button, 4u);
+    std::vector<UndoEntry> last;
+    EXPECT_TRUE(journal.ReadLastStep(last));
+    EXPECT_EQ(journal.UnchangedUpTo(), 0u);
+}
+
 }  // namespace
 }  // namespace tamberline

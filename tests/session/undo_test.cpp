@@ -131,6 +131,42 @@ TEST_F(UndoTest, UndoKeepsTheWorkingCopyInStepWhileStepsRemain) {
     EXPECT_EQ(journal.size(), 608u);
 }
 
+// Edits only add to the working copy (the file stays the same one), and
+// whatever mix of edits, undos and outside deletion, the file holds exactly
+// the records and the journal, as a whole rewrite would.
+TEST_F(UndoTest, WorkingCopyIsKeptInStepByAddingToItNotRewritingIt) {
+    const std::string copy = WorkingCopyPath(path_);
+    const auto expectFileInStep = [&](const char* when) {
+        std::vector<uint8_t> expected = EncodeSession(session_->records());
+        const std::vector<uint8_t>& journal = session_->journal().Bytes();
+        expected.insert(expected.end(), journal.begin(), journal.end());
+        const std::string onDisk = dir_.Read("Gala.tmp");
+        ASSERT_EQ(onDisk.size(), expected.size()) << when;
+        size_t firstDifference = 0;
+        while (firstDifference < expected.size() &&
+               static_cast<uint8_t>(onDisk[firstDifference]) == expected[firstDifference]) {
+            ++firstDifference;
+        }
+        EXPECT_EQ(firstDifference, expected.size()) << when;
+    };
+    EditCaption(0, "one");
+    const std::optional<FileStamp> first = ReadFileStamp(copy);
+    BlockAssign(40, 5, "block");
+    EditCaption(0, "two");
+    EXPECT_EQ(ReadFileStamp(copy)->inode, first->inode);
+    expectFileInStep("after edits");
+    session_->Undo();
+    expectFileInStep("after an undo");
+    EditCaption(3, "three");
+    expectFileInStep("after an edit over an undone step");
+    RemoveFile(copy);
+    EditCaption(4, "four");
+    expectFileInStep("after the file was deleted");
+    dir_.Write("Gala.tmp", "someone else's");
+    EditCaption(5, "five");
+    expectFileInStep("after the file was replaced");
+}
+
 TEST_F(UndoTest, DamagedJournalEmptiesAndDeletesTheWorkingCopy) {
     // A working copy whose last entry claims a step longer than the journal.
     RecordArray records{};

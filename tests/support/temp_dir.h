@@ -13,6 +13,8 @@ public:
     std::string File(const std::string& name) const;
     // Writes `bytes` into `name` and returns its full path.
     std::string Write(const std::string& name, const std::string& bytes) const;
+    // The bytes of `name`; empty when it cannot be read.
+    std::string Read(const std::string& name) const;
 
 private:
     QTemporaryDir dir_;

@@ -26,6 +26,39 @@ TEST(KeyTriggersTest, QtKeysMapToTheStoredKeyCodes) {
     }
 }
 
+// Keys as the platform reports them, with the key's xkb keycode (kernel
+// key number + 8), under layouts other than US.
+TEST(KeyTriggersTest, PhysicalKeysGiveTheSameCodeWhateverTheLayoutAndModifiers) {
+    constexpr uint32_t kXkb = 8;
+    const struct {
+        const char* what;
+        KeyPress key;
+        int code;
+    } cases[] = {
+        {"AZERTY 1 key", {Qt::Key_Ampersand, Qt::NoModifier, kXkb + 2}, 0x31},
+        {"AZERTY Shift+1", {Qt::Key_1, Qt::ShiftModifier, kXkb + 2}, 0x31},
+        {"QWERTY Shift+2", {Qt::Key_At, Qt::ShiftModifier, kXkb + 3}, 0x32},
+        {"AZERTY 8 key", {Qt::Key_Underscore, Qt::NoModifier, kXkb + 9}, 0x38},
+        {"AZERTY A key (US Q place)", {Qt::Key_A, Qt::NoModifier, kXkb + 16}, 0x41},
+        {"AZERTY Q key (US A place)", {Qt::Key_Q, Qt::NoModifier, kXkb + 30}, 0x51},
+        {"AZERTY comma (US M place)", {Qt::Key_Comma, Qt::NoModifier, kXkb + 50}, 0},
+        {"QWERTZ Z key", {Qt::Key_Z, Qt::ShiftModifier, kXkb + 21}, 0x5A},
+        {"Cyrillic Й (US Q place)", {0x419, Qt::NoModifier, kXkb + 16}, 0x51},
+        {"Cyrillic Я with Shift", {0x42F, Qt::ShiftModifier, kXkb + 44}, 0x5A},
+        {"Greek Α (US A place)", {0x391, Qt::NoModifier, kXkb + 30}, 0x41},
+        {"German Ü key is no letter code", {0xDC, Qt::NoModifier, kXkb + 26}, 0},
+        {"F10", {Qt::Key_F10, Qt::NoModifier, kXkb + 68}, 0x79},
+        {"F12", {Qt::Key_F12, Qt::NoModifier, kXkb + 88}, 0x7B},
+        {"Shift+Tab", {Qt::Key_Backtab, Qt::ShiftModifier, kXkb + 15}, 0x09},
+        {"keypad 7 with Num Lock", {Qt::Key_7, Qt::KeypadModifier, kXkb + 71}, 0x67},
+        {"keypad 7 without Num Lock", {Qt::Key_Home, Qt::KeypadModifier, kXkb + 71}, 0},
+        {"no keycode: Qt's key", {Qt::Key_K, Qt::NoModifier, 0}, 0x4B},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(VirtualKeyOf(c.key), c.code) << c.what;
+    }
+}
+
 TEST(KeyTriggersTest, KeyNames) {
     const struct {
         int code;

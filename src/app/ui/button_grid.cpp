@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QFontMetrics>
-#include <QKeyEvent>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
@@ -11,7 +10,6 @@
 #include "app/grid_gestures.h"
 #include "app/ui/grid_painter.h"
 #include "app/ui/menu_binder.h"
-#include "triggers/key_triggers.h"
 
 namespace tamberline {
 
@@ -46,7 +44,7 @@ std::string DroppedPath(const QUrl& url) {
 
 ButtonGrid::ButtonGrid(ConsoleGrid& grid, GridGestures& gestures, const GridFonts& fonts,
                        QWidget* parent)
-    : QWidget(parent), grid_(grid), gestures_(gestures), fonts_(fonts) {
+    : QWidget(parent), grid_(grid), gestures_(gestures), fonts_(fonts), keys_(*this, gestures) {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMouseTracking(true);
     setAcceptDrops(true);
@@ -142,6 +140,10 @@ void ButtonGrid::SetWaitCursor(bool wait) {
     } else {
         QApplication::restoreOverrideCursor();
     }
+}
+
+bool ButtonGrid::IsModalDialogOpen() const {
+    return QApplication::activeModalWidget() != nullptr;
 }
 
 void ButtonGrid::paintEvent(QPaintEvent* event) {
@@ -281,20 +283,6 @@ void ButtonGrid::mouseReleaseEvent(QMouseEvent* event) {
     const bool overGrid = rect().contains(at) && geometry_.GridRect().contains(at);
     gestures_.LeftRelease(ButtonAt(at), overGrid);
     unsetCursor();
-}
-
-void ButtonGrid::keyPressEvent(QKeyEvent* event) {
-    const int code = VirtualKeyFromQt(event->key(), event->modifiers());
-    if (code != 0) {
-        gestures_.KeyDown(code, event->isAutoRepeat());
-    }
-}
-
-void ButtonGrid::keyReleaseEvent(QKeyEvent* event) {
-    const int code = VirtualKeyFromQt(event->key(), event->modifiers());
-    if (code != 0 && !event->isAutoRepeat()) {
-        gestures_.KeyUp(code, event->modifiers().testFlag(Qt::ShiftModifier));
-    }
 }
 
 void ButtonGrid::focusOutEvent(QFocusEvent* event) {

@@ -8,6 +8,7 @@
 #include "app/console_grid.h"
 #include "app/console_menu.h"
 #include "app/grid_geometry.h"
+#include "app/ui/console_key_filter.h"
 #include "app/ui/grid_fonts.h"
 
 namespace tamberline {
@@ -49,6 +50,7 @@ public:
     void InvalidateHeader() override;
     void InvalidateHint() override;
     void SetWaitCursor(bool wait) override;
+    bool IsModalDialogOpen() const override;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -57,8 +59,6 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
-    void keyReleaseEvent(QKeyEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
@@ -85,6 +85,7 @@ private:
     QRect band_;
     PageLocator pageLocator_;
     PopupRunner popupRunner_;
+    ConsoleKeyFilter keys_;
 };
 
 }  // namespace tamberline

@@ -24,9 +24,9 @@ ConsoleWindow::ConsoleWindow(Registry& registry, Parts parts)
     : registry_(registry),
       box_(this),
       fileDialog_(this, box_),
-      run_(box_, DocumentsFolder()),
+      run_(box_, DocumentsFolder(), link_),
       model_(std::make_unique<ConsoleModel>(ConsoleModelServices{
-          box_, fileDialog_, registry, run_, gridHooks_, portHooks_, DocumentsFolder()})),
+          box_, fileDialog_, registry, run_, gridHooks_, link_, portHooks_, DocumentsFolder()})),
       console_(model_->session(), registry, clock_, *this),
       asioDialog_(this),
       asioPanels_(registry, box_, fileDialog_),
@@ -74,6 +74,7 @@ bool ConsoleWindow::Start(const std::string& commandLine) {
     run_.ReloadAll();
     model_->grid().SetSessionActive(true);
     grid_->setFocus();
+    started_ = true;
     return true;
 }
 
@@ -141,8 +142,9 @@ void ConsoleWindow::ChooseButtonFont() {
 }
 
 void ConsoleWindow::OpenSessionRequest(const QString& path) {
-    // A question already on screen is answered first; the request waits.
-    if (QApplication::activeModalWidget()) {
+    // A question already on screen is answered first, and the start-up
+    // finishes before anything else is opened; the request waits.
+    if (!started_ || QApplication::activeModalWidget()) {
         QTimer::singleShot(kModalRetryMs, this, [this, path] { OpenSessionRequest(path); });
         return;
     }

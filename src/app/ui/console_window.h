@@ -19,6 +19,7 @@
 #include "app/ui/message_box_dialog.h"
 #include "base/clock.h"
 #include "files/ui/qt_file_dialog.h"
+#include "net/link_state.h"
 #include "session/registry.h"
 
 namespace tamberline {
@@ -67,6 +68,7 @@ private:
 
     Registry& registry_;
     SystemClock clock_;
+    LinkState link_;
     WidgetMessageBox box_;
     QtFileDialog fileDialog_;
     ConsoleRunControl run_;
@@ -82,6 +84,7 @@ private:
     GridFonts fonts_;
     std::unique_ptr<MenuBinder> menus_;
     ButtonGrid* grid_ = nullptr;
+    bool started_ = false;
     bool tornDown_ = false;
 };
 

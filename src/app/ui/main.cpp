@@ -1,11 +1,14 @@
 #include <QApplication>
 #include <QStringList>
+#include <QThread>
 
 #include "app/single_instance.h"
 #include "app/ui/console_window.h"
 #include "session/registry.h"
 
 namespace {
+
+constexpr unsigned long kHandOverRetryMs = 100;
 
 // The command line is one optional session path; a path with blanks may
 // arrive split into several arguments.
@@ -20,12 +23,16 @@ int main(int argc, char* argv[]) {
     QApplication::setApplicationName(QStringLiteral("Tamberline"));
     const std::string sessionPath = SessionArgument(QApplication::arguments());
 
+    // Either this start takes the name or it hands over to the console that
+    // holds it, however long that one takes to answer.
     const QString instance = tamberline::InstanceName();
-    if (tamberline::HandOverToRunningInstance(instance, sessionPath)) {
-        return 0;
-    }
     tamberline::InstanceServer server(instance);
-    server.Listen();
+    while (!server.Listen()) {
+        if (tamberline::HandOverToRunningInstance(instance, sessionPath)) {
+            return 0;
+        }
+        QThread::msleep(kHandOverRetryMs);
+    }
 
     tamberline::Registry registry;
     tamberline::ConsoleWindow window(registry);

@@ -33,7 +33,11 @@ bool ConfirmReplace(MessageBox& box, const std::string& folder, const std::strin
     if (!file.exists()) {
         return true;
     }
-    if (!file.isWritable()) {
+    // Read-only is the file's own state: no write bit, whoever asks (root
+    // may write it anyway, and the operator must still be told).
+    constexpr QFile::Permissions kWriteBits =
+        QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther;
+    if ((file.permissions() & kWriteBits) == 0 || !file.isWritable()) {
         box.Show(name + "\n\nFile already exists,\nand is set ReadOnly.", mb::kOk | mb::kIconStop);
     }
     return box.Show(name + "\n\nFile already exists.\nDo you want to replace it?",

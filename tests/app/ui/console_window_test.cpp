@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QApplication>
+#include <QKeyEvent>
 #include <QMenuBar>
 #include <QStyle>
 
@@ -65,6 +67,27 @@ TEST_F(ConsoleWindowTest, AltNeverOpensTheMenuAndTheHeaderShowsMessages) {
     ASSERT_TRUE(window_.Start(""));
     // Start-up's header messages end with the empty one.
     EXPECT_EQ(window_.model().grid().headerMessage(), "");
+    window_.close();
+}
+
+// Keys carry the xkb keycode of the key (kernel key number + 8), as X11
+// and Wayland deliver them; here an AZERTY layout's digit row with Shift.
+TEST_F(ConsoleWindowTest, KeysReachTheConsoleWhicheverWidgetHasTheFocus) {
+    ASSERT_TRUE(window_.Start(""));
+    ConsoleGrid& grid = window_.model().grid();
+    const auto send = [](QWidget* to, QEvent::Type type, int key, uint32_t place) {
+        QKeyEvent event(type, key, Qt::ShiftModifier, place + 8, 0, 0);
+        QApplication::sendEvent(to, &event);
+        return event.isAccepted();
+    };
+    // The 3 key of the digit row gives '"' on AZERTY, Shift or not.
+    send(window_.menuBar(), QEvent::KeyPress, Qt::Key_QuoteDbl, 4);
+    send(window_.menuBar(), QEvent::KeyRelease, Qt::Key_QuoteDbl, 4);
+    EXPECT_EQ(grid.currentPage(), 2);
+    send(&window_.buttonGrid(), QEvent::KeyPress, Qt::Key_3, 4);
+    EXPECT_EQ(grid.currentPage(), 2);
+    send(&window_.buttonGrid(), QEvent::KeyPress, Qt::Key_Eacute, 3);
+    EXPECT_EQ(grid.currentPage(), 1);
     window_.close();
 }
 
