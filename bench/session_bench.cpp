@@ -1,5 +1,7 @@
-// What a kept edit, a save and a load cost on this machine's disk: each
-// replaces a file atomically (temporary file, fsync, rename, folder fsync).
+// What a kept edit, a save and a load cost on this machine's disk. A save
+// replaces the session file atomically (temporary file, fsync, rename,
+// folder fsync); a kept edit or an undo adds to the working copy (new undo
+// entries, changed records, one flush).
 #include <benchmark/benchmark.h>
 
 #include <QCoreApplication>

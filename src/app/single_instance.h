@@ -21,8 +21,10 @@ class InstanceServer : public QObject {
 public:
     explicit InstanceServer(const QString& name, QObject* parent = nullptr);
     ~InstanceServer() override;
-    // Takes the name. A name left by a console that died is taken over;
-    // false while another console holds it (even one not answering yet).
+    // Takes the name: false while another console holds it (even one not
+    // answering yet); a name left by a console that died is taken over.
+    // A console that owns the name but cannot listen on it (the socket
+    // path is unusable) still runs, unreachable, as it would alone.
     bool Listen();
 
 signals:
