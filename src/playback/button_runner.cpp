@@ -25,7 +25,7 @@ void ButtonRunner::SetOutputs(const OutputTable& table, const OutputList& list) 
     list_ = list;
 }
 
-void ButtonRunner::LoadRecord(int button, const ButtonRecord& record) {
+void ButtonRunner::LoadRecord(int button, const ButtonRecord& record, uint32_t version) {
     if (!Valid(button)) {
         return;
     }
@@ -36,15 +36,49 @@ void ButtonRunner::LoadRecord(int button, const ButtonRecord& record) {
         StopButton(button);
     }
     records_[Index(button)] = record;
-    states_[Index(button)].fileTimeSeen = kForceReread;
+    versions_[Index(button)] = version;
+    states_[Index(button)].fileSeen.reset();
+}
+
+int ButtonRunner::ExamineRecord(int button, ButtonRecord& record) {
+    if (!Valid(button)) {
+        return kFileMissing;
+    }
+    if (states_[Index(button)].running || states_[Index(button)].paused) {
+        StopButton(button);
+    }
+    const ButtonRecord keptRecord = records_[Index(button)];
+    const ButtonRunState keptState = states_[Index(button)];
+    records_[Index(button)] = record;
+    states_[Index(button)].fileSeen.reset();
+    examining_ = true;
+    const int code = PrepareButton(button);
+    examining_ = false;
+    record = records_[Index(button)];
+    ReleaseButtonMedia(button);
+    records_[Index(button)] = keptRecord;
+    // Songlist, segments and clocks of the examined file go with it.
+    states_[Index(button)] = keptState;
+    states_[Index(button)].fileSeen.reset();
+    Publish(button);
+    return code;
 }
 
 int ButtonRunner::StartGroupOf(int button) const {
-    return Valid(button) ? records_[Index(button)].startGroup : 0;
+    if (!Valid(button)) {
+        return 0;
+    }
+    const int group = records_[Index(button)].startGroup;
+    return group <= kStartGroupCount ? group : 0;
 }
 
 MediaGraph* ButtonRunner::Graph(int button) const {
     return Index(button) < graphs_.size() ? graphs_[Index(button)] : nullptr;
+}
+
+bool ButtonRunner::ChannelPlays(ChannelId channel) const {
+    bool playing = false;
+    return engine_ && engine_->IsPlaying(channel, playing) == SoundResult::kOk && playing;
 }
 
 void ButtonRunner::Publish(int button) {
@@ -62,8 +96,8 @@ void ButtonRunner::Publish(int button) {
 }
 
 void ButtonRunner::ReportRecord(int button) {
-    if (services_.host) {
-        services_.host->RecordChanged(button, records_[Index(button)]);
+    if (services_.host && !examining_) {
+        services_.host->RecordChanged(button, records_[Index(button)], versions_[Index(button)]);
     }
 }
 
@@ -165,7 +199,8 @@ void ButtonRunner::SetLevel(int button, float level) {
 void ButtonRunner::MidiNote(int button, bool on) {
     const ButtonRecord& r = records_[Index(button)];
     MidiOutQueue& midi = *services_.midiOut;
-    if (!midi.enabled() || r.midiNote == 0) {
+    // Notes above 127 (a damaged record) would spill into the velocity.
+    if (!midi.enabled() || r.midiNote == 0 || r.midiNote > 127) {
         return;
     }
     const uint32_t status = on ? 0x90 : 0x80;

@@ -53,7 +53,7 @@ struct RunServices {
 
 // Run control of the 336 buttons on both engines. Every operation runs on
 // the control thread (or, in tests, on one thread while the control thread
-// is idle); only Requests(), CloseGate and the published views are for
+// is idle); only Requests() and the published views are for
 // other threads.
 class ButtonRunner final : public StartTarget {
 public:
@@ -68,7 +68,12 @@ public:
     void SetStartupComplete(bool on) { startupComplete_ = on; }
     void SetShuttingDown(bool on) { shuttingDown_ = on; }
     // A fresh copy of a record; its file is examined again at the next start.
-    void LoadRecord(int button, const ButtonRecord& record);
+    // `version` comes back with the run data learnt from this copy.
+    void LoadRecord(int button, const ButtonRecord& record, uint32_t version = 0);
+    // Prepares `record` for `button` as a start would, without reporting,
+    // then frees the media and leaves the button as it was, idle. 0 when
+    // ready; `record` gets what was learnt.
+    int ExamineRecord(int button, ButtonRecord& record);
 
     // Operations.
     int PrepareButton(int button);
@@ -82,9 +87,6 @@ public:
     void SetReleaseToEnd(int button);
     void ClearBuzzerLocks();
     void SetPlayedMs(int button, uint32_t ms);
-    // The operator's answer to a failed start: zero every assigned record
-    // with this path.
-    void ClearReferences(const std::string& path);
     void OnMediaEvent(int button);
 
     // The playback part of the tick.
@@ -104,6 +106,7 @@ private:
     static size_t Index(int button) { return static_cast<size_t>(button); }
     static bool Valid(int button) { return button >= 0 && button < kButtonCount; }
     MediaGraph* Graph(int button) const;
+    bool ChannelPlays(ChannelId channel) const;
     void Publish(int button);
     void ReportRecord(int button);
 
@@ -149,6 +152,8 @@ private:
     RecordArray records_{};
     std::array<ButtonRunState, kButtonCount> states_{};
     std::array<PublishedRun, kButtonCount> published_{};
+    std::array<uint32_t, kButtonCount> versions_{};
+    bool examining_ = false;
 };
 
 // The shared sample-file error report of the button setup (kinds 1..5).

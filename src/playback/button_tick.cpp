@@ -98,8 +98,7 @@ void ButtonRunner::RunClocks(uint32_t elapsedMs) {
 
 void ButtonRunner::EngineEndOfPlay(int button) {
     ButtonRunState& s = states_[Index(button)];
-    bool playing = false;
-    if (engine_->IsPlaying(s.channel, playing) != SoundResult::kOk || !playing) {
+    if (!ChannelPlays(s.channel)) {
         if (!s.songlist.empty()) {
             NextSonglistItem(button);
         } else {

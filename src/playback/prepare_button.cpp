@@ -1,5 +1,7 @@
 #include <QFileInfo>
 #include <algorithm>
+#include <chrono>
+#include <optional>
 
 #include "playback/button_runner.h"
 #include "playback/graph/audio_sinks.h"
@@ -16,6 +18,26 @@ namespace {
 
 QFileInfo FileInfo(const std::string& path) {
     return QFileInfo(QString::fromStdString(path));
+}
+
+// A file written so recently that a change in the same tick of the file
+// system's clock would leave its stamp as it is cannot be trusted to be
+// this version: it is examined again at the next start.
+constexpr int64_t kSettledNs = 2'000'000'000;
+
+std::optional<FileSeen> SeenNow(const std::string& path, int64_t size) {
+    const std::optional<FileStamp> stamp = ReadFileStamp(path);
+    if (!stamp) {
+        return std::nullopt;
+    }
+    return FileSeen{*stamp, size};
+}
+
+bool Settled(const FileSeen& seen) {
+    const int64_t now = std::chrono::duration_cast<std::chrono::nanoseconds>(
+                            std::chrono::system_clock::now().time_since_epoch())
+                            .count();
+    return seen.stamp.lastWriteNs < now - kSettledNs;
 }
 
 }  // namespace
@@ -81,13 +103,17 @@ int ButtonRunner::PrepareButton(int button) {
     if (result != kPrepared) {
         return result;
     }
-    // A songlist's length is its entries' total, measured when it was read.
-    if (!laterEntry && !songlist) {
-        const QFileInfo info = FileInfo(file);
-        const int64_t modified = info.lastModified().toMSecsSinceEpoch();
-        if (modified != s.fileTimeSeen) {
-            s.fileTimeSeen = modified;
-            r.fileSize = static_cast<int32_t>(std::min<int64_t>(info.size(), INT32_MAX));
+    if (songlist && !laterEntry) {
+        // A songlist's length is its entries' total, measured when it was
+        // read; its fades and varispeed are limited against that.
+        LimitFades(button);
+        ReportRecord(button);
+    } else if (!songlist) {
+        const int64_t size = FileInfo(file).size();
+        const std::optional<FileSeen> seen = SeenNow(file, size);
+        if (!seen || seen != s.fileSeen) {
+            s.fileSeen = seen && Settled(*seen) ? seen : std::nullopt;
+            r.fileSize = static_cast<int32_t>(std::min<int64_t>(size, INT32_MAX));
             if (!onEngine) {
                 ReadFileFacts(button, file);
             }
@@ -97,7 +123,8 @@ int ButtonRunner::PrepareButton(int button) {
         }
         s.remainingMs = static_cast<int32_t>(r.durationMs);
     }
-    s.levelCb = static_cast<float>(r.volume) * 100.0f - 10000.0f;
+    // A damaged record's volume above 100 would be a gain far over full level.
+    s.levelCb = static_cast<float>(std::min<int>(r.volume, 100)) * 100.0f - 10000.0f;
     s.fadeOutMs = r.fadeOut * 100;
     return kPrepared;
 }
@@ -116,7 +143,8 @@ int ButtonRunner::PrepareOnEngine(int button, const std::string& file, bool plai
     const bool pcm =
         format.formatTag == 1 &&
         (format.bitsPerSample == 8 || format.bitsPerSample == 16 || format.bitsPerSample == 32);
-    const bool playsSegments = plain && listed && (pcm || format.formatTag == 3);
+    const bool floats = format.formatTag == 3 && format.bitsPerSample == 32;
+    const bool playsSegments = plain && listed && (pcm || floats);
     ReleaseButtonMedia(button);
     if (playsSegments && CreateSegmentStream(button, file)) {
         r.hasSegments = 1;

@@ -39,9 +39,13 @@ bool ButtonRunner::CreateSegmentStream(int button, const std::string& file) {
     s.rawInfo.channels = format.channels;
     s.rawInfo.sampleRate = static_cast<int>(format.samplesPerSec);
     s.rawInfo.format = FormatOf(format);
+    // One segment played once fills the first slot alone: the sentence is
+    // that slot, played through without looping, or it would loop for ever.
+    const bool once = table.SegmentCount() == 1 && table.segments[0].loopCount == 1;
     UserStreamInfo info{format.channels, static_cast<int>(format.samplesPerSec), s.rawInfo.format,
-                        2};
-    if (engine_->CreateUserStream(info, LoopMode::kNormal, s.sound) != SoundResult::kOk) {
+                        once ? 1 : 2};
+    if (engine_->CreateUserStream(info, once ? LoopMode::kOff : LoopMode::kNormal, s.sound) !=
+        SoundResult::kOk) {
         s.sound = {};
         return false;
     }
@@ -51,10 +55,11 @@ bool ButtonRunner::CreateSegmentStream(int button, const std::string& file) {
     if (ok && SegmentDone(s.segments.segments[0])) {
         ++s.segments.currentIndex;
     }
-    if (ok && s.segments.currentIndex < s.segments.SegmentCount()) {
+    if (ok && !once) {
         ok = QueueSegment(button, 1, false);
     }
-    ok = ok && engine_->SetSubSoundSentence(s.sound, {0, 1}) == SoundResult::kOk;
+    const std::vector<int> sentence = once ? std::vector<int>{0} : std::vector<int>{0, 1};
+    ok = ok && engine_->SetSubSoundSentence(s.sound, sentence) == SoundResult::kOk;
     if (!ok) {
         ReleaseButtonMedia(button);
     }
@@ -68,6 +73,9 @@ bool ButtonRunner::QueueSegment(int button, int slot, bool toEnd) {
         return false;
     }
     WavSegment& segment = table.segments[static_cast<size_t>(table.currentIndex)];
+    if (segment.end <= segment.start) {
+        return false;
+    }
     const uint32_t from = toEnd ? s.releasePoint : segment.start;
     RawStreamInfo info = s.rawInfo;
     info.fileOffset = int64_t{table.dataOffset} + int64_t{s.blockAlign} * from;

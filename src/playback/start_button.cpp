@@ -10,13 +10,6 @@ namespace tamberline {
 
 namespace {
 
-bool SamePath(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) ==
-                      std::tolower(static_cast<unsigned char>(y));
-           });
-}
-
 bool IsZeroSizeFile(const std::string& path) {
     const QFileInfo info(QString::fromStdString(path));
     return info.isFile() && info.size() == 0;
@@ -40,6 +33,11 @@ void ButtonRunner::StartButton(int button) {
     }
     if (!s.songlist.empty() && !s.paused) {
         s.songlist.clear();
+        StopButton(button);
+    }
+    // Its sound ended before the clock pass saw it: that run is over, and
+    // this start is a fresh one.
+    if (s.running && s.onAudioEngine && !ChannelPlays(s.channel)) {
         StopButton(button);
     }
     if (!s.running && !s.paused) {
@@ -85,10 +83,13 @@ void ButtonRunner::StartButton(int button) {
 
     if (s.onAudioEngine) {
         if (!engine_ || engine_->SetVolume(s.channel, kSilentVolume) != SoundResult::kOk) {
-            s.fileTimeSeen = kForceReread;
-            ReleaseButtonMedia(button);
-            s.paused = false;
-            Publish(button);
+            s.fileSeen.reset();
+            if (s.running || s.paused) {
+                StopButton(button);
+            } else {
+                ReleaseButtonMedia(button);
+                Publish(button);
+            }
             return;
         }
         engine_->SetPaused(s.channel, false);
@@ -113,8 +114,8 @@ void ButtonRunner::StartButton(int button) {
     if (r.flags & kFlagBuzzersAndBells) {
         LockBuzzers();
     }
-    if (r.startGroup != 0) {
-        requests_.StartGroupMembers(r.startGroup, button);
+    if (const int group = StartGroupOf(button); group != 0) {
+        requests_.StartGroupMembers(group, button);
     }
     MidiNote(button, true);
 }
@@ -179,20 +180,6 @@ void ButtonRunner::LockBuzzers() {
         if (records_[Index(i)].flags & kFlagBuzzersAndBells) {
             states_[Index(i)].locked = true;
             Publish(i);
-        }
-    }
-}
-
-void ButtonRunner::ClearReferences(const std::string& path) {
-    for (int i = 0; i < kButtonCount; ++i) {
-        ButtonRecord& r = records_[Index(i)];
-        if (IsAssigned(r) && SamePath(PathOf(r), path)) {
-            if (states_[Index(i)].running || states_[Index(i)].paused) {
-                StopButton(i);
-            }
-            r = ButtonRecord{};
-            states_[Index(i)].fileTimeSeen = kForceReread;
-            ReportRecord(i);
         }
     }
 }
