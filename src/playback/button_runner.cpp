@@ -26,7 +26,9 @@ void ButtonRunner::SetOutputs(const OutputTable& table, const OutputList& list) 
 }
 
 void ButtonRunner::LoadRecord(int button, const ButtonRecord& record, uint32_t version) {
-    if (!Valid(button)) {
+    if (!Valid(button) || Defer(button, false, [this, button, record, version] {
+            LoadRecord(button, record, version);
+        })) {
         return;
     }
     const ButtonRunState& s = states_[Index(button)];
@@ -40,9 +42,14 @@ void ButtonRunner::LoadRecord(int button, const ButtonRecord& record, uint32_t v
     states_[Index(button)].fileSeen.reset();
 }
 
-int ButtonRunner::ExamineRecord(int button, ButtonRecord& record) {
+void ButtonRunner::ExamineRecord(int button, const ButtonRecord& record, Examined then) {
     if (!Valid(button)) {
-        return kFileMissing;
+        then(kFileMissing, record);
+        return;
+    }
+    if (Defer(button, false,
+              [this, button, record, then] { ExamineRecord(button, record, then); })) {
+        return;
     }
     if (states_[Index(button)].running || states_[Index(button)].paused) {
         StopButton(button);
@@ -51,17 +58,35 @@ int ButtonRunner::ExamineRecord(int button, ButtonRecord& record) {
     const ButtonRunState keptState = states_[Index(button)];
     records_[Index(button)] = record;
     states_[Index(button)].fileSeen.reset();
-    examining_ = true;
-    const int code = PrepareButton(button);
-    examining_ = false;
-    record = records_[Index(button)];
-    ReleaseButtonMedia(button);
-    records_[Index(button)] = keptRecord;
-    // Songlist, segments and clocks of the examined file go with it.
-    states_[Index(button)] = keptState;
-    states_[Index(button)].fileSeen.reset();
-    Publish(button);
-    return code;
+    examining_[Index(button)] = true;
+    PrepareButton(button, false, [this, button, keptRecord, keptState, then](int code) {
+        const ButtonRecord learnt = records_[Index(button)];
+        examining_[Index(button)] = false;
+        ReleaseButtonMedia(button);
+        records_[Index(button)] = keptRecord;
+        // Songlist, segments and clocks of the examined file go with it.
+        states_[Index(button)] = keptState;
+        states_[Index(button)].fileSeen.reset();
+        Publish(button);
+        then(code, learnt);
+    });
+}
+
+bool ButtonRunner::Defer(int button, bool start, std::function<void()> command) {
+    if (!busy_[Index(button)]) {
+        return false;
+    }
+    deferred_[Index(button)].push_back({start, std::move(command)});
+    return true;
+}
+
+void ButtonRunner::ReplayDeferred(int button) {
+    auto& waiting = deferred_[Index(button)];
+    while (!busy_[Index(button)] && !waiting.empty()) {
+        const std::function<void()> command = std::move(waiting.front().command);
+        waiting.pop_front();
+        command();
+    }
 }
 
 int ButtonRunner::StartGroupOf(int button) const {
@@ -96,20 +121,20 @@ void ButtonRunner::Publish(int button) {
 }
 
 void ButtonRunner::ReportRecord(int button) {
-    if (services_.host && !examining_) {
+    if (services_.host && !examining_[Index(button)]) {
         services_.host->RecordChanged(button, records_[Index(button)], versions_[Index(button)]);
     }
 }
 
 void ButtonRunner::SetPlayedMs(int button, uint32_t ms) {
-    if (Valid(button)) {
+    if (Valid(button) && !Defer(button, false, [this, button, ms] { SetPlayedMs(button, ms); })) {
         states_[Index(button)].playedMs = ms;
         Publish(button);
     }
 }
 
 void ButtonRunner::SetReleaseToEnd(int button) {
-    if (Valid(button)) {
+    if (Valid(button) && !Defer(button, false, [this, button] { SetReleaseToEnd(button); })) {
         states_[Index(button)].releaseToEnd = true;
     }
 }
@@ -218,7 +243,8 @@ void ButtonRunner::MidiNote(int button, bool on) {
 int ButtonRunner::NextRunningGraphButton(int from) const {
     for (int i = std::max(from, 0); i < kButtonCount; ++i) {
         const MediaGraph* graph = Graph(i);
-        if (graph && graph->GetState() == GraphState::kRunning) {
+        // A graph in the file work's hands is not running yet.
+        if (graph && !busy_[Index(i)] && graph->GetState() == GraphState::kRunning) {
             return i;
         }
     }

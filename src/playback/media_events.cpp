@@ -4,6 +4,9 @@
 namespace tamberline {
 
 void ButtonRunner::OnMediaEvent(int button) {
+    if (!Valid(button) || Defer(button, false, [this, button] { OnMediaEvent(button); })) {
+        return;
+    }
     MediaGraph* graph = Graph(button);
     if (!graph) {
         return;

@@ -3,6 +3,7 @@
 #include <chrono>
 #include <future>
 #include <memory>
+#include <thread>
 
 namespace tamberline {
 
@@ -14,7 +15,32 @@ bool Valid(int button) {
 
 }  // namespace
 
-RunController::RunController(const RunServices& services) : runner_(control_, services) {}
+RunController::RunController(const RunServices& services)
+    : runner_(control_, WithFileWork(services)) {}
+
+// File work goes to the workers; its result comes back in the order of the
+// control thread's commands.
+RunServices RunController::WithFileWork(RunServices services) {
+    services.fileWork = [this](std::function<void()> work, std::function<void()> done) {
+        ++filesOut_;
+        workers_.Run([this, work = std::move(work), done = std::move(done)]() mutable {
+            work();
+            control_.Post([this, done = std::move(done)] {
+                done();
+                --filesOut_;
+            });
+        });
+    };
+    return services;
+}
+
+void RunController::Drain() {
+    control_.Drain();
+    while (filesOut_.load() != 0) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        control_.Drain();
+    }
+}
 
 RunController::~RunController() {
     Shutdown();
@@ -27,6 +53,9 @@ void RunController::StartTicking() {
 
 void RunController::Shutdown() {
     control_.SetTick(std::chrono::milliseconds(10), {});
+    // The file work ends first: what it brings back still finds the
+    // control thread, and no worker touches a graph after this.
+    workers_.Stop();
     control_.Stop();
 }
 
@@ -122,8 +151,12 @@ int RunController::PrepareRecord(int button, ButtonRecord& record, std::chrono::
     reply->value.record = record;
     std::future<void> done = reply->done.get_future();
     const bool posted = control_.Post([this, button, reply] {
-        reply->value.code = runner_.ExamineRecord(button, reply->value.record);
-        reply->done.set_value();
+        runner_.ExamineRecord(button, reply->value.record,
+                              [reply](int code, const ButtonRecord& learnt) {
+                                  reply->value.record = learnt;
+                                  reply->value.code = code;
+                                  reply->done.set_value();
+                              });
     }) != 0;
     if (!posted || done.wait_for(wait) != std::future_status::ready) {
         return kFileMissing;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <string>
@@ -9,6 +10,7 @@
 #include "playback/button_runner.h"
 #include "playback/control_thread.h"
 #include "playback/graph/media_event.h"
+#include "playback/io_workers.h"
 #include "playback/playback_passes.h"
 
 namespace tamberline {
@@ -75,8 +77,9 @@ public:
     // Any GStreamer thread: the button's graph has events.
     void OnMediaEvent(int button) override;
 
-    // Blocks until everything posted so far has run (tests, shutdown).
-    void Drain() { control_.Drain(); }
+    // Blocks until everything posted so far has run, and the file work
+    // handed out so far with it (tests, shutdown).
+    void Drain();
     ControlThread& control() { return control_; }
     // Only while the control thread is idle (tests).
     ButtonRunner& runner() { return runner_; }
@@ -85,8 +88,11 @@ private:
     template <typename T>
     struct Reply;
     void Tick();
+    RunServices WithFileWork(RunServices services);
 
     ControlThread control_;
+    IoWorkers workers_;
+    std::atomic<int> filesOut_{0};
     ButtonRunner runner_;
     SystemClock clock_;
     PlaybackPasses passes_{clock_.TickCount()};

@@ -2,8 +2,8 @@
 // played as a looping sentence; each slot is refilled with the next stretch
 // of the file while the other one plays.
 #include "playback/button_runner.h"
+#include "playback/prepare_work.h"
 #include "playback/sound/sound_system.h"
-#include "songlist/wav_playlist.h"
 
 namespace tamberline {
 
@@ -27,11 +27,11 @@ bool SegmentDone(const WavSegment& segment) {
 
 }  // namespace
 
-bool ButtonRunner::CreateSegmentStream(int button, const std::string& file) {
+bool ButtonRunner::CreateSegmentStream(int button, const PrepareWork& work) {
     ButtonRunState& s = states_[Index(button)];
-    WavSegmentTable table;
-    WaveFormat format;
-    if (!ReadWavPlaylist(file, table, format) || format.blockAlign == 0) {
+    const WavSegmentTable& table = work.segments;
+    const WaveFormat& format = work.format;
+    if (table.segments.empty() || format.blockAlign == 0) {
         return false;
     }
     s.segments = table;
@@ -49,7 +49,7 @@ bool ButtonRunner::CreateSegmentStream(int button, const std::string& file) {
         s.sound = {};
         return false;
     }
-    s.rawFile = file;
+    s.rawFile = work.played;
     s.blockAlign = format.blockAlign;
     bool ok = QueueSegment(button, 0, false);
     if (ok && SegmentDone(s.segments.segments[0])) {

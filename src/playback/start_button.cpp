@@ -1,4 +1,3 @@
-#include <QFileInfo>
 #include <algorithm>
 #include <cmath>
 
@@ -8,22 +7,17 @@
 
 namespace tamberline {
 
-namespace {
-
-bool IsZeroSizeFile(const std::string& path) {
-    const QFileInfo info(QString::fromStdString(path));
-    return info.isFile() && info.size() == 0;
+bool ButtonRunner::CanStart(int button) const {
+    return IsAssigned(records_[Index(button)]) && startupComplete_ && !shuttingDown_ &&
+           !states_[Index(button)].locked;
 }
 
-}  // namespace
-
 void ButtonRunner::StartButton(int button) {
-    if (!Valid(button)) {
+    if (!Valid(button) || Defer(button, true, [this, button] { StartButton(button); })) {
         return;
     }
     ButtonRunState& s = states_[Index(button)];
-    const ButtonRecord& r = records_[Index(button)];
-    if (!IsAssigned(r) || !startupComplete_ || shuttingDown_ || s.locked) {
+    if (!CanStart(button)) {
         return;
     }
     RunLink& link = *services_.link;
@@ -41,23 +35,45 @@ void ButtonRunner::StartButton(int button) {
         StopButton(button);
     }
     if (!s.running && !s.paused) {
-        const std::string path(PathOf(r));
-        int result = IsZeroSizeFile(path) ? kZeroSizeFile : PrepareButton(button);
-        // A songlist moves on past an entry that will not play.
-        while (result != kPrepared && s.songlist.size() > 1) {
-            s.songlist.pop_front();
-            result = PrepareButton(button);
-        }
-        if (result != kPrepared) {
-            if (!s.songlist.empty()) {
-                s.songlist.clear();
-            } else if (result != kNoPlayableEntry && services_.host) {
-                services_.host->AskAboutFailedStart(button, path, result);
-            }
-            Publish(button);
-            return;
-        }
+        PrepareButton(button, true, [this, button](int result) { StartPrepared(button, result); });
+        return;
     }
+    RunStart(button);
+}
+
+// The file is prepared, or could not be. What changed while the file work
+// was out counts: a stop-all since, a buzzer lock, the end of the program.
+void ButtonRunner::StartPrepared(int button, int result) {
+    ButtonRunState& s = states_[Index(button)];
+    if (stoppedAll_[Index(button)] || !CanStart(button)) {
+        ReleaseButtonMedia(button);
+        s.songlist.clear();
+        Publish(button);
+        return;
+    }
+    // A songlist moves on past an entry that will not play.
+    if (result != kPrepared && s.songlist.size() > 1) {
+        s.songlist.pop_front();
+        PrepareButton(button, false, [this, button](int next) { StartPrepared(button, next); });
+        return;
+    }
+    if (result != kPrepared) {
+        if (!s.songlist.empty()) {
+            s.songlist.clear();
+        } else if (result != kNoPlayableEntry && services_.host) {
+            services_.host->AskAboutFailedStart(
+                button, std::string(PathOf(records_[Index(button)])), result);
+        }
+        Publish(button);
+        return;
+    }
+    RunStart(button);
+}
+
+void ButtonRunner::RunStart(int button) {
+    ButtonRunState& s = states_[Index(button)];
+    const ButtonRecord& r = records_[Index(button)];
+    RunLink& link = *services_.link;
     if (link.IsLinkedSlave()) {
         link.Send(link_command::kStarted, button);
     }

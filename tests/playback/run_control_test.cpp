@@ -41,7 +41,9 @@ TEST_P(PrepareTable, WritesRunDataBackIntoTheRecord) {
     record.fadeOut = static_cast<uint16_t>(c.fadeOut);
     record.loop = c.loop;
     Load(7, record);
-    ASSERT_EQ(runner_->PrepareButton(7), kPrepared);
+    int code = -1;
+    runner_->PrepareButton(7, false, [&code](int result) { code = result; });
+    ASSERT_EQ(code, kPrepared);
     const ButtonRecord& after = runner_->Record(7);
     EXPECT_EQ(after.durationMs, c.durationMs);
     EXPECT_EQ(after.varispeed, c.varispeedAfter);
