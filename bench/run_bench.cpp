@@ -38,7 +38,7 @@ namespace {
 
 class QuietHost final : public RunHost {
 public:
-    void RecordChanged(int, const ButtonRecord&) override {}
+    void RecordChanged(int, const ButtonRecord&, uint32_t) override {}
     void AskAboutFailedStart(int, const std::string&, int) override {}
     void ShowSonglistWarning() override {}
 };
@@ -98,7 +98,7 @@ double Median(std::vector<double> v) {
 // running buttons, every one of them fading in (the dearest case).
 void TickCost(const std::string& path) {
     QuietHost host;
-    RunController run({&host, nullptr, nullptr, nullptr, nullptr, {}});
+    RunController run({&host, nullptr, nullptr, nullptr, nullptr, {}, {}});
     SoundSystem system;
     auto backend = std::make_unique<OfflineBackend>(48000, 256);
     system.SetOutputBackend(std::move(backend));
@@ -142,7 +142,7 @@ void TickCost(const std::string& path) {
 // trigger thread requests starts; fades run on the control thread's tick.
 void BlockedGui(const std::string& path) {
     QuietHost host;
-    RunController run({&host, nullptr, nullptr, nullptr, nullptr, {}});
+    RunController run({&host, nullptr, nullptr, nullptr, nullptr, {}, {}});
     SoundSystem system;
     system.SetOutputBackend(std::make_unique<OfflineBackend>(48000, 256));
     system.Init(336);
@@ -195,7 +195,7 @@ void JackStart(const std::string& path) {
         return;
     }
     QuietHost host;
-    RunController run({&host, nullptr, nullptr, nullptr, nullptr, {}});
+    RunController run({&host, nullptr, nullptr, nullptr, nullptr, {}, {}});
     run.SetEngine(&system);
     EngineOutputs(run, 4);
     run.StartTicking();
@@ -282,7 +282,7 @@ void GraphStart(const std::string& path) {
     EnsureGStreamer();
     QuietHost host;
     OneSinkCatalog catalog;
-    RunController run({&host, nullptr, nullptr, nullptr, &catalog, {}});
+    RunController run({&host, nullptr, nullptr, nullptr, &catalog, {}, {}});
     std::vector<std::unique_ptr<MediaGraph>> graphs;
     std::vector<MediaGraph*> pointers;
     for (int b = 0; b < 2; ++b) {

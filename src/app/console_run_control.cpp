@@ -35,6 +35,7 @@ void ConsoleRunControl::AttachSession(Session* session, std::function<void(int)>
 
 void ConsoleRunControl::NoteSessionLoaded(const std::string& path) {
     log_.NoteSessionLoaded(path, LocalDateTime::Now());
+    run_.ResetStartRequests();
 }
 
 ButtonRunView ConsoleRunControl::State(int button) const {
@@ -54,7 +55,8 @@ ButtonRunView ConsoleRunControl::State(int button) const {
 
 void ConsoleRunControl::MarkForReload(int button) {
     if (session_ && button >= 0 && button < kButtonCount) {
-        run_.LoadRecord(button, session_->records()[static_cast<size_t>(button)]);
+        const uint32_t version = ++versions_[static_cast<size_t>(button)];
+        run_.LoadRecord(button, session_->records()[static_cast<size_t>(button)], version);
     }
 }
 
@@ -72,20 +74,19 @@ void ConsoleRunControl::OnGui(std::function<void()> call) {
     QMetaObject::invokeMethod(&gui_, std::move(call), Qt::QueuedConnection);
 }
 
-void ConsoleRunControl::RecordChanged(int button, const ButtonRecord& record) {
-    OnGui([this, button, record] { ApplyRecord(button, record); });
+void ConsoleRunControl::RecordChanged(int button, const ButtonRecord& record, uint32_t version) {
+    OnGui([this, button, record, version] { ApplyRecord(button, record, version); });
 }
 
 // Only what run control learns goes into the session's record, and only
-// while the record still names the same file: an edit made in between wins.
-void ConsoleRunControl::ApplyRecord(int button, const ButtonRecord& record) {
-    if (!session_ || button < 0 || button >= kButtonCount) {
+// from the copy of the record it has now: an edit made in between wins.
+void ConsoleRunControl::ApplyRecord(int button, const ButtonRecord& record, uint32_t version) {
+    if (!session_ || button < 0 || button >= kButtonCount ||
+        version != versions_[static_cast<size_t>(button)]) {
         return;
     }
     ButtonRecord& target = session_->Record(button);
-    if (IsZeroRecord(record)) {
-        target = ButtonRecord{};
-    } else if (PathOf(target) == PathOf(record)) {
+    if (PathOf(target) == PathOf(record)) {
         target.varispeed = record.varispeed;
         target.fadeIn = record.fadeIn;
         target.fadeOut = record.fadeOut;
@@ -102,7 +103,7 @@ void ConsoleRunControl::ApplyRecord(int button, const ButtonRecord& record) {
 void ConsoleRunControl::AskAboutFailedStart(int button, const std::string& path, int code) {
     OnGui([this, button, path, code] {
         switch (tamberline::AskAboutFailedStart(box_, path, code)) {
-            case FailedStartAnswer::kClearReferences: run_.ClearReferences(path); break;
+            case FailedStartAnswer::kClearReferences: ClearAllReferences(path); break;
             case FailedStartAnswer::kFind:
                 if (find_) {
                     find_(button);
@@ -111,6 +112,23 @@ void ConsoleRunControl::AskAboutFailedStart(int button, const std::string& path,
             case FailedStartAnswer::kIgnore: break;
         }
     });
+}
+
+void ConsoleRunControl::ClearAllReferences(const std::string& path) {
+    if (!session_) {
+        return;
+    }
+    // The session records the step and hands every cleared record back to
+    // run control, which stops a button still playing it.
+    session_->BeginChange();
+    for (int button = 0; button < kButtonCount; ++button) {
+        const ButtonRecord& record = session_->records()[static_cast<size_t>(button)];
+        if (IsAssigned(record) && PathOf(record) == path) {
+            session_->AppendUndoEntry(button);
+            session_->Record(button) = ButtonRecord{};
+        }
+    }
+    session_->EndChange(false);
 }
 
 void ConsoleRunControl::ShowSonglistWarning() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <array>
 #include <functional>
 #include <string>
 
@@ -26,6 +27,9 @@ public:
     // GUI thread: where records are read for reloads and run data written
     // back, and how a changed button is redrawn.
     void AttachSession(Session* session, std::function<void(int)> repaint);
+    // The operator's answer to a failed start: every assigned button that
+    // plays exactly this file is cleared, as one undo step.
+    void ClearAllReferences(const std::string& path);
     // The lost-sample search for "Find" (not built yet).
     void SetFindLostSample(std::function<void(int)> find) { find_ = std::move(find); }
     RunController& controller() { return run_; }
@@ -50,11 +54,11 @@ public:
 
 private:
     // RunHost, control thread.
-    void RecordChanged(int button, const ButtonRecord& record) override;
+    void RecordChanged(int button, const ButtonRecord& record, uint32_t version) override;
     void AskAboutFailedStart(int button, const std::string& path, int code) override;
     void ShowSonglistWarning() override;
     void OnGui(std::function<void()> call);
-    void ApplyRecord(int button, const ButtonRecord& record);
+    void ApplyRecord(int button, const ButtonRecord& record, uint32_t version);
 
     MessageBox& box_;
     RunLog log_;
@@ -64,6 +68,8 @@ private:
     Session* session_ = nullptr;
     std::function<void(int)> repaint_;
     std::function<void(int)> find_;
+    // GUI thread: the version of each record last handed to run control.
+    std::array<uint32_t, kButtonCount> versions_{};
     RunController run_;
 };
 

@@ -25,8 +25,10 @@ void ButtonRunner::SetOutputs(const OutputTable& table, const OutputList& list) 
     list_ = list;
 }
 
-void ButtonRunner::LoadRecord(int button, const ButtonRecord& record) {
-    if (!Valid(button)) {
+void ButtonRunner::LoadRecord(int button, const ButtonRecord& record, uint32_t version) {
+    if (!Valid(button) || Defer(button, false, [this, button, record, version] {
+            LoadRecord(button, record, version);
+        })) {
         return;
     }
     const ButtonRunState& s = states_[Index(button)];
@@ -36,15 +38,72 @@ void ButtonRunner::LoadRecord(int button, const ButtonRecord& record) {
         StopButton(button);
     }
     records_[Index(button)] = record;
-    states_[Index(button)].fileTimeSeen = kForceReread;
+    versions_[Index(button)] = version;
+    states_[Index(button)].fileSeen.reset();
+}
+
+void ButtonRunner::ExamineRecord(int button, const ButtonRecord& record, Examined then) {
+    if (!Valid(button)) {
+        then(kFileMissing, record);
+        return;
+    }
+    if (Defer(button, false,
+              [this, button, record, then] { ExamineRecord(button, record, then); })) {
+        return;
+    }
+    if (states_[Index(button)].running || states_[Index(button)].paused) {
+        StopButton(button);
+    }
+    const ButtonRecord keptRecord = records_[Index(button)];
+    const ButtonRunState keptState = states_[Index(button)];
+    records_[Index(button)] = record;
+    states_[Index(button)].fileSeen.reset();
+    examining_[Index(button)] = true;
+    PrepareButton(button, false, [this, button, keptRecord, keptState, then](int code) {
+        const ButtonRecord learnt = records_[Index(button)];
+        examining_[Index(button)] = false;
+        ReleaseButtonMedia(button);
+        records_[Index(button)] = keptRecord;
+        // Songlist, segments and clocks of the examined file go with it.
+        states_[Index(button)] = keptState;
+        states_[Index(button)].fileSeen.reset();
+        Publish(button);
+        then(code, learnt);
+    });
+}
+
+bool ButtonRunner::Defer(int button, bool start, std::function<void()> command) {
+    if (!busy_[Index(button)]) {
+        return false;
+    }
+    deferred_[Index(button)].push_back({start, std::move(command)});
+    return true;
+}
+
+void ButtonRunner::ReplayDeferred(int button) {
+    auto& waiting = deferred_[Index(button)];
+    while (!busy_[Index(button)] && !waiting.empty()) {
+        const std::function<void()> command = std::move(waiting.front().command);
+        waiting.pop_front();
+        command();
+    }
 }
 
 int ButtonRunner::StartGroupOf(int button) const {
-    return Valid(button) ? records_[Index(button)].startGroup : 0;
+    if (!Valid(button)) {
+        return 0;
+    }
+    const int group = records_[Index(button)].startGroup;
+    return group <= kStartGroupCount ? group : 0;
 }
 
 MediaGraph* ButtonRunner::Graph(int button) const {
     return Index(button) < graphs_.size() ? graphs_[Index(button)] : nullptr;
+}
+
+bool ButtonRunner::ChannelPlays(ChannelId channel) const {
+    bool playing = false;
+    return engine_ && engine_->IsPlaying(channel, playing) == SoundResult::kOk && playing;
 }
 
 void ButtonRunner::Publish(int button) {
@@ -62,20 +121,20 @@ void ButtonRunner::Publish(int button) {
 }
 
 void ButtonRunner::ReportRecord(int button) {
-    if (services_.host) {
-        services_.host->RecordChanged(button, records_[Index(button)]);
+    if (services_.host && !examining_[Index(button)]) {
+        services_.host->RecordChanged(button, records_[Index(button)], versions_[Index(button)]);
     }
 }
 
 void ButtonRunner::SetPlayedMs(int button, uint32_t ms) {
-    if (Valid(button)) {
+    if (Valid(button) && !Defer(button, false, [this, button, ms] { SetPlayedMs(button, ms); })) {
         states_[Index(button)].playedMs = ms;
         Publish(button);
     }
 }
 
 void ButtonRunner::SetReleaseToEnd(int button) {
-    if (Valid(button)) {
+    if (Valid(button) && !Defer(button, false, [this, button] { SetReleaseToEnd(button); })) {
         states_[Index(button)].releaseToEnd = true;
     }
 }
@@ -165,7 +224,8 @@ void ButtonRunner::SetLevel(int button, float level) {
 void ButtonRunner::MidiNote(int button, bool on) {
     const ButtonRecord& r = records_[Index(button)];
     MidiOutQueue& midi = *services_.midiOut;
-    if (!midi.enabled() || r.midiNote == 0) {
+    // Notes above 127 (a damaged record) would spill into the velocity.
+    if (!midi.enabled() || r.midiNote == 0 || r.midiNote > 127) {
         return;
     }
     const uint32_t status = on ? 0x90 : 0x80;
@@ -183,7 +243,8 @@ void ButtonRunner::MidiNote(int button, bool on) {
 int ButtonRunner::NextRunningGraphButton(int from) const {
     for (int i = std::max(from, 0); i < kButtonCount; ++i) {
         const MediaGraph* graph = Graph(i);
-        if (graph && graph->GetState() == GraphState::kRunning) {
+        // A graph in the file work's hands is not running yet.
+        if (graph && !busy_[Index(i)] && graph->GetState() == GraphState::kRunning) {
             return i;
         }
     }

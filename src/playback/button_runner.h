@@ -2,6 +2,7 @@
 
 #include <array>
 #include <atomic>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <string>
@@ -18,6 +19,7 @@
 namespace tamberline {
 
 class AudioSinkCatalog;
+struct PrepareWork;
 class ControlThread;
 class MediaGraph;
 class RunLog;
@@ -41,6 +43,10 @@ inline constexpr uint32_t kSegments = 0x20;
 inline constexpr int kSongsShift = 8;
 }  // namespace view
 
+// Runs `work`, which may wait for files, where waiting holds up nothing,
+// then `done` on the control thread.
+using FileWorkFn = std::function<void(std::function<void()> work, std::function<void()> done)>;
+
 struct RunServices {
     RunHost* host = nullptr;
     RunLog* runLog = nullptr;  // may be null: nothing is logged
@@ -49,11 +55,14 @@ struct RunServices {
     AudioSinkCatalog* catalog = nullptr;
     // Measures songlist entries; the media detector when empty.
     MediaLengthFn mediaLength;
+    // Empty: the file work and what follows it run at once, on the
+    // caller's thread (tests on the offline engine).
+    FileWorkFn fileWork;
 };
 
 // Run control of the 336 buttons on both engines. Every operation runs on
 // the control thread (or, in tests, on one thread while the control thread
-// is idle); only Requests(), CloseGate and the published views are for
+// is idle); only Requests() and the published views are for
 // other threads.
 class ButtonRunner final : public StartTarget {
 public:
@@ -68,10 +77,20 @@ public:
     void SetStartupComplete(bool on) { startupComplete_ = on; }
     void SetShuttingDown(bool on) { shuttingDown_ = on; }
     // A fresh copy of a record; its file is examined again at the next start.
-    void LoadRecord(int button, const ButtonRecord& record);
+    // `version` comes back with the run data learnt from this copy.
+    void LoadRecord(int button, const ButtonRecord& record, uint32_t version = 0);
+    // Prepares `record` for `button` as a start would, without reporting,
+    // then frees the media and leaves the button as it was, idle; `then`
+    // gets the result (0 when ready) and the record with what was learnt.
+    using Examined = std::function<void(int code, const ButtonRecord& record)>;
+    void ExamineRecord(int button, const ButtonRecord& record, Examined then);
 
-    // Operations.
-    int PrepareButton(int button);
+    // Operations. While a button's file work is out, later operations on
+    // that button wait for it, in the order they came.
+    using Prepared = std::function<void(int code)>;
+    // `then` gets the result on the control thread; a fresh start also
+    // finds a file of size zero.
+    void PrepareButton(int button, bool freshStart, Prepared then);
     void StartButton(int button) override;
     void ReleaseButton(int button);
     void StopButton(int button);
@@ -82,9 +101,6 @@ public:
     void SetReleaseToEnd(int button);
     void ClearBuzzerLocks();
     void SetPlayedMs(int button, uint32_t ms);
-    // The operator's answer to a failed start: zero every assigned record
-    // with this path.
-    void ClearReferences(const std::string& path);
     void OnMediaEvent(int button);
 
     // The playback part of the tick.
@@ -104,25 +120,36 @@ private:
     static size_t Index(int button) { return static_cast<size_t>(button); }
     static bool Valid(int button) { return button >= 0 && button < kButtonCount; }
     MediaGraph* Graph(int button) const;
+    bool ChannelPlays(ChannelId channel) const;
     void Publish(int button);
     void ReportRecord(int button);
 
+    // Commands for a button whose file work is out wait for it.
+    bool Defer(int button, bool start, std::function<void()> command);
+    void ReplayDeferred(int button);
+
     // Preparing.
     int OutputEntryOf(const ButtonRecord& record) const;
-    int LoadSonglist(int button);
-    int PrepareOnEngine(int button, const std::string& file, bool plain);
-    int PrepareOnGraph(int button, const std::string& file, int entry);
-    bool CreateSegmentStream(int button, const std::string& file);
+    void RunFileWork(std::function<void()> work, std::function<void()> done);
+    int FinishPrepare(int button, PrepareWork& work);
+    int PrepareOnEngine(int button, PrepareWork& work);
+    int PrepareOnGraph(int button, const PrepareWork& work);
+    bool CreateSegmentStream(int button, const PrepareWork& work);
     bool QueueSegment(int button, int slot, bool toEnd);
-    void ReadFileFacts(int button, const std::string& file);
+    void ReadFileFacts(int button, const PrepareWork& work);
     uint32_t PreparedDurationMs(int button);
     void LimitFades(int button);
 
     // Starting and stopping.
+    bool CanStart(int button) const;
+    void StartPrepared(int button, int result);
+    void RunStart(int button);
+    void PlayNextEntry(int button, float level, long balance);
     void SetStartPosition(int button);
     void StopGroups(int button);
     void LockBuzzers();
     void SilenceAndHalt(int button);
+    void EndState(int button);
     void EndRun(int button);
     void MidiNote(int button, bool on);
     void WriteRunLog(int button);
@@ -149,6 +176,16 @@ private:
     RecordArray records_{};
     std::array<ButtonRunState, kButtonCount> states_{};
     std::array<PublishedRun, kButtonCount> published_{};
+    std::array<uint32_t, kButtonCount> versions_{};
+    std::array<bool, kButtonCount> examining_{};
+    // The button's file work is out; a stop-all came meanwhile.
+    std::array<bool, kButtonCount> busy_{};
+    std::array<bool, kButtonCount> stoppedAll_{};
+    struct Deferred {
+        bool start;
+        std::function<void()> command;
+    };
+    std::array<std::deque<Deferred>, kButtonCount> deferred_;
 };
 
 // The shared sample-file error report of the button setup (kinds 1..5).

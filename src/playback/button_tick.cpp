@@ -12,7 +12,8 @@ void ButtonRunner::RunFades(uint32_t elapsedMs) {
     }
     for (int i = 0; i < kButtonCount; ++i) {
         ButtonRunState& s = states_[Index(i)];
-        if (!s.running) {
+        // A songlist between entries waits for its next file.
+        if (!s.running || busy_[Index(i)]) {
             continue;
         }
         const bool fading = s.fadeInActive || s.fadeOutActive;
@@ -77,7 +78,7 @@ void ButtonRunner::RunClocks(uint32_t elapsedMs) {
     const bool engineLost = engine_ && engine_->Update() == SoundResult::kErrOutputLost;
     for (int i = 0; i < kButtonCount; ++i) {
         ButtonRunState& s = states_[Index(i)];
-        if (!s.running) {
+        if (!s.running || busy_[Index(i)]) {
             continue;
         }
         s.playedMs += elapsedMs;
@@ -98,8 +99,7 @@ void ButtonRunner::RunClocks(uint32_t elapsedMs) {
 
 void ButtonRunner::EngineEndOfPlay(int button) {
     ButtonRunState& s = states_[Index(button)];
-    bool playing = false;
-    if (engine_->IsPlaying(s.channel, playing) != SoundResult::kOk || !playing) {
+    if (!ChannelPlays(s.channel)) {
         if (!s.songlist.empty()) {
             NextSonglistItem(button);
         } else {

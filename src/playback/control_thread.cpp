@@ -10,15 +10,23 @@ ControlThread::~ControlThread() {
     Stop();
 }
 
-void ControlThread::Post(Command command) {
+uint64_t ControlThread::Post(Command command) {
+    uint64_t place = 0;
     {
         std::lock_guard lock(mutex_);
         if (stopping_) {
-            return;
+            return 0;
         }
         queue_.push_back(std::move(command));
+        place = ++posted_;
     }
     wake_.notify_one();
+    return place;
+}
+
+uint64_t ControlThread::LastPosted() {
+    std::lock_guard lock(mutex_);
+    return posted_;
 }
 
 void ControlThread::Stop() {
@@ -44,6 +52,7 @@ void ControlThread::Drain() {
             return;
         }
         queue_.push_back([&done] { done.set_value(); });
+        ++posted_;
     }
     wake_.notify_one();
     finished.wait();

@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <condition_variable>
+#include <cstdint>
 #include <deque>
 #include <functional>
 #include <mutex>
@@ -22,8 +23,12 @@ public:
     ControlThread(const ControlThread&) = delete;
     ControlThread& operator=(const ControlThread&) = delete;
 
-    // Any thread. The queue lock is held only to append.
-    void Post(Command command);
+    // Any thread. The queue lock is held only to append. Returns the
+    // command's place in the order of posting (0 when dropped).
+    uint64_t Post(Command command);
+    // The place of the command posted last: something posted after a
+    // command of one's own shows here.
+    uint64_t LastPosted();
     // Runs what is queued, then ends the thread. Posts after it are dropped.
     void Stop();
     bool IsCurrent() const { return std::this_thread::get_id() == thread_.get_id(); }
@@ -41,6 +46,7 @@ private:
     std::condition_variable wake_;
     std::deque<Command> queue_;
     bool stopping_ = false;
+    uint64_t posted_ = 0;
     Command tick_;
     bool tickChanged_ = false;
     std::chrono::milliseconds period_{0};

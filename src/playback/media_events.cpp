@@ -4,6 +4,9 @@
 namespace tamberline {
 
 void ButtonRunner::OnMediaEvent(int button) {
+    if (!Valid(button) || Defer(button, false, [this, button] { OnMediaEvent(button); })) {
+        return;
+    }
     MediaGraph* graph = Graph(button);
     if (!graph) {
         return;
@@ -45,7 +48,7 @@ void ButtonRunner::GraphEndOfSegment(int button) {
     WavSegmentTable& table = s.segments;
     if (s.releaseToEnd) {
         s.releaseToEnd = false;
-        s.fileTimeSeen = kForceReread;
+        s.fileSeen.reset();
         int64_t stop = 0;
         graph.GetStopPosition(stop);
         graph.SetPositions(stop, kSeekFinalPass, duration, kSeekAbsolute);
@@ -54,6 +57,9 @@ void ButtonRunner::GraphEndOfSegment(int button) {
                             ? static_cast<int32_t>(samples * 1000.0 / s.sampleRate / s.graphRate)
                             : 0;
         return;
+    }
+    if (table.currentIndex < 0 || table.currentIndex >= table.SegmentCount()) {
+        return;  // past the last segment: the final pass completes the stream
     }
     WavSegment* segment = &table.segments[static_cast<size_t>(table.currentIndex)];
     ++segment->counter;

@@ -1,95 +1,96 @@
-#include <QFileInfo>
 #include <algorithm>
+#include <cmath>
+#include <memory>
 
 #include "playback/button_runner.h"
 #include "playback/graph/audio_sinks.h"
 #include "playback/graph/media_graph.h"
-#include "playback/graph/media_length.h"
 #include "playback/graph/outputs.h"
+#include "playback/prepare_work.h"
 #include "playback/sound/sound_system.h"
-#include "songlist/playlist_reader.h"
-#include "songlist/wav_playlist.h"
 
 namespace tamberline {
-
-namespace {
-
-QFileInfo FileInfo(const std::string& path) {
-    return QFileInfo(QString::fromStdString(path));
-}
-
-}  // namespace
 
 int ButtonRunner::OutputEntryOf(const ButtonRecord& record) const {
     return list_.TableIndex(record.output, table_);
 }
 
-// The songlist of a playlist button: its head is the file to play.
-int ButtonRunner::LoadSonglist(int button) {
-    ButtonRunState& s = states_[Index(button)];
-    ButtonRecord& r = records_[Index(button)];
-    std::vector<std::string> entries;
-    ReadPlaylist(std::string(PathOf(r)), entries, true);
-    if (entries.empty()) {
-        return kPrepared;
+void ButtonRunner::RunFileWork(std::function<void()> work, std::function<void()> done) {
+    if (services_.fileWork) {
+        services_.fileWork(std::move(work), std::move(done));
+    } else {
+        work();
+        done();
     }
-    const size_t listed = entries.size();
-    const MediaLengthFn& length =
-        services_.mediaLength ? services_.mediaLength : MediaLengthFn(DetectorMediaLength);
-    r.durationMs = static_cast<uint32_t>(PlaylistLength(entries, length));
-    if (entries.empty()) {
-        return kNoPlayableEntry;
-    }
-    if (entries.size() < listed && services_.host) {
-        services_.host->ShowSonglistWarning();
-    }
-    s.songlist.assign(entries.begin(), entries.end());
-    s.remainingMs = static_cast<int32_t>(r.durationMs);
-    ReportRecord(button);
-    return kPrepared;
 }
 
-int ButtonRunner::PrepareButton(int button) {
-    if (!Valid(button)) {
-        return kFileMissing;
-    }
+// What needs no file is done here; opening, examining and prerolling the
+// file go to the file work, and the rest follows when it is done.
+void ButtonRunner::PrepareButton(int button, bool freshStart, Prepared then) {
     ButtonRunState& s = states_[Index(button)];
-    ButtonRecord& r = records_[Index(button)];
-    if (!FileInfo(std::string(PathOf(r))).exists()) {
-        return kFileMissing;
-    }
+    const ButtonRecord& r = records_[Index(button)];
+    auto work = std::make_shared<PrepareWork>();
+    work->path = std::string(PathOf(r));
+    work->file = s.songlist.empty() ? std::string() : s.songlist.front();
+    work->checkZeroSize = freshStart;
+    work->mediaLength = services_.mediaLength;
     const int entry = OutputEntryOf(r);
-    const bool laterEntry = !s.songlist.empty();
-    if (s.songlist.empty()) {
-        const int loaded = LoadSonglist(button);
-        if (loaded != kPrepared) {
-            return loaded;
+    work->onEngine = entry >= 0 && table_.entries[static_cast<size_t>(entry)].onAudioEngine;
+    // Without a graph and its renderer the file work still tells a
+    // missing file from one the graph cannot play.
+    if (MediaGraph* graph = Graph(button); !work->onEngine && graph) {
+        ReleaseButtonMedia(button);
+        if (entry < 0 ||
+            (services_.catalog && AddOutputRenderer(*graph, table_, entry, *services_.catalog))) {
+            s.onMediaGraph = true;
+            work->graph = graph;
         }
     }
-    const bool songlist = !s.songlist.empty();
-    const std::string file = songlist ? s.songlist.front() : std::string(PathOf(r));
-    if (songlist && !FileInfo(file).exists()) {
-        return kFileMissing;
-    }
+    busy_[Index(button)] = true;
+    stoppedAll_[Index(button)] = false;
+    RunFileWork([work] { ExamineFiles(*work); },
+                [this, button, work, then = std::move(then)] {
+                    busy_[Index(button)] = false;
+                    then(FinishPrepare(button, *work));
+                    ReplayDeferred(button);
+                });
+}
 
-    if (songlist) {
-        s.segments = {};  // entries play whole
+int ButtonRunner::FinishPrepare(int button, PrepareWork& work) {
+    ButtonRunState& s = states_[Index(button)];
+    ButtonRecord& r = records_[Index(button)];
+    const bool laterEntry = !work.file.empty();
+    if (work.readList) {
+        r.durationMs = work.listMs;
+        if (!work.entries.empty()) {
+            if (work.entries.size() < work.listed && services_.host) {
+                services_.host->ShowSonglistWarning();
+            }
+            s.songlist.assign(work.entries.begin(), work.entries.end());
+            s.segments = {};  // entries play whole
+            s.remainingMs = static_cast<int32_t>(r.durationMs);
+            ReportRecord(button);
+        }
     }
-    const bool onEngine = entry >= 0 && table_.entries[static_cast<size_t>(entry)].onAudioEngine;
-    const int result =
-        onEngine ? PrepareOnEngine(button, file, !songlist) : PrepareOnGraph(button, file, entry);
+    const int result = work.code != kPrepared ? work.code
+                       : work.onEngine        ? PrepareOnEngine(button, work)
+                                              : PrepareOnGraph(button, work);
     if (result != kPrepared) {
+        ReleaseButtonMedia(button);
         return result;
     }
-    // A songlist's length is its entries' total, measured when it was read.
-    if (!laterEntry && !songlist) {
-        const QFileInfo info = FileInfo(file);
-        const int64_t modified = info.lastModified().toMSecsSinceEpoch();
-        if (modified != s.fileTimeSeen) {
-            s.fileTimeSeen = modified;
-            r.fileSize = static_cast<int32_t>(std::min<int64_t>(info.size(), INT32_MAX));
-            if (!onEngine) {
-                ReadFileFacts(button, file);
+    const bool songlist = !s.songlist.empty();
+    if (songlist && !laterEntry) {
+        // A songlist's length is its entries' total, measured when it was
+        // read; its fades and varispeed are limited against that.
+        LimitFades(button);
+        ReportRecord(button);
+    } else if (!songlist) {
+        if (!work.seen || work.seen != s.fileSeen) {
+            s.fileSeen = work.seen && SettledStamp(*work.seen) ? work.seen : std::nullopt;
+            r.fileSize = static_cast<int32_t>(std::min<int64_t>(work.size, INT32_MAX));
+            if (!work.onEngine) {
+                ReadFileFacts(button, work);
             }
             r.durationMs = PreparedDurationMs(button);
             LimitFades(button);
@@ -97,12 +98,13 @@ int ButtonRunner::PrepareButton(int button) {
         }
         s.remainingMs = static_cast<int32_t>(r.durationMs);
     }
-    s.levelCb = static_cast<float>(r.volume) * 100.0f - 10000.0f;
+    // A damaged record's volume above 100 would be a gain far over full level.
+    s.levelCb = static_cast<float>(std::min<int>(r.volume, 100)) * 100.0f - 10000.0f;
     s.fadeOutMs = r.fadeOut * 100;
     return kPrepared;
 }
 
-int ButtonRunner::PrepareOnEngine(int button, const std::string& file, bool plain) {
+int ButtonRunner::PrepareOnEngine(int button, PrepareWork& work) {
     ButtonRunState& s = states_[Index(button)];
     ButtonRecord& r = records_[Index(button)];
     if (!engine_) {
@@ -110,19 +112,13 @@ int ButtonRunner::PrepareOnEngine(int button, const std::string& file, bool plai
     }
     r.hasSegments = 0;
     s.segments = {};
-    WaveFormat format;
-    bool manyChannels = false;
-    const bool listed = ReadWavPlaylist(file, s.segments, format, nullptr, &manyChannels);
-    const bool pcm =
-        format.formatTag == 1 &&
-        (format.bitsPerSample == 8 || format.bitsPerSample == 16 || format.bitsPerSample == 32);
-    const bool playsSegments = plain && listed && (pcm || format.formatTag == 3);
     ReleaseButtonMedia(button);
-    if (playsSegments && CreateSegmentStream(button, file)) {
+    if (work.segmentsRaw && CreateSegmentStream(button, work)) {
         r.hasSegments = 1;
     } else {
         s.segments = {};
-        if (engine_->CreateStream(file, LoopMode::kOff, s.sound) != SoundResult::kOk) {
+        if (!work.source ||
+            engine_->CreateStream(work.source, LoopMode::kOff, s.sound) != SoundResult::kOk) {
             s.sound = {};
             return kEngineCannotPlay;
         }
@@ -132,43 +128,28 @@ int ButtonRunner::PrepareOnEngine(int button, const std::string& file, bool plai
     engine_->GetFormat(s.sound, info);
     s.soundChannels = info.channels;
     if (engine_->PlaySound(s.sound, true, s.channel) != SoundResult::kOk) {
-        ReleaseButtonMedia(button);
         return kEngineCannotPlay;
     }
     ApplyOutputRouting(button);
     if (engine_->GetFrequency(s.channel, s.baseFrequency) != SoundResult::kOk) {
-        ReleaseButtonMedia(button);
         return kEngineCannotPlay;
     }
     if (r.varispeed != 100) {
         r.varispeed = static_cast<uint16_t>(std::clamp<int>(r.varispeed, 10, 190));
         if (engine_->SetFrequency(s.channel, static_cast<float>(r.varispeed) * 0.01f *
                                                  s.baseFrequency) != SoundResult::kOk) {
-            ReleaseButtonMedia(button);
             return kEngineCannotPlay;
         }
     }
-    r.multiChannel = manyChannels ? 1 : 0;
+    r.multiChannel = work.manyChannels ? 1 : 0;
     return kPrepared;
 }
 
-int ButtonRunner::PrepareOnGraph(int button, const std::string& file, int entry) {
+// The file was rendered by the file work.
+int ButtonRunner::PrepareOnGraph(int button, const PrepareWork& work) {
     ButtonRunState& s = states_[Index(button)];
     ButtonRecord& r = records_[Index(button)];
-    MediaGraph* graph = Graph(button);
-    if (!graph) {
-        return kGraphCannotPlay;
-    }
-    ReleaseButtonMedia(button);
-    if (entry >= 0 &&
-        !(services_.catalog && AddOutputRenderer(*graph, table_, entry, *services_.catalog))) {
-        return kGraphCannotPlay;
-    }
-    s.onMediaGraph = true;
-    if (!graph->RenderFile(file)) {
-        ReleaseButtonMedia(button);
-        return kGraphCannotPlay;
-    }
+    MediaGraph* graph = work.graph;
     s.graphRate = 1.0;
     if (r.varispeed != 100) {
         r.varispeed = static_cast<uint16_t>(std::clamp<int>(r.varispeed, 10, 190));
@@ -191,19 +172,13 @@ int ButtonRunner::PrepareOnGraph(int button, const std::string& file, int entry)
 }
 
 // The media-graph path learns the file's segments and channels from the file.
-void ButtonRunner::ReadFileFacts(int button, const std::string& file) {
+void ButtonRunner::ReadFileFacts(int button, const PrepareWork& work) {
     ButtonRunState& s = states_[Index(button)];
     ButtonRecord& r = records_[Index(button)];
-    WaveFormat format;
-    bool manyChannels = false;
-    s.segments = {};
-    const bool listed = ReadWavPlaylist(file, s.segments, format, nullptr, &manyChannels);
-    r.multiChannel = manyChannels ? 1 : 0;
-    s.sampleRate = static_cast<int>(format.samplesPerSec);
-    r.hasSegments = listed && s.seekFlags == kSeekSegments && s.sampleRate > 0 ? 1 : 0;
-    if (!r.hasSegments) {
-        s.segments = {};
-    }
+    r.multiChannel = work.manyChannels ? 1 : 0;
+    s.sampleRate = static_cast<int>(work.format.samplesPerSec);
+    r.hasSegments = work.hasPlayList && s.seekFlags == kSeekSegments && s.sampleRate > 0 ? 1 : 0;
+    s.segments = r.hasSegments ? work.segments : WavSegmentTable{};
 }
 
 uint32_t ButtonRunner::PreparedDurationMs(int button) {

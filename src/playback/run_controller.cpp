@@ -2,6 +2,8 @@
 
 #include <chrono>
 #include <future>
+#include <memory>
+#include <thread>
 
 namespace tamberline {
 
@@ -13,7 +15,32 @@ bool Valid(int button) {
 
 }  // namespace
 
-RunController::RunController(const RunServices& services) : runner_(control_, services) {}
+RunController::RunController(const RunServices& services)
+    : runner_(control_, WithFileWork(services)) {}
+
+// File work goes to the workers; its result comes back in the order of the
+// control thread's commands.
+RunServices RunController::WithFileWork(RunServices services) {
+    services.fileWork = [this](std::function<void()> work, std::function<void()> done) {
+        ++filesOut_;
+        workers_.Run([this, work = std::move(work), done = std::move(done)]() mutable {
+            work();
+            control_.Post([this, done = std::move(done)] {
+                done();
+                --filesOut_;
+            });
+        });
+    };
+    return services;
+}
+
+void RunController::Drain() {
+    control_.Drain();
+    while (filesOut_.load() != 0) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        control_.Drain();
+    }
+}
 
 RunController::~RunController() {
     Shutdown();
@@ -26,6 +53,9 @@ void RunController::StartTicking() {
 
 void RunController::Shutdown() {
     control_.SetTick(std::chrono::milliseconds(10), {});
+    // The file work ends first: what it brings back still finds the
+    // control thread, and no worker touches a graph after this.
+    workers_.Stop();
     control_.Stop();
 }
 
@@ -57,8 +87,12 @@ void RunController::SetShuttingDown() {
     control_.Post([this] { runner_.SetShuttingDown(true); });
 }
 
-void RunController::LoadRecord(int button, const ButtonRecord& record) {
-    control_.Post([this, button, record] { runner_.LoadRecord(button, record); });
+void RunController::LoadRecord(int button, const ButtonRecord& record, uint32_t version) {
+    control_.Post([this, button, record, version] { runner_.LoadRecord(button, record, version); });
+}
+
+void RunController::ResetStartRequests() {
+    control_.Post([this] { runner_.Requests().Reset(); });
 }
 
 void RunController::StartButton(int button) {
@@ -74,14 +108,11 @@ void RunController::StopButton(int button) {
 }
 
 void RunController::StopAll() {
-    runner_.Requests().CloseGate();
-    control_.Post([this] { runner_.StopAll(); });
+    runner_.Requests().StopAll([this] { runner_.StopAll(); });
 }
 
 void RunController::RequestStarts(const std::vector<int>& buttons) {
-    for (int button : buttons) {
-        runner_.Requests().Request(button);
-    }
+    runner_.Requests().Request(buttons);
 }
 
 void RunController::SetReleaseToEnd(int button) {
@@ -96,46 +127,55 @@ void RunController::SetPlayedMs(int button, uint32_t ms) {
     control_.Post([this, button, ms] { runner_.SetPlayedMs(button, ms); });
 }
 
-void RunController::ClearReferences(const std::string& path) {
-    control_.Post([this, path] { runner_.ClearReferences(path); });
-}
-
 void RunController::OnMediaEvent(int button) {
     control_.Post([this, button] { runner_.OnMediaEvent(button); });
 }
 
-int RunController::PrepareRecord(int button, ButtonRecord& record) {
+// The caller may give up waiting: what the control thread writes lives in
+// shared state, never on the caller's stack.
+template <typename T>
+struct RunController::Reply {
+    T value{};
+    std::promise<void> done;
+};
+
+int RunController::PrepareRecord(int button, ButtonRecord& record, std::chrono::milliseconds wait) {
     if (!Valid(button)) {
         return kFileMissing;
     }
-    std::promise<int> result;
-    std::future<int> done = result.get_future();
-    control_.Post([this, button, &record, &result] {
-        const ButtonRunState& state = runner_.State(button);
-        if (state.running || state.paused) {
-            runner_.StopButton(button);
-        }
-        const ButtonRecord kept = runner_.Record(button);
-        runner_.LoadRecord(button, record);
-        const int code = runner_.PrepareButton(button);
-        record = runner_.Record(button);
-        runner_.ReleaseButtonMedia(button);
-        runner_.LoadRecord(button, kept);
-        result.set_value(code);
-    });
-    // A stopped control thread never answers.
-    if (done.wait_for(std::chrono::seconds(30)) != std::future_status::ready) {
+    struct Examined {
+        ButtonRecord record;
+        int code = kFileMissing;
+    };
+    auto reply = std::make_shared<Reply<Examined>>();
+    reply->value.record = record;
+    std::future<void> done = reply->done.get_future();
+    const bool posted = control_.Post([this, button, reply] {
+        runner_.ExamineRecord(button, reply->value.record,
+                              [reply](int code, const ButtonRecord& learnt) {
+                                  reply->value.record = learnt;
+                                  reply->value.code = code;
+                                  reply->done.set_value();
+                              });
+    }) != 0;
+    if (!posted || done.wait_for(wait) != std::future_status::ready) {
         return kFileMissing;
     }
-    return done.get();
+    record = reply->value.record;
+    return reply->value.code;
 }
 
-int RunController::NextRunningGraphButton(int from) {
-    std::promise<int> result;
-    std::future<int> done = result.get_future();
-    control_.Post(
-        [this, from, &result] { result.set_value(runner_.NextRunningGraphButton(from)); });
-    return done.wait_for(std::chrono::seconds(5)) == std::future_status::ready ? done.get() : -1;
+int RunController::NextRunningGraphButton(int from, std::chrono::milliseconds wait) {
+    auto reply = std::make_shared<Reply<int>>();
+    std::future<void> done = reply->done.get_future();
+    const bool posted = control_.Post([this, from, reply] {
+        reply->value = runner_.NextRunningGraphButton(from);
+        reply->done.set_value();
+    }) != 0;
+    if (!posted || done.wait_for(wait) != std::future_status::ready) {
+        return -1;
+    }
+    return reply->value;
 }
 
 RunSnapshot RunController::Snapshot(int button) const {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -8,6 +10,7 @@
 #include "playback/button_runner.h"
 #include "playback/control_thread.h"
 #include "playback/graph/media_event.h"
+#include "playback/io_workers.h"
 #include "playback/playback_passes.h"
 
 namespace tamberline {
@@ -47,7 +50,9 @@ public:
     void SetOutputs(const OutputTable& table, const OutputList& list);
     void SetCatalog(AudioSinkCatalog* catalog);
     void SetShuttingDown();
-    void LoadRecord(int button, const ButtonRecord& record);
+    void LoadRecord(int button, const ButtonRecord& record, uint32_t version = 0);
+    // A new session: every start group armed, no start request pending.
+    void ResetStartRequests();
 
     void StartButton(int button);
     void ReleaseButton(int button);
@@ -58,26 +63,36 @@ public:
     void SetReleaseToEnd(int button);
     void ClearBuzzerLocks();
     void SetPlayedMs(int button, uint32_t ms);
-    void ClearReferences(const std::string& path);
     // Prepares `record` for `button` as a start would and frees the media
-    // again; waits for the control thread. 0 when ready.
-    int PrepareRecord(int button, ButtonRecord& record);
-    int NextRunningGraphButton(int from);
+    // again; waits for the control thread, at most kPrepareWait. 0 when
+    // ready, the missing-file code when it gave up.
+    int PrepareRecord(int button, ButtonRecord& record,
+                      std::chrono::milliseconds wait = kPrepareWait);
+    // -1 when none runs or the control thread did not answer in kQueryWait.
+    int NextRunningGraphButton(int from, std::chrono::milliseconds wait = kQueryWait);
+    static constexpr std::chrono::milliseconds kPrepareWait{30'000};
+    static constexpr std::chrono::milliseconds kQueryWait{5'000};
 
     RunSnapshot Snapshot(int button) const;
     // Any GStreamer thread: the button's graph has events.
     void OnMediaEvent(int button) override;
 
-    // Blocks until everything posted so far has run (tests, shutdown).
-    void Drain() { control_.Drain(); }
+    // Blocks until everything posted so far has run, and the file work
+    // handed out so far with it (tests, shutdown).
+    void Drain();
     ControlThread& control() { return control_; }
     // Only while the control thread is idle (tests).
     ButtonRunner& runner() { return runner_; }
 
 private:
+    template <typename T>
+    struct Reply;
     void Tick();
+    RunServices WithFileWork(RunServices services);
 
     ControlThread control_;
+    IoWorkers workers_;
+    std::atomic<int> filesOut_{0};
     ButtonRunner runner_;
     SystemClock clock_;
     PlaybackPasses passes_{clock_.TickCount()};

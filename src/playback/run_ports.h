@@ -16,9 +16,10 @@ class RunHost {
 public:
     virtual ~RunHost() = default;
     // Run data run control wrote into its copy of the record (clamped
-    // varispeed, lowered fades, length, size, channels, segments), or a
-    // record zeroed by "Clear all references".
-    virtual void RecordChanged(int button, const ButtonRecord& record) = 0;
+    // varispeed, lowered fades, length, size, channels, segments).
+    // `version` is the one that copy was loaded with: data learnt from an
+    // older copy must not overwrite an edit made since.
+    virtual void RecordChanged(int button, const ButtonRecord& record, uint32_t version) = 0;
     // A start failed with PrepareResult `code` 1..4: ask the operator.
     virtual void AskAboutFailedStart(int button, const std::string& path, int code) = 0;
     // Some songlist entries were missing; shown without holding up the start.

@@ -2,9 +2,11 @@
 
 #include <cstdint>
 #include <deque>
+#include <optional>
 #include <string>
 
 #include "playback/sound/sound_types.h"
+#include "session/disk_file.h"
 #include "session/run_log.h"
 #include "songlist/wav_segments.h"
 
@@ -24,9 +26,15 @@ enum PrepareResult : int {
 inline constexpr unsigned kSeekAbsolute = 0x01;
 inline constexpr unsigned kSeekSegments = 0x31;   // absolute, segment, no flush
 inline constexpr unsigned kSeekFinalPass = 0x21;  // absolute, no flush: then completes
-inline constexpr uint32_t kForceReread = 1;       // fileTimeSeen that never matches a file
 inline constexpr float kSilentLevel = -10000.0f;
 inline constexpr long kFadeFloorCb = -5000;  // a fade counts as silent here
+
+// Which version of a file was examined last: its stamp and its size.
+struct FileSeen {
+    FileStamp stamp;
+    int64_t size = 0;
+    bool operator==(const FileSeen&) const = default;
+};
 
 // The playback state of one button. Owned by the control thread.
 struct ButtonRunState {
@@ -50,7 +58,8 @@ struct ButtonRunState {
     int32_t sentenceIndex = 0;
     float baseFrequency = 0.0f;
     unsigned seekFlags = kSeekAbsolute;
-    int64_t fileTimeSeen = kForceReread;
+    // Empty: the file is examined again at the next start.
+    std::optional<FileSeen> fileSeen;
 
     // Engine objects (the parent sound when segmented).
     SoundId sound;

@@ -2,8 +2,8 @@
 // played as a looping sentence; each slot is refilled with the next stretch
 // of the file while the other one plays.
 #include "playback/button_runner.h"
+#include "playback/prepare_work.h"
 #include "playback/sound/sound_system.h"
-#include "songlist/wav_playlist.h"
 
 namespace tamberline {
 
@@ -27,11 +27,11 @@ bool SegmentDone(const WavSegment& segment) {
 
 }  // namespace
 
-bool ButtonRunner::CreateSegmentStream(int button, const std::string& file) {
+bool ButtonRunner::CreateSegmentStream(int button, const PrepareWork& work) {
     ButtonRunState& s = states_[Index(button)];
-    WavSegmentTable table;
-    WaveFormat format;
-    if (!ReadWavPlaylist(file, table, format) || format.blockAlign == 0) {
+    const WavSegmentTable& table = work.segments;
+    const WaveFormat& format = work.format;
+    if (table.segments.empty() || format.blockAlign == 0) {
         return false;
     }
     s.segments = table;
@@ -39,22 +39,27 @@ bool ButtonRunner::CreateSegmentStream(int button, const std::string& file) {
     s.rawInfo.channels = format.channels;
     s.rawInfo.sampleRate = static_cast<int>(format.samplesPerSec);
     s.rawInfo.format = FormatOf(format);
+    // One segment played once fills the first slot alone: the sentence is
+    // that slot, played through without looping, or it would loop for ever.
+    const bool once = table.SegmentCount() == 1 && table.segments[0].loopCount == 1;
     UserStreamInfo info{format.channels, static_cast<int>(format.samplesPerSec), s.rawInfo.format,
-                        2};
-    if (engine_->CreateUserStream(info, LoopMode::kNormal, s.sound) != SoundResult::kOk) {
+                        once ? 1 : 2};
+    if (engine_->CreateUserStream(info, once ? LoopMode::kOff : LoopMode::kNormal, s.sound) !=
+        SoundResult::kOk) {
         s.sound = {};
         return false;
     }
-    s.rawFile = file;
+    s.rawFile = work.played;
     s.blockAlign = format.blockAlign;
     bool ok = QueueSegment(button, 0, false);
     if (ok && SegmentDone(s.segments.segments[0])) {
         ++s.segments.currentIndex;
     }
-    if (ok && s.segments.currentIndex < s.segments.SegmentCount()) {
+    if (ok && !once) {
         ok = QueueSegment(button, 1, false);
     }
-    ok = ok && engine_->SetSubSoundSentence(s.sound, {0, 1}) == SoundResult::kOk;
+    const std::vector<int> sentence = once ? std::vector<int>{0} : std::vector<int>{0, 1};
+    ok = ok && engine_->SetSubSoundSentence(s.sound, sentence) == SoundResult::kOk;
     if (!ok) {
         ReleaseButtonMedia(button);
     }
@@ -68,6 +73,9 @@ bool ButtonRunner::QueueSegment(int button, int slot, bool toEnd) {
         return false;
     }
     WavSegment& segment = table.segments[static_cast<size_t>(table.currentIndex)];
+    if (segment.end <= segment.start) {
+        return false;
+    }
     const uint32_t from = toEnd ? s.releasePoint : segment.start;
     RawStreamInfo info = s.rawInfo;
     info.fileOffset = int64_t{table.dataOffset} + int64_t{s.blockAlign} * from;

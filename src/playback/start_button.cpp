@@ -1,4 +1,3 @@
-#include <QFileInfo>
 #include <algorithm>
 #include <cmath>
 
@@ -8,29 +7,17 @@
 
 namespace tamberline {
 
-namespace {
-
-bool SamePath(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) ==
-                      std::tolower(static_cast<unsigned char>(y));
-           });
+bool ButtonRunner::CanStart(int button) const {
+    return IsAssigned(records_[Index(button)]) && startupComplete_ && !shuttingDown_ &&
+           !states_[Index(button)].locked;
 }
-
-bool IsZeroSizeFile(const std::string& path) {
-    const QFileInfo info(QString::fromStdString(path));
-    return info.isFile() && info.size() == 0;
-}
-
-}  // namespace
 
 void ButtonRunner::StartButton(int button) {
-    if (!Valid(button)) {
+    if (!Valid(button) || Defer(button, true, [this, button] { StartButton(button); })) {
         return;
     }
     ButtonRunState& s = states_[Index(button)];
-    const ButtonRecord& r = records_[Index(button)];
-    if (!IsAssigned(r) || !startupComplete_ || shuttingDown_ || s.locked) {
+    if (!CanStart(button)) {
         return;
     }
     RunLink& link = *services_.link;
@@ -42,24 +29,51 @@ void ButtonRunner::StartButton(int button) {
         s.songlist.clear();
         StopButton(button);
     }
-    if (!s.running && !s.paused) {
-        const std::string path(PathOf(r));
-        int result = IsZeroSizeFile(path) ? kZeroSizeFile : PrepareButton(button);
-        // A songlist moves on past an entry that will not play.
-        while (result != kPrepared && s.songlist.size() > 1) {
-            s.songlist.pop_front();
-            result = PrepareButton(button);
-        }
-        if (result != kPrepared) {
-            if (!s.songlist.empty()) {
-                s.songlist.clear();
-            } else if (result != kNoPlayableEntry && services_.host) {
-                services_.host->AskAboutFailedStart(button, path, result);
-            }
-            Publish(button);
-            return;
-        }
+    // Its sound ended before the clock pass saw it: that run is over, and
+    // this start is a fresh one.
+    if (s.running && s.onAudioEngine && !ChannelPlays(s.channel)) {
+        StopButton(button);
     }
+    if (!s.running && !s.paused) {
+        PrepareButton(button, true, [this, button](int result) { StartPrepared(button, result); });
+        return;
+    }
+    RunStart(button);
+}
+
+// The file is prepared, or could not be. What changed while the file work
+// was out counts: a stop-all since, a buzzer lock, the end of the program.
+void ButtonRunner::StartPrepared(int button, int result) {
+    ButtonRunState& s = states_[Index(button)];
+    if (stoppedAll_[Index(button)] || !CanStart(button)) {
+        ReleaseButtonMedia(button);
+        s.songlist.clear();
+        Publish(button);
+        return;
+    }
+    // A songlist moves on past an entry that will not play.
+    if (result != kPrepared && s.songlist.size() > 1) {
+        s.songlist.pop_front();
+        PrepareButton(button, false, [this, button](int next) { StartPrepared(button, next); });
+        return;
+    }
+    if (result != kPrepared) {
+        if (!s.songlist.empty()) {
+            s.songlist.clear();
+        } else if (result != kNoPlayableEntry && services_.host) {
+            services_.host->AskAboutFailedStart(
+                button, std::string(PathOf(records_[Index(button)])), result);
+        }
+        Publish(button);
+        return;
+    }
+    RunStart(button);
+}
+
+void ButtonRunner::RunStart(int button) {
+    ButtonRunState& s = states_[Index(button)];
+    const ButtonRecord& r = records_[Index(button)];
+    RunLink& link = *services_.link;
     if (link.IsLinkedSlave()) {
         link.Send(link_command::kStarted, button);
     }
@@ -85,10 +99,13 @@ void ButtonRunner::StartButton(int button) {
 
     if (s.onAudioEngine) {
         if (!engine_ || engine_->SetVolume(s.channel, kSilentVolume) != SoundResult::kOk) {
-            s.fileTimeSeen = kForceReread;
-            ReleaseButtonMedia(button);
-            s.paused = false;
-            Publish(button);
+            s.fileSeen.reset();
+            if (s.running || s.paused) {
+                StopButton(button);
+            } else {
+                ReleaseButtonMedia(button);
+                Publish(button);
+            }
             return;
         }
         engine_->SetPaused(s.channel, false);
@@ -113,8 +130,8 @@ void ButtonRunner::StartButton(int button) {
     if (r.flags & kFlagBuzzersAndBells) {
         LockBuzzers();
     }
-    if (r.startGroup != 0) {
-        requests_.StartGroupMembers(r.startGroup, button);
+    if (const int group = StartGroupOf(button); group != 0) {
+        requests_.StartGroupMembers(group, button);
     }
     MidiNote(button, true);
 }
@@ -179,20 +196,6 @@ void ButtonRunner::LockBuzzers() {
         if (records_[Index(i)].flags & kFlagBuzzersAndBells) {
             states_[Index(i)].locked = true;
             Publish(i);
-        }
-    }
-}
-
-void ButtonRunner::ClearReferences(const std::string& path) {
-    for (int i = 0; i < kButtonCount; ++i) {
-        ButtonRecord& r = records_[Index(i)];
-        if (IsAssigned(r) && SamePath(PathOf(r), path)) {
-            if (states_[Index(i)].running || states_[Index(i)].paused) {
-                StopButton(i);
-            }
-            r = ButtonRecord{};
-            states_[Index(i)].fileTimeSeen = kForceReread;
-            ReportRecord(i);
         }
     }
 }

@@ -6,7 +6,7 @@
 namespace tamberline {
 
 void ButtonRunner::ReleaseButton(int button) {
-    if (!Valid(button)) {
+    if (!Valid(button) || Defer(button, false, [this, button] { ReleaseButton(button); })) {
         return;
     }
     RunLink& link = *services_.link;
@@ -71,7 +71,7 @@ void ButtonRunner::WriteRunLog(int button) {
 }
 
 // What stopping one button and stopping all share once the sound is halted.
-void ButtonRunner::EndRun(int button) {
+void ButtonRunner::EndState(int button) {
     ButtonRunState& s = states_[Index(button)];
     s.running = false;
     s.paused = false;
@@ -84,13 +84,18 @@ void ButtonRunner::EndRun(int button) {
         s.playedMs += 1000 - s.playedMs % 1000;
     }
     s.remainingMs = static_cast<int32_t>(records_[Index(button)].durationMs);
-    ReleaseButtonMedia(button);
     s.songlist.clear();
+}
+
+void ButtonRunner::EndRun(int button) {
+    EndState(button);
+    ReleaseButtonMedia(button);
     Publish(button);
 }
 
 void ButtonRunner::StopButton(int button) {
-    if (!Valid(button) || !IsAssigned(records_[Index(button)])) {
+    if (!Valid(button) || Defer(button, false, [this, button] { StopButton(button); }) ||
+        !IsAssigned(records_[Index(button)])) {
         return;
     }
     RunLink& link = *services_.link;
@@ -116,7 +121,16 @@ void ButtonRunner::StopAll() {
     }
     for (int i = 0; i < kButtonCount; ++i) {
         ButtonRunState& s = states_[Index(i)];
-        if (s.running || s.paused) {
+        if (busy_[Index(i)]) {
+            // Its file work is out: what it brings back is let go. Starts
+            // asked for before this stop-all are not made after it.
+            stoppedAll_[Index(i)] = true;
+            std::erase_if(deferred_[Index(i)], [](const Deferred& d) { return d.start; });
+            if (s.running || s.paused) {
+                EndState(i);
+                Publish(i);
+            }
+        } else if (s.running || s.paused) {
             SilenceAndHalt(i);
             EndRun(i);
         } else if (s.onAudioEngine || s.onMediaGraph) {

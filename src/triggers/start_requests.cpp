@@ -2,32 +2,77 @@
 
 namespace tamberline {
 
+namespace {
+
+bool ValidGroup(int group) {
+    return group >= 1 && group <= kStartGroupCount;
+}
+
+}  // namespace
+
 StartRequests::StartRequests(ControlThread& control, StartTarget& target)
     : control_(control), target_(target) {
     armed_.fill(true);
 }
 
-void StartRequests::Request(int button) {
-    if (button < 0 || button >= kButtons) {
+void StartRequests::Request(std::span<const int> buttons) {
+    std::lock_guard lock(mutex_);
+    // A signal still queued and posted last takes these too; once anything
+    // was posted after it, these must wait for that, so they get their own.
+    const bool join = signal_ && control_.LastPosted() == signalPlace_;
+    std::shared_ptr<Marks> marks = join ? signal_ : std::make_shared<Marks>();
+    bool any = false;
+    for (int button : buttons) {
+        if (button >= 0 && button < kButtons) {
+            marks->set(static_cast<size_t>(button));
+            any = true;
+        }
+    }
+    if (!any || join) {
         return;
     }
-    pending_[static_cast<size_t>(button)].store(1);
-    gate_.store(true);
-    Signal();
+    signal_ = marks;
+    signalPlace_ = control_.Post([this, marks] { TakeSignal(marks); });
+}
+
+void StartRequests::StopAll(ControlThread::Command stopAll) {
+    ++closed_;
+    ++stopAlls_;
+    control_.Post([this, stopAll = std::move(stopAll)] {
+        if (stopAll) {
+            stopAll();
+        }
+        --closed_;
+    });
 }
 
 bool StartRequests::IsPending(int button) const {
-    return button >= 0 && button < kButtons && pending_[static_cast<size_t>(button)].load() != 0;
+    if (button < 0 || button >= kButtons) {
+        return false;
+    }
+    std::lock_guard lock(mutex_);
+    return pending_.test(static_cast<size_t>(button)) ||
+           (signal_ && signal_->test(static_cast<size_t>(button)));
 }
 
 bool StartRequests::IsArmed(int group) const {
-    return group >= 1 && group <= kStartGroupCount && armed_[static_cast<size_t>(group)];
+    return ValidGroup(group) && armed_[static_cast<size_t>(group)];
 }
 
-void StartRequests::Signal() {
-    if (!signalled_.exchange(true)) {
-        control_.Post([this] { Pass(); });
+void StartRequests::Reset() {
+    pending_.reset();
+    armed_.fill(true);
+}
+
+void StartRequests::TakeSignal(const std::shared_ptr<Marks>& marks) {
+    {
+        std::lock_guard lock(mutex_);
+        if (signal_ == marks) {
+            signal_.reset();
+        }
+        pending_ |= *marks;
     }
+    Pass();
 }
 
 void StartRequests::StartGroupMembers(int group, int startedButton) {
@@ -37,38 +82,49 @@ void StartRequests::StartGroupMembers(int group, int startedButton) {
     armed_[static_cast<size_t>(group)] = false;
     for (int i = 0; i < kButtons; ++i) {
         if (i != startedButton && target_.StartGroupOf(i) == group) {
-            pending_[static_cast<size_t>(i)].store(1);
+            pending_.set(static_cast<size_t>(i));
         }
     }
-    // Members below the started button are behind this pass: they need one
-    // more. The group re-arms only once all of them have started.
-    Signal();
-}
-
-bool StartRequests::GroupHasPending(int group) const {
-    for (int i = 0; i < kButtons; ++i) {
-        if (pending_[static_cast<size_t>(i)].load() && target_.StartGroupOf(i) == group) {
-            return true;
-        }
+    // Members below the started button are behind this pass: one more pass
+    // starts them, unless a stop-all came since this start began (the gate
+    // is still closed) or comes before that pass (the count moved on).
+    if (followUpPosted_ || !GateOpen()) {
+        return;
     }
-    return false;
+    const uint32_t stops = stopAlls_.load();
+    followUpPosted_ = true;
+    control_.Post([this, stops] {
+        followUpPosted_ = false;
+        if (stopAlls_.load() == stops) {
+            Pass();
+        }
+    });
 }
 
 void StartRequests::Pass() {
-    signalled_.store(false);
-    int lastGroup = 0;
     for (int i = 0; i < kButtons; ++i) {
-        auto& pending = pending_[static_cast<size_t>(i)];
-        if (pending.load() && gate_.load()) {
-            pending.store(0);
+        if (pending_.test(static_cast<size_t>(i)) && GateOpen()) {
+            pending_.reset(static_cast<size_t>(i));
             target_.StartButton(i);
-            lastGroup = target_.StartGroupOf(i);
         }
     }
-    if (lastGroup != 0 && !GroupHasPending(lastGroup)) {
-        armed_[static_cast<size_t>(lastGroup)] = true;
+    ReArm();
+}
+
+// Every disarmed group whose members have all started is armed again.
+void StartRequests::ReArm() {
+    std::bitset<kStartGroupCount + 1> waiting;
+    for (int i = 0; i < kButtons; ++i) {
+        const int group = target_.StartGroupOf(i);
+        if (pending_.test(static_cast<size_t>(i)) && ValidGroup(group)) {
+            waiting.set(static_cast<size_t>(group));
+        }
     }
-    gate_.store(true);
+    for (int group = 1; group <= kStartGroupCount; ++group) {
+        if (!waiting.test(static_cast<size_t>(group))) {
+            armed_[static_cast<size_t>(group)] = true;
+        }
+    }
 }
 
 }  // namespace tamberline

@@ -4,59 +4,23 @@
 
 #include <QCoreApplication>
 #include <chrono>
+#include <future>
 #include <thread>
 
+#include "net/link_state.h"
+#include "session/registry.h"
+#include "session/session.h"
+#include "session/session_host.h"
+#include "support/scripted_file_dialog.h"
 #include "support/scripted_message_box.h"
 #include "support/temp_dir.h"
 
 namespace tamberline {
 namespace {
 
+using testing::ScriptedFileDialog;
 using testing::ScriptedMessageBox;
 using testing::TempDir;
-
-// The control thread's questions reach the GUI thread as queued calls; the
-// answers go back as commands.
-class ConsoleRunControlTest : public ::testing::Test {
-protected:
-    ConsoleRunControlTest() : run_(box_, dir_.Path(), link_) {}
-
-    void PumpUntil(const std::function<bool()>& done) {
-        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-        while (!done() && std::chrono::steady_clock::now() < end) {
-            QCoreApplication::processEvents();
-            std::this_thread::sleep_for(std::chrono::milliseconds(2));
-        }
-    }
-    static ButtonRecord Assigned(const std::string& path) {
-        ButtonRecord record{};
-        SetPath(record, path);
-        record.status = STATUS_ASSIGNED;
-        record.volume = 100;
-        record.pan = 100;
-        record.varispeed = 100;
-        return record;
-    }
-
-    TempDir dir_;
-    ScriptedMessageBox box_;
-    LinkState link_;
-    ConsoleRunControl run_;
-};
-
-TEST_F(ConsoleRunControlTest, MissingFileQuestionIsAskedOnTheGuiThreadAndClearComesBack) {
-    const std::string path = dir_.File("lost.wav");
-    run_.controller().LoadRecord(3, Assigned(path));
-    run_.controller().LoadRecord(8, Assigned(path));
-    box_.Answer("Clear");
-    run_.StartButton(3);
-    PumpUntil([&] { return !box_.shown().empty(); });
-    ASSERT_EQ(box_.Texts(), std::vector<std::string>{"lost.wav\nCannot find this file.\n"});
-    run_.controller().Drain();
-    EXPECT_TRUE(IsZeroRecord(run_.controller().runner().Record(3)));
-    EXPECT_TRUE(IsZeroRecord(run_.controller().runner().Record(8)));
-    EXPECT_TRUE(run_.State(3).IsIdle());
-}
 
 // A 16-bit mono WAV of one second of a constant.
 std::string SmallWav() {
@@ -74,6 +38,107 @@ std::string SmallWav() {
     return "RIFF" + le32(36 + static_cast<uint32_t>(data.size())) + "WAVEfmt " + le32(16) +
            le16(1) + le16(1) + le32(48000) + le32(96000) + le16(2) + le16(16) + "data" +
            le32(static_cast<uint32_t>(data.size())) + data;
+}
+
+// Hands every changed record to run control, as the console does.
+class ReloadingHost final : public NullSessionHost {
+public:
+    explicit ReloadingHost(ConsoleRunControl& run) : run_(run) {}
+    void MarkForReload(int button) override { run_.MarkForReload(button); }
+
+private:
+    ConsoleRunControl& run_;
+};
+
+// The control thread's questions reach the GUI thread as queued calls; the
+// answers go back as commands.
+class ConsoleRunControlTest : public ::testing::Test {
+protected:
+    ConsoleRunControlTest() : run_(box_, dir_.Path(), link_) {
+        run_.AttachSession(&session_, [](int) {});
+    }
+
+    // A record the session holds and run control has.
+    void Assign(int button, const ButtonRecord& record) {
+        session_.Record(button) = record;
+        run_.MarkForReload(button);
+    }
+
+    void PumpUntil(const std::function<bool()>& done, int ms = 5000) {
+        const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+        while (!done() && std::chrono::steady_clock::now() < end) {
+            QCoreApplication::processEvents();
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
+    }
+    static ButtonRecord Assigned(const std::string& path) {
+        ButtonRecord record{};
+        SetPath(record, path);
+        record.status = STATUS_ASSIGNED;
+        record.volume = 100;
+        record.pan = 100;
+        record.varispeed = 100;
+        return record;
+    }
+
+    TempDir dir_;
+    ScriptedMessageBox box_;
+    ScriptedFileDialog dialog_;
+    Registry registry_{QString::fromStdString(dir_.File("Tamberline.conf"))};
+    LinkState link_;
+    ConsoleRunControl run_;
+    ReloadingHost host_{run_};
+    Session session_{SessionServices{box_, dialog_, registry_, host_, dir_.File("Documents")}};
+};
+
+// "Clear" empties exactly the buttons that play this very file, in the
+// session as one undo step, and run control gets the empty records.
+TEST_F(ConsoleRunControlTest, ClearAllReferencesIsOneUndoStepOfExactlyThatFile) {
+    const std::string path = dir_.File("lost.wav");
+    const std::string other = dir_.Write("LOST.WAV", SmallWav());
+    Assign(3, Assigned(path));
+    Assign(8, Assigned(path));
+    Assign(9, Assigned(other));
+    box_.Answer("Clear");
+    run_.StartButton(3);
+    PumpUntil([&] { return !box_.shown().empty() && IsZeroRecord(session_.records()[8]); });
+    ASSERT_EQ(box_.Texts(), std::vector<std::string>{"lost.wav\nCannot find this file.\n"});
+    EXPECT_TRUE(IsZeroRecord(session_.records()[3]));
+    EXPECT_TRUE(IsZeroRecord(session_.records()[8]));
+    EXPECT_EQ(PathOf(session_.records()[9]), other);
+    run_.controller().Drain();
+    EXPECT_TRUE(IsZeroRecord(run_.controller().runner().Record(3)));
+    EXPECT_TRUE(IsZeroRecord(run_.controller().runner().Record(8)));
+    EXPECT_TRUE(IsAssigned(run_.controller().runner().Record(9)));
+    EXPECT_TRUE(run_.State(3).IsIdle());
+
+    session_.Undo();
+    EXPECT_EQ(PathOf(session_.records()[3]), path);
+    EXPECT_EQ(PathOf(session_.records()[8]), path);
+    EXPECT_FALSE(session_.IsModified());
+}
+
+// Run data learnt from a copy of the record that has since been edited
+// must not overwrite the edit.
+TEST_F(ConsoleRunControlTest, RunDataOfAnOlderCopyDoesNotOverwriteAnEdit) {
+    const std::string path = dir_.Write("a.wav", SmallWav());
+    ButtonRecord record = Assigned(path);
+    record.fadeIn = 30;
+    record.fadeOut = 30;
+    Assign(0, record);
+    // The control thread examines the old copy only after the edit is made.
+    std::promise<void> edited;
+    std::shared_future<void> editDone = edited.get_future().share();
+    run_.controller().control().Post([editDone] { editDone.wait(); });
+    run_.StartButton(0);
+    record.fadeIn = 2;
+    Assign(0, record);
+    edited.set_value();
+    run_.controller().Drain();
+    run_.controller().Drain();
+    PumpUntil([] { return false; }, 200);
+    EXPECT_EQ(session_.records()[0].fadeIn, 2);
+    EXPECT_EQ(session_.records()[0].fadeOut, 30);
 }
 
 TEST_F(ConsoleRunControlTest, SonglistWarningReachesTheOperator) {

@@ -25,7 +25,6 @@ void RunFixture::SetUp() {
 
 void RunFixture::UseRunner(const RunServices& services) {
     runner_ = std::make_unique<ButtonRunner>(*control_, services);
-    host_.runner = runner_.get();
     OutputTable table;
     for (int pair = 0; pair < 4; ++pair) {
         const std::string name =

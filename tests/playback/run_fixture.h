@@ -16,14 +16,12 @@ namespace tamberline::testing {
 // keeps what run control reported.
 class RecordingHost final : public RunHost {
 public:
-    void RecordChanged(int button, const ButtonRecord& record) override {
-        changed.push_back({button, record});
+    void RecordChanged(int button, const ButtonRecord& record, uint32_t version) override {
+        changed.push_back({button, record, version});
     }
     void AskAboutFailedStart(int button, const std::string& path, int code) override {
         asked.push_back({button, path, code});
-        if (AskAboutFailedStart(box, path, code) == FailedStartAnswer::kClearReferences && runner) {
-            runner->ClearReferences(path);
-        }
+        AskAboutFailedStart(box, path, code);
     }
     void ShowSonglistWarning() override { ++songlistWarnings; }
     using RunHost::AskAboutFailedStart;
@@ -35,6 +33,7 @@ public:
     struct Changed {
         int button;
         ButtonRecord record;
+        uint32_t version;
     };
     struct Asked {
         int button;
@@ -45,7 +44,6 @@ public:
     std::vector<Asked> asked;
     int songlistWarnings = 0;
     ScriptedMessageBox box;
-    ButtonRunner* runner = nullptr;
 };
 
 // Run control on the offline engine, with the four engine pairs as outputs

@@ -35,7 +35,6 @@ protected:
         services_.runLog = log_.get();
         services_.catalog = &catalog_;
         runner_ = std::make_unique<ButtonRunner>(*control_, services_);
-        host_.runner = runner_.get();
         OutputTable table;
         for (int pair = 0; pair < 4; ++pair) {
             const std::string name = "ASIO " + std::to_string(2 * pair + 1);

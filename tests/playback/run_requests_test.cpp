@@ -2,6 +2,9 @@
 
 #include <sndfile.h>
 
+#include <array>
+#include <chrono>
+#include <future>
 #include <thread>
 
 #include "playback/run_controller.h"
@@ -55,6 +58,7 @@ protected:
         OfflineSound::SetUp();
         RunServices services;
         services.host = &host_;
+        services.midiOut = &midi_;
         run_ = std::make_unique<RunController>(services);
         OutputTable table;
         table.entries.push_back({"ASIO 1+2", "ASIO 1+2", true});
@@ -65,7 +69,28 @@ protected:
     }
     void TearDown() override { run_->Shutdown(); }
 
+    ButtonRecord Assigned(const std::string& path) {
+        ButtonRecord record{};
+        SetPath(record, path);
+        record.status = STATUS_ASSIGNED;
+        record.volume = 100;
+        record.pan = 100;
+        record.varispeed = 100;
+        return record;
+    }
+    std::string OneSecond() {
+        return WriteMarkerFile(dir_, "a.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_16, 1, 48000, 48000);
+    }
+    // Holds the control thread until the returned promise is set.
+    std::promise<void> Block() {
+        std::promise<void> release;
+        std::shared_future<void> released = release.get_future().share();
+        run_->control().Post([released] { released.wait(); });
+        return release;
+    }
+
     RecordingHost host_;
+    MidiOutQueue midi_;
     std::unique_ptr<RunController> run_;
 };
 
@@ -132,6 +157,75 @@ TEST_F(RunFlood, ARequestAfterAStopAllStartsAgain) {
     run.Drain();
     EXPECT_TRUE(run.Snapshot(2).running);
     EXPECT_EQ(run.Snapshot(2).remainingMs, 1000);
+}
+
+// Play while triggered during a busy spell: down, up, down. The second
+// press must not join the first one's pass, queued before the release.
+TEST_F(RunFlood, RequestsTakeEffectInTheOrderMade) {
+    run_->LoadRecord(4, Assigned(OneSecond()));
+    std::promise<void> release = Block();
+    run_->RequestStarts({4});
+    run_->ReleaseButton(4);
+    run_->RequestStarts({4});
+    release.set_value();
+    run_->Drain();
+    EXPECT_TRUE(run_->Snapshot(4).running);
+}
+
+TEST_F(RunFlood, StartGroupOutOfRangeStartsOnlyItsButton) {
+    const std::string path = OneSecond();
+    for (int b : {3, 5}) {
+        ButtonRecord record = Assigned(path);
+        record.startGroup = 255;
+        run_->LoadRecord(b, record);
+    }
+    run_->RequestStarts({3});
+    run_->Drain();
+    run_->Drain();
+    EXPECT_TRUE(run_->Snapshot(3).running);
+    EXPECT_FALSE(run_->Snapshot(5).running);
+}
+
+// Examining a songlist for the setup leaves the button as it was: no songs
+// shown, and its next start sends no note-off for a songlist it never had.
+TEST_F(RunFlood, PrepareRecordLeavesTheButtonAsItWas) {
+    midi_.SetEnabled(true);
+    const std::string path = OneSecond();
+    ButtonRecord plain = Assigned(path);
+    plain.midiNote = 60;
+    plain.midiChannel = 1;
+    run_->LoadRecord(0, plain);
+    ButtonRecord list = Assigned(dir_.Write("show.m3u", "a.wav\na.wav\n"));
+    EXPECT_EQ(run_->PrepareRecord(0, list), kPrepared);
+    EXPECT_EQ(list.durationMs, 2000u);
+    EXPECT_EQ(run_->Snapshot(0).songsLeft, 0);
+    EXPECT_TRUE(host_.changed.empty()) << "an examined copy is no run data of the session";
+    run_->StartButton(0);
+    run_->Drain();
+    std::vector<uint32_t> sent;
+    for (uint32_t m; midi_.Pop(m);) {
+        sent.push_back(m);
+    }
+    EXPECT_EQ(sent, std::vector<uint32_t>{0x7F3C90u});
+}
+
+// The caller gives up; the command still runs later and must not write
+// into the caller's stack (AddressSanitizer watches this).
+TEST_F(RunFlood, WaitsThatTimeOutLeaveNothingBehind) {
+    run_->LoadRecord(0, Assigned(OneSecond()));
+    std::promise<void> release = Block();
+    {
+        ButtonRecord record = Assigned(dir_.File("a.wav"));
+        EXPECT_EQ(run_->PrepareRecord(0, record, std::chrono::milliseconds(20)), kFileMissing);
+        EXPECT_EQ(record.durationMs, 0u);
+        EXPECT_EQ(run_->NextRunningGraphButton(0, std::chrono::milliseconds(20)), -1);
+    }
+    // Another frame over the same stack.
+    std::array<char, 4096> scribble;
+    scribble.fill('x');
+    release.set_value();
+    run_->Drain();
+    EXPECT_EQ(scribble[0], 'x');
 }
 
 }  // namespace

@@ -84,6 +84,43 @@ TEST_F(RunSegments, ReleaseToEndLeavesTheLoopAndPlaysTheRest) {
     EXPECT_EQ(*(tail + 19200), -1);
 }
 
+TEST_F(RunSegments, OneSegmentPlayedOncePlaysOnceAndEnds) {
+    const std::string path = SegmentedFile(dir_, 14400, {{1, 0}}, {{1, 9600, 1}});
+    Load(0, Segmented(path));
+    runner_->StartButton(0);
+    ASSERT_TRUE(runner_->State(0).running);
+    const std::vector<int64_t> source = SourceFrames(Play(1500));
+    for (size_t f = 256; f < 9600; ++f) {
+        ASSERT_EQ(source[f], static_cast<int64_t>(f)) << f;
+    }
+    for (size_t f = 9600; f < source.size(); ++f) {
+        ASSERT_EQ(source[f], -1) << f;
+    }
+    EXPECT_FALSE(runner_->State(0).running);
+}
+
+// Play-list segments are streamed raw only in formats read as they lie;
+// a 64-bit float file plays whole through the decoder instead.
+TEST_F(RunSegments, DoubleFloatFileWithPlayListPlaysWhole) {
+    std::string samples;
+    for (int f = 0; f < 14400; ++f) {
+        const double value = 0.25;
+        samples.append(reinterpret_cast<const char*>(&value), sizeof value);
+    }
+    const std::string path =
+        dir_.Write("double.wav",
+                   Riff(Chunk("fmt ", FmtBody(3, 1, 48000, 64)) + Chunk("cue ", CueBody({{1, 0}})) +
+                        Chunk("plst", PlstBody({{1, 4800, 2}})) + Chunk("data", samples)));
+    Load(0, Segmented(path));
+    runner_->StartButton(0);
+    ASSERT_TRUE(runner_->State(0).running);
+    EXPECT_EQ(runner_->Record(0).hasSegments, 0);
+    const std::vector<float> out = Speaker(Render(9600), 0);
+    for (size_t f = 256; f < out.size(); ++f) {
+        ASSERT_NEAR(out[f], 0.25f, 1e-4f) << f;
+    }
+}
+
 TEST_F(RunSegments, SonglistPlaysEntriesInTurnSkippingAMissingOne) {
     MonoFile("one.wav", 48000);
     MonoFile("two.wav", 96000);

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <future>
 #include <map>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -89,7 +90,7 @@ TEST_F(StartRequestsTest, StartGroupStartsEveryMemberOnceAndRearms) {
 TEST_F(StartRequestsTest, ClosedGateLeavesSkippedRequestsPending) {
     target_.onStart = [this](int button) {
         if (button == 10) {
-            requests_.CloseGate();  // stop all pressed while the pass runs
+            requests_.StopAll({});  // stop all pressed while the pass runs
         }
     };
     RequestTogether({10, 20, 30});
@@ -101,6 +102,80 @@ TEST_F(StartRequestsTest, ClosedGateLeavesSkippedRequestsPending) {
     requests_.Request(5);
     control_.Drain();
     EXPECT_EQ(target_.started, (std::vector<int>{10, 5, 20, 30}));
+}
+
+TEST_F(StartRequestsTest, OneTriggerStartsItsButtonsInOnePass) {
+    const std::vector<int> buttons{200, 3};
+    requests_.Request(buttons);
+    control_.Drain();
+    EXPECT_EQ(target_.started, (std::vector<int>{3, 200}));
+}
+
+// Start groups outside 1..16 (from a damaged session) are no group at all.
+TEST_F(StartRequestsTest, StartGroupOutOfRangeIsNoGroup) {
+    target_.groups = {{7, 17}, {9, 17}, {11, 255}};
+    RequestTogether({7, 11});
+    control_.Drain();
+    EXPECT_EQ(target_.started, (std::vector<int>{7, 11}));
+    EXPECT_FALSE(requests_.IsArmed(17));
+}
+
+TEST_F(StartRequestsTest, EveryGroupStartedInAPassIsArmedAgain) {
+    target_.groups = {{10, 1}, {50, 1}, {20, 2}, {60, 2}};
+    RequestTogether({10, 20});
+    control_.Drain();
+    EXPECT_EQ(target_.started, (std::vector<int>{10, 20, 50, 60}));
+    EXPECT_TRUE(requests_.IsArmed(1));
+    EXPECT_TRUE(requests_.IsArmed(2));
+
+    target_.started.clear();
+    requests_.Request(50);
+    control_.Drain();
+    control_.Drain();
+    EXPECT_EQ(target_.started, (std::vector<int>{50, 10}));
+}
+
+// Escape while the leader is still starting: the members below it, which
+// a further pass would start, stay pending until the next trigger.
+TEST_F(StartRequestsTest, StopAllDuringALeaderStartKeepsItsMembersWaiting) {
+    target_.groups = {{2, 4}, {7, 4}, {30, 4}};
+    target_.onStart = [this](int button) {
+        if (button == 7) {
+            requests_.StopAll({});
+        }
+    };
+    requests_.Request(7);
+    for (int k = 0; k < 4; ++k) {
+        control_.Drain();
+    }
+    EXPECT_EQ(target_.started, (std::vector<int>{7}));
+    EXPECT_TRUE(requests_.IsPending(2));
+    EXPECT_TRUE(requests_.IsPending(30));
+    EXPECT_FALSE(requests_.IsArmed(4));
+
+    // A new session starts with every group armed and nothing pending.
+    control_.Post([this] { requests_.Reset(); });
+    control_.Drain();
+    EXPECT_FALSE(requests_.IsPending(2));
+    EXPECT_TRUE(requests_.IsArmed(4));
+}
+
+// A request waits for every command made before it, even when a signal of
+// its own kind is still queued ahead of those commands.
+TEST_F(StartRequestsTest, ARequestAfterAnotherCommandDoesNotJoinAnEarlierSignal) {
+    std::vector<std::string> events;
+    target_.onStart = [&events](int button) {
+        events.push_back("start " + std::to_string(button));
+    };
+    std::promise<void> release;
+    std::shared_future<void> released = release.get_future().share();
+    control_.Post([released] { released.wait(); });
+    requests_.Request(9);
+    control_.Post([&events] { events.push_back("release 9"); });
+    requests_.Request(9);
+    release.set_value();
+    control_.Drain();
+    EXPECT_EQ(events, (std::vector<std::string>{"start 9", "release 9", "start 9"}));
 }
 
 TEST_F(StartRequestsTest, FloodFromManyThreadsStartsEachRequestedButton) {

@@ -174,11 +174,30 @@ SoundResult SoundSystem::CreateStream(const std::string& path, LoopMode loop, So
     if (!engine_) {
         return SoundResult::kErrUninitialized;
     }
-    SoundObject object;
-    const SoundResult r = sound::SoundSource::OpenFile(path, object.source);
+    std::shared_ptr<sound::SoundSource> source;
+    const SoundResult r = OpenStreamFile(path, source);
     if (r != SoundResult::kOk) {
         return r;
     }
+    return CreateStream(std::move(source), loop, sound);
+}
+
+SoundResult SoundSystem::OpenStreamFile(const std::string& path,
+                                        std::shared_ptr<sound::SoundSource>& source) {
+    return sound::SoundSource::OpenFile(path, source);
+}
+
+SoundResult SoundSystem::CreateStream(std::shared_ptr<sound::SoundSource> source, LoopMode loop,
+                                      SoundId& sound) {
+    sound = {};
+    if (!engine_) {
+        return SoundResult::kErrUninitialized;
+    }
+    if (!source) {
+        return SoundResult::kErrInvalidParam;
+    }
+    SoundObject object;
+    object.source = std::move(source);
     object.channels = object.source->Channels();
     object.sampleRate = object.source->SampleRate();
     object.format = object.source->Format();

@@ -64,6 +64,13 @@ public:
 
     // Sounds. Every stream is mixed in software with sample-exact positions.
     SoundResult CreateStream(const std::string& path, LoopMode loop, SoundId& sound);
+    // CreateStream in two steps: opening and examining the file, which may
+    // wait for a slow disk, on any thread; then the stream, on the thread
+    // that makes the other calls.
+    static SoundResult OpenStreamFile(const std::string& path,
+                                      std::shared_ptr<sound::SoundSource>& source);
+    SoundResult CreateStream(std::shared_ptr<sound::SoundSource> source, LoopMode loop,
+                             SoundId& sound);
     SoundResult CreateRawStream(const std::string& path, const RawStreamInfo& info, LoopMode loop,
                                 SoundId& sound);
     SoundResult CreateUserStream(const UserStreamInfo& info, LoopMode loop, SoundId& sound);

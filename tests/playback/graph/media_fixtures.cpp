@@ -7,6 +7,7 @@
 #include <cmath>
 #include <fstream>
 #include <numbers>
+#include <thread>
 
 #include "playback/graph/gstreamer.h"
 
@@ -183,6 +184,16 @@ std::vector<int> EventWaiter::NotifiedButtons() const {
 
 int CountThreads() {
     return CountEntries("/proc/self/task");
+}
+
+int SettledThreadCount(int atMost, std::chrono::milliseconds within) {
+    const auto end = std::chrono::steady_clock::now() + within;
+    int count = CountThreads();
+    while (count > atMost && std::chrono::steady_clock::now() < end) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        count = CountThreads();
+    }
+    return count;
 }
 
 int CountOpenFiles() {

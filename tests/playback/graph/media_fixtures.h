@@ -65,6 +65,9 @@ private:
 };
 
 int CountThreads();
+// The thread count once it is at most `atMost`, or the last count after
+// `within`: threads of GStreamer's that are ending leave in their own time.
+int SettledThreadCount(int atMost, std::chrono::milliseconds within = std::chrono::seconds(3));
 int CountOpenFiles();
 
 }  // namespace tamberline::testing
