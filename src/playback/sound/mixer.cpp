@@ -5,6 +5,7 @@
 #include <cstring>
 #include <limits>
 
+#include "playback/sound/denormals.h"
 #include "playback/sound/voice_ring.h"
 
 namespace tamberline::sound {
@@ -12,13 +13,14 @@ namespace tamberline::sound {
 namespace {
 
 constexpr size_t kCommandCapacity = 4096;
+constexpr size_t kMaxPendingGroups = 64;
 constexpr uint64_t kOne = uint64_t{1} << 32;
 constexpr int kWindow = 4;
 constexpr uint64_t kNoPad = std::numeric_limits<uint64_t>::max();
 constexpr size_t kMaxInputFrames =
     kWindow + static_cast<size_t>(Mixer::kBlockFrames) * static_cast<size_t>(kMaxRateRatio) + 2;
 
-float Audible(float volume) {
+float AudibleVolume(float volume) {
     return volume <= kSilentVolume ? 0.0f : volume;
 }
 
@@ -52,7 +54,13 @@ Mixer::Mixer(VoiceRing* rings, int voiceCount)
       commands_(kCommandCapacity),
       bus_(static_cast<size_t>(kBlockFrames) * kSpeakerCount),
       input_(kMaxInputFrames * kMaxSoundChannels),
-      voiceOut_(static_cast<size_t>(kBlockFrames) * kMaxSoundChannels) {}
+      voiceOut_(static_cast<size_t>(kBlockFrames) * kMaxSoundChannels) {
+    groupsToStart_.reserve(kMaxPendingGroups);
+}
+
+void Mixer::SetOutputRate(int rate) {
+    declickFrames_ = std::max(1, static_cast<int>(rate * kDeclickSeconds + 0.5));
+}
 
 void Mixer::Service() noexcept {
     MixCommand command;
@@ -61,13 +69,16 @@ void Mixer::Service() noexcept {
     }
     for (size_t i = 0; i < voices_.size(); ++i) {
         AnswerTrim(static_cast<int>(i));
+        CheckStop(static_cast<int>(i));
         if (voices_[i].active) {
             DropStale(voices_[i], rings_[i]);
         }
     }
+    StartGroups();
 }
 
 void Mixer::Process(float* out, int channels, int frames) noexcept {
+    const DenormalsOff denormalsOff;
     Service();
     for (int done = 0; done < frames;) {
         const int n = std::min(kBlockFrames, frames - done);
@@ -78,10 +89,14 @@ void Mixer::Process(float* out, int channels, int frames) noexcept {
                 Render(voice, rings_[i], n);
             }
         }
+        // Past full scale a device that takes integers would wrap to the other
+        // rail: clamp (a plain clip, never a limiter that pumps), and NaN,
+        // which no clamp catches, becomes silence.
         float* dst = out + static_cast<ptrdiff_t>(done) * channels;
         for (int k = 0; k < n; ++k) {
             for (int c = 0; c < channels; ++c) {
-                dst[k * channels + c] = c < kSpeakerCount ? bus_[k * kSpeakerCount + c] : 0.0f;
+                const float v = c < kSpeakerCount ? bus_[k * kSpeakerCount + c] : 0.0f;
+                dst[k * channels + c] = v == v ? std::clamp(v, -1.0f, 1.0f) : 0.0f;
             }
         }
         done += n;
@@ -96,16 +111,44 @@ void Mixer::Apply(const MixCommand& command) noexcept {
             voice.active = true;
             voice.paused = command.paused;
             voice.generation = command.generation;
+            voice.serial = command.serial;
             voice.channels = command.channels;
             voice.step = StepFor(command.ratio);
+            voice.gain = voice.rampTarget = AudibleVolume(voice.volume);
             SetSpeakerMix(voice, DefaultMix(voice.channels));
             break;
-        case MixCommand::Kind::kStop:
-            voice.active = false;
-            rings_[command.voice].mixerIdle.store(true, std::memory_order_release);
+        case MixCommand::Kind::kPause:
+            voice.group = 0;
+            Pause(voice, command.paused);
             break;
-        case MixCommand::Kind::kPause: voice.paused = command.paused; break;
-        case MixCommand::Kind::kVolume: voice.volume = command.volume; break;
+        case MixCommand::Kind::kJoinGroup:
+            if (voice.active && voice.paused) {
+                voice.group = command.group;
+            }
+            break;
+        case MixCommand::Kind::kStartGroup:
+            if (groupsToStart_.size() < groupsToStart_.capacity()) {
+                groupsToStart_.push_back(command.group);
+            } else {
+                // No room to wait: start it now rather than never.
+                for (Voice& member : voices_) {
+                    if (member.active && member.group == command.group) {
+                        member.group = 0;
+                        Pause(member, false);
+                    }
+                }
+            }
+            break;
+        case MixCommand::Kind::kVolume:
+            voice.volume = command.volume;
+            if (voice.paused && !voice.heard) {
+                // Not heard yet: it starts at this volume, its attack intact.
+                voice.gain = voice.rampTarget = AudibleVolume(voice.volume);
+                voice.rampLeft = 0;
+            } else if (!voice.paused && !FadingOut(voice) && !voice.starving) {
+                FadeTo(voice, AudibleVolume(voice.volume), declickFrames_);
+            }
+            break;
         case MixCommand::Kind::kFrequency: voice.step = StepFor(command.ratio); break;
         case MixCommand::Kind::kSpeakerMix: SetSpeakerMix(voice, command.levels); break;
         case MixCommand::Kind::kSpeakerLevels:
@@ -115,14 +158,148 @@ void Mixer::Apply(const MixCommand& command) noexcept {
             }
             RebuildTaps(voice);
             break;
-        case MixCommand::Kind::kSeek:
-            voice.generation = command.generation;
-            ResetPlayback(voice);
-            break;
+        case MixCommand::Kind::kSeek: Seek(voice, command.generation); break;
     }
-    // A paused voice starts from the volume it has when unpaused, without a ramp.
-    if (voice.paused) {
-        voice.gain = Audible(voice.volume);
+}
+
+bool Mixer::Audible(const Voice& voice) const noexcept {
+    return voice.active && !voice.paused && !voice.ended && voice.started && !voice.starving &&
+           (voice.gain > 0.0f || voice.rampTarget > 0.0f);
+}
+
+void Mixer::FadeTo(Voice& voice, float target, int frames) noexcept {
+    voice.rampTarget = target;
+    if (frames <= 0) {
+        voice.gain = target;
+        voice.rampLeft = 0;
+        return;
+    }
+    voice.rampLeft = frames;
+    voice.rampStep = (target - voice.gain) / static_cast<float>(frames);
+}
+
+bool Mixer::FadingOut(const Voice& voice) noexcept {
+    return voice.pausePending || voice.stopPending || voice.seekPending || voice.underrunPending;
+}
+
+// Starts the fade before a pending change, or shortens one under way.
+void Mixer::FadeOut(Voice& voice) noexcept {
+    if (voice.rampTarget != 0.0f || voice.rampLeft > declickFrames_) {
+        FadeTo(voice, 0.0f, voice.gain == 0.0f ? 0 : declickFrames_);
+    }
+}
+
+void Mixer::Pause(Voice& voice, bool paused) noexcept {
+    if (paused) {
+        if (voice.paused || voice.stopPending) {
+            return;
+        }
+        if (Audible(voice)) {
+            FadeOut(voice);
+            voice.pausePending = true;
+            return;
+        }
+        voice.paused = true;
+        return;
+    }
+    if (voice.pausePending) {
+        // Taken back before the fade ended.
+        voice.pausePending = false;
+        if (!FadingOut(voice)) {
+            FadeTo(voice, AudibleVolume(voice.volume), declickFrames_);
+        }
+        return;
+    }
+    if (!voice.paused) {
+        return;
+    }
+    voice.paused = false;
+    if (voice.heard) {
+        voice.gain = 0.0f;
+        FadeTo(voice, AudibleVolume(voice.volume), declickFrames_);
+    }
+}
+
+void Mixer::Seek(Voice& voice, uint32_t generation) noexcept {
+    voice.pendingGeneration = generation;
+    if (Audible(voice)) {
+        FadeOut(voice);
+        voice.seekPending = true;
+        return;
+    }
+    voice.generation = generation;
+    voice.starving = false;
+    voice.underrunPending = false;
+    voice.started = false;
+    ResetPlayback(voice);
+    if (voice.heard && !voice.paused) {
+        voice.gain = 0.0f;
+        FadeTo(voice, AudibleVolume(voice.volume), declickFrames_);
+    }
+}
+
+void Mixer::CheckStop(int index) noexcept {
+    Voice& voice = voices_[static_cast<size_t>(index)];
+    VoiceRing& ring = rings_[index];
+    if (!voice.active) {
+        return;
+    }
+    if (!voice.stopPending && ring.stopSerial.load(std::memory_order_acquire) == voice.serial) {
+        voice.stopPending = true;
+        FadeOut(voice);
+    }
+    // Silent already (paused, ended, starved, not started): at once.
+    if (voice.stopPending && !Audible(voice)) {
+        Finish(voice, ring);
+    }
+}
+
+// The fade before the pending changes has reached silence: they take effect.
+void Mixer::Finish(Voice& voice, VoiceRing& ring) noexcept {
+    voice.gain = voice.rampTarget = 0.0f;
+    voice.rampLeft = 0;
+    if (voice.stopPending) {
+        voice.active = false;
+        voice.group = 0;
+        ring.mixerIdle.store(true, std::memory_order_release);
+        return;
+    }
+    if (voice.seekPending) {
+        voice.generation = voice.pendingGeneration;
+        voice.started = false;
+        ResetPlayback(voice);
+    } else if (voice.underrunPending) {
+        voice.starving = true;
+        voice.resumeAt = voice.taken - std::min<uint64_t>(voice.taken, 3);
+        voice.owed = voice.phase;
+        ring.underruns.fetch_add(1, std::memory_order_relaxed);
+    }
+    voice.paused = voice.paused || voice.pausePending;
+    voice.seekPending = voice.underrunPending = voice.pausePending = false;
+    if (!voice.paused && !voice.starving) {
+        FadeTo(voice, AudibleVolume(voice.volume), declickFrames_);
+    }
+}
+
+void Mixer::StartGroups() noexcept {
+    for (size_t g = 0; g < groupsToStart_.size();) {
+        const uint32_t group = groupsToStart_[g];
+        bool ready = true;
+        for (size_t i = 0; i < voices_.size() && ready; ++i) {
+            Voice& voice = voices_[i];
+            ready = !voice.active || voice.group != group || Primed(voice, rings_[i]);
+        }
+        if (!ready) {
+            ++g;
+            continue;
+        }
+        for (Voice& voice : voices_) {
+            if (voice.active && voice.group == group) {
+                voice.group = 0;
+                Pause(voice, false);
+            }
+        }
+        groupsToStart_.erase(groupsToStart_.begin() + static_cast<ptrdiff_t>(g));
     }
 }
 
@@ -297,31 +474,125 @@ bool Mixer::Prime(Voice& voice, VoiceRing& ring) noexcept {
     return true;
 }
 
+// Input frames that `frames` output frames take from x0 on, with the window
+// and the frames a fade-out needs after them.
+uint64_t Mixer::FramesAhead(const Voice& voice, int frames) const noexcept {
+    const uint64_t fade = (static_cast<uint64_t>(declickFrames_) * voice.step) >> 32;
+    return ((voice.phase + static_cast<uint64_t>(frames) * voice.step) >> 32) + kWindow + fade;
+}
+
+bool Mixer::Primed(Voice& voice, VoiceRing& ring) noexcept {
+    bool atEnd = false;
+    const uint64_t wanted = FramesAhead(voice, kBlockFrames);
+    return Readable(voice, ring, wanted, atEnd) >= wanted || atEnd;
+}
+
+void Mixer::Skip(Voice& voice, VoiceRing& ring, uint64_t count) noexcept {
+    const uint64_t marks = ring.marksWritten.load(std::memory_order_acquire);
+    voice.taken += count;
+    while (voice.runMark + 1 < marks && ring.Mark(voice.runMark + 1).ringStart <= voice.taken) {
+        ++voice.runMark;
+    }
+    ring.taken.store(voice.taken, std::memory_order_release);
+}
+
+void Mixer::End(Voice& voice, VoiceRing& ring) noexcept {
+    voice.ended = true;
+    ring.endedGeneration.store(voice.generation, std::memory_order_release);
+}
+
+// Starved: drops what would have been played meanwhile as it arrives, and
+// plays on (fading in) from where the voice would be had nothing stalled.
+bool Mixer::Recover(Voice& voice, VoiceRing& ring, int frames) noexcept {
+    const uint64_t due = voice.resumeAt + (voice.owed >> 32);
+    bool atEnd = false;
+    if (voice.taken < due) {
+        const uint64_t n = Readable(voice, ring, due - voice.taken, atEnd);
+        Skip(voice, ring, n);
+    }
+    if (voice.taken >= due) {
+        voice.phase = voice.owed & 0xFFFFFFFFu;
+        const uint64_t wanted = FramesAhead(voice, frames);
+        if (Readable(voice, ring, wanted, atEnd) >= wanted || atEnd) {
+            voice.starving = false;
+            const uint64_t phase = voice.phase;
+            ResetPlayback(voice);
+            voice.phase = phase;
+            voice.gain = 0.0f;
+            FadeTo(voice, AudibleVolume(voice.volume), declickFrames_);
+            return true;
+        }
+    } else if (atEnd) {
+        End(voice, ring);  // the rest of the sound was due while it starved
+        return false;
+    }
+    voice.owed += static_cast<uint64_t>(frames) * voice.step;
+    return false;
+}
+
+void Mixer::ApplyGain(Voice& voice, float* out, int produced) noexcept {
+    const size_t channels = static_cast<size_t>(voice.channels);
+    for (int k = 0; k < produced && voice.rampLeft > 0; ++k) {
+        voice.gain += voice.rampStep;
+        if (--voice.rampLeft == 0) {
+            voice.gain = voice.rampTarget;
+        }
+        for (size_t c = 0; c < channels; ++c) {
+            out[static_cast<size_t>(k) * channels + c] *= voice.gain;
+        }
+    }
+}
+
 void Mixer::Render(Voice& voice, VoiceRing& ring, int frames) noexcept {
+    if (FadingOut(voice) && voice.rampLeft == 0 && voice.gain == 0.0f) {
+        Finish(voice, ring);
+        if (!voice.active || voice.paused) {
+            return;
+        }
+    }
+    if (voice.starving && !Recover(voice, ring, frames)) {
+        return;
+    }
+    if (!voice.started) {
+        if (!Primed(voice, ring)) {
+            return;  // nothing decoded yet: hold, and play it once it is there
+        }
+        voice.started = true;
+    }
     if (!Prime(voice, ring)) {
-        return;  // nothing decoded yet: hold, and play it once it is there
+        return;
     }
     const size_t channels = static_cast<size_t>(voice.channels);
+    const uint64_t fade = (static_cast<uint64_t>(declickFrames_) * voice.step) >> 32;
     uint64_t need = (voice.phase + static_cast<uint64_t>(frames) * voice.step) >> 32;
-    bool atEnd = false;
-    uint64_t real = voice.padFrom < kWindow ? 0 : Readable(voice, ring, need, atEnd);
-    const bool padded = voice.padFrom < kWindow || atEnd;
+    bool atEnd = false;  // the end of the stream is within reach
+    const uint64_t avail =
+        voice.padFrom < kWindow ? 0 : Readable(voice, ring, need + fade + 1, atEnd);
     int outputs = frames;
-    if (real < need && !padded) {
-        // An underrun: play up to the last frame there is and hold.
-        const uint64_t limit = ((real + 1) << 32) - 1 - voice.phase;
-        outputs =
+    if (avail < need + fade + 1 && voice.padFrom == kWindow && !atEnd) {
+        // An underrun is coming: fade out over the frames there are.
+        const uint64_t limit = ((std::min(avail, need) + 1) << 32) - 1 - voice.phase;
+        const int available =
             static_cast<int>(std::min<uint64_t>(static_cast<uint64_t>(frames), limit / voice.step));
-        need = (voice.phase + static_cast<uint64_t>(outputs) * voice.step) >> 32;
+        if (!voice.underrunPending || voice.rampLeft > available) {
+            const bool fading = voice.rampLeft > 0 && voice.rampTarget == 0.0f;
+            FadeTo(voice, 0.0f, std::min(available, fading ? voice.rampLeft : declickFrames_));
+        }
+        voice.underrunPending = true;
+        outputs = available;
     }
-    real = std::min(real, need);
+    if (FadingOut(voice)) {
+        outputs = std::min(outputs, voice.rampLeft);  // it takes effect at silence
+    }
+    need = (voice.phase + static_cast<uint64_t>(outputs) * voice.step) >> 32;
+    const uint64_t real = std::min(avail, need);
     float* in = input_.data();
     std::memcpy(in, voice.window.data(), kWindow * channels * sizeof(float));
     Take(voice, ring, in + kWindow * channels, real);
     std::fill(in + (kWindow + real) * channels, in + (kWindow + need) * channels, 0.0f);
-    const uint64_t padStart = voice.padFrom < kWindow ? static_cast<uint64_t>(voice.padFrom)
-                              : atEnd                 ? kWindow + real
-                                                      : kNoPad;
+    const uint64_t padStart = voice.padFrom < kWindow  ? static_cast<uint64_t>(voice.padFrom)
+                              : atEnd && avail <= need ? kWindow + avail
+                                                       : kNoPad;
 
     float* out = voiceOut_.data();
     uint64_t pos = voice.phase;
@@ -351,20 +622,12 @@ void Mixer::Render(Voice& voice, VoiceRing& ring, int frames) noexcept {
     }
     const bool ended = produced < outputs;
 
-    // Volume: a ramp over the block when it changed, so fades do not zipper.
-    const float target = Audible(voice.volume);
-    const float start = voice.gain;
-    voice.gain = target;
-    if (start != target) {
-        const float delta = (target - start) / static_cast<float>(frames);
-        for (int k = 0; k < produced; ++k) {
-            const float g = start + delta * static_cast<float>(k + 1);
-            for (size_t c = 0; c < channels; ++c) {
-                out[static_cast<size_t>(k) * channels + c] *= g;
-            }
-        }
+    if (produced > 0) {
+        voice.heard = true;
     }
-    const float constant = start != target ? 1.0f : target;
+    const bool ramping = voice.rampLeft > 0;
+    ApplyGain(voice, out, produced);
+    const float constant = ramping ? 1.0f : voice.gain;
     if (constant != 0.0f) {
         for (int t = 0; t < voice.tapCount; ++t) {
             const Tap& tap = voice.taps[static_cast<size_t>(t)];
@@ -378,8 +641,7 @@ void Mixer::Render(Voice& voice, VoiceRing& ring, int frames) noexcept {
     }
 
     if (ended) {
-        voice.ended = true;
-        ring.endedGeneration.store(voice.generation, std::memory_order_release);
+        End(voice, ring);
         return;
     }
     const uint64_t shifts = pos >> 32;
@@ -390,6 +652,13 @@ void Mixer::Render(Voice& voice, VoiceRing& ring, int frames) noexcept {
             ? kWindow
             : static_cast<int>(std::min<uint64_t>(kWindow, padStart - std::min(padStart, shifts)));
     Publish(voice, ring);
+    if (FadingOut(voice) && voice.rampLeft == 0) {
+        Finish(voice, ring);
+        if (voice.starving) {
+            // The rest of this block passes unheard: it counts as starved time.
+            voice.owed += static_cast<uint64_t>(frames - produced) * voice.step;
+        }
+    }
 }
 
 void Mixer::Publish(Voice& voice, VoiceRing& ring) noexcept {
