@@ -17,8 +17,10 @@ namespace {
 
 // A running stream that has not called back for this long has lost its device.
 constexpr auto kSilenceLimit = std::chrono::milliseconds(1500);
-// How long ending a lost device's PortAudio may take before it is given up.
-constexpr auto kRestartLimit = std::chrono::seconds(3);
+// How long the caller waits for a lost device's PortAudio to end before it
+// reports failure (and tries again next time). PortAudio's JACK host waits
+// up to ten minutes on a stream whose server died before it lets go.
+constexpr auto kRestartLimit = std::chrono::milliseconds(200);
 
 // PortAudio initialisations left behind by backends whose device was lost.
 // PortAudio counts initialisations and only starts afresh (finding a JACK
@@ -36,7 +38,8 @@ LeftBehind& Left() {
 
 // Ends the left-behind initialisations on a thread of its own: closing a
 // lost stream can block on a device that hangs, and must not hold up the
-// caller for longer than kRestartLimit. False while they are not ended.
+// caller for longer than kRestartLimit. False while they are not ended;
+// PortAudio is then not touched until they are.
 bool EndLeftBehind() {
     LeftBehind& left = Left();
     const std::lock_guard<std::mutex> lock(left.mutex);
