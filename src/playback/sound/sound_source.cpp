@@ -84,7 +84,7 @@ struct SoundSource::Region {
     sf_count_t offset = 0;
     sf_count_t length = 0;
     sf_count_t position = 0;
-    bool failed = false;
+    std::atomic<bool> failed{false};
 
     ~Region() {
         if (fd >= 0) {
@@ -118,7 +118,7 @@ struct SoundSource::Region {
             if (got <= 0) {
                 // Short of the length the file had when opened: the disk
                 // failed, or the file was cut under us. Either way not its end.
-                r->failed = true;
+                r->failed.store(true, std::memory_order_relaxed);
                 break;
             }
             r->position += got;
@@ -234,7 +234,7 @@ SoundResult SoundSource::OpenRaw(const std::string& path, const RawStreamInfo& i
 }
 
 bool SoundSource::ReadFailed() const {
-    return region_->failed;
+    return region_->failed.load(std::memory_order_relaxed);
 }
 
 SoundResult SoundSource::Measure() {
