@@ -61,6 +61,8 @@ public:
     // Process may be called with any number of frames; it works in blocks.
     static constexpr int kBlockFrames = 256;
     static constexpr double kDeclickSeconds = 0.005;
+    // Frames the interpolator looks at: x-1, x0, x1, x2.
+    static constexpr int kWindow = 4;
 
     Mixer(VoiceRing* rings, int voiceCount);
     // Before the first Process: the rate the device plays at.
@@ -123,6 +125,7 @@ private:
     };
 
     void Apply(const MixCommand& command) noexcept;
+    static float AudibleVolume(float volume) noexcept;
     void Pause(Voice& voice, bool paused) noexcept;
     void Seek(Voice& voice, uint32_t generation) noexcept;
     void FadeOut(Voice& voice) noexcept;
