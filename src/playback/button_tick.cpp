@@ -99,7 +99,19 @@ void ButtonRunner::RunClocks(uint32_t elapsedMs) {
 
 void ButtonRunner::EngineEndOfPlay(int button) {
     ButtonRunState& s = states_[Index(button)];
-    if (!ChannelPlays(s.channel)) {
+    bool playing = false;
+    const SoundResult result = engine_->IsPlaying(s.channel, playing);
+    if (result == SoundResult::kErrFileRead) {
+        // Not the end of the file: the disk failed under it.
+        const std::string path =
+            s.songlist.empty() ? std::string(PathOf(records_[Index(button)])) : s.songlist.front();
+        StopButton(button);
+        if (services_.host) {
+            services_.host->ReportPlayError(button, path);
+        }
+        return;
+    }
+    if (result != SoundResult::kOk || !playing) {
         if (!s.songlist.empty()) {
             NextSonglistItem(button);
         } else {

@@ -53,6 +53,10 @@ void SoundOutputBuilder::ReleaseEngine() {
     }
 }
 
+bool SoundOutputBuilder::EngineLost() const {
+    return engine_ && engine_->Update() == SoundResult::kErrOutputLost;
+}
+
 void SoundOutputBuilder::AddEngineOutputs(OutputTable& table, const HeaderMessageFn& header) {
     ReleaseEngine();
     table.asioActive = false;
@@ -91,6 +95,7 @@ void SoundOutputBuilder::AddEngineOutputs(OutputTable& table, const HeaderMessag
         entry.deviceName = "ASIO " + std::to_string(2 * p + 1) + "+" + std::to_string(2 * p + 2);
         entry.displayName = entry.deviceName;
         entry.onAudioEngine = true;
+        entry.available = 2 * p + 2 <= engine_->OutputChannels();
         pairs.push_back(entry);
     }
     table.entries.insert(table.entries.begin(), pairs.begin(), pairs.end());

@@ -26,7 +26,8 @@ std::vector<std::string> EngineDriverNames(AudioBackend& backend);
 
 // The audio engine's part of building the outputs: (re)creates the engine
 // on the chosen driver with eight speakers and 336 channels, and puts the
-// pairs "ASIO 1+2" .. "ASIO 7+8" first in the table. The engine lives here
+// pairs "ASIO 1+2" .. "ASIO 7+8" first in the table; pairs past the
+// device's outputs are there but not available. The engine lives here
 // until the next build or ReleaseEngine.
 class SoundOutputBuilder final : public EngineOutputBuilder {
 public:
@@ -39,6 +40,9 @@ public:
 
     // The engine while it runs on a driver, else null.
     SoundSystem* Engine() const { return engine_.get(); }
+    // Its device went away (a JACK server quit, a card was unplugged):
+    // building the outputs again starts it afresh once the device is back.
+    bool EngineLost() const;
     void ReleaseEngine();
 
 private:

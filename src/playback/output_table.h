@@ -14,6 +14,10 @@ struct OutputEntry {
     std::string deviceName;  // the device's friendly name, or "ASIO %d+%d"
     std::string displayName;
     bool onAudioEngine = false;
+    // False for an engine pair the device lacks (fewer than eight outputs):
+    // it keeps its row, because records store outputs by row, but nothing
+    // plays on it and it is shown as not available.
+    bool available = true;
 };
 
 // Engine pairs first, then sound cards in the order found; at most

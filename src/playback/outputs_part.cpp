@@ -29,6 +29,12 @@ void OutputsPart::Teardown(TeardownStep step) {
     }
 }
 
+void OutputsPart::HardwareCheck() {
+    if (engine_.EngineLost()) {
+        Build();
+    }
+}
+
 std::vector<std::string> OutputsPart::EngineDrivers() const {
     PortAudioBackend backend;
     return EngineDriverNames(backend);

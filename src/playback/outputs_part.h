@@ -24,6 +24,8 @@ public:
 
     bool Start(StartStep step) override;
     void Teardown(TeardownStep step) override;
+    // A lost engine device is started afresh.
+    void HardwareCheck() override;
 
     // Builds the outputs afresh; run control lets go of the old engine first.
     void Build();

@@ -25,6 +25,9 @@ public:
     // Some songlist entries were missing; shown without holding up the start.
     virtual void ShowSonglistWarning() = 0;
     virtual void HideVideo(int /*button*/) {}
+    // A file stopped being readable while it played (kind 1 of the
+    // sample-error report): the cue has been stopped.
+    virtual void ReportPlayError(int /*button*/, const std::string& /*path*/) {}
 };
 
 // The master/slave link's side of run control: commands 9 start, 10

@@ -1,6 +1,7 @@
 // The audio engine's part of building the outputs.
 
 #include "playback/engine_outputs.h"
+#include "playback/graph/output_list.h"
 
 #include <gtest/gtest.h>
 
@@ -16,10 +17,11 @@ namespace {
 
 class SoundOutputs : public ::testing::Test {
 protected:
-    void Build(std::vector<std::string> drivers, bool openFails, uint32_t asioIndex) {
+    void Build(std::vector<std::string> drivers, bool openFails, uint32_t asioIndex,
+               int outputs = 8) {
         WriteAsioIndex(registry_, asioIndex);
         builder_ = std::make_unique<SoundOutputBuilder>(registry_, messages_, [=] {
-            return std::make_unique<FakeBackend>(drivers, openFails);
+            return std::make_unique<FakeBackend>(drivers, openFails, outputs);
         });
         builder_->AddEngineOutputs(table_,
                                    [this](const std::string& text) { headers_.push_back(text); });
@@ -67,6 +69,31 @@ TEST_F(SoundOutputs, TheFourPairsComeFirstWhenTheDriverStarts) {
     EXPECT_EQ(builder_->Engine()->GetDriverName(1, driver), SoundResult::kOk);
     EXPECT_EQ(driver, "b");
     EXPECT_TRUE(messages_.shown().empty());
+}
+
+// Records store outputs by row, so a smaller device keeps every pair row;
+// the pairs it lacks say so instead of playing nowhere.
+TEST_F(SoundOutputs, ADeviceWithFourOutputsKeepsFourPairsAndShowsTwoAsMissing) {
+    table_.entries.push_back({"Test Sink A", "Test Sink A", false});
+    Build({"small"}, false, 1, 4);
+    ASSERT_EQ(table_.entries.size(), 5u);
+    const bool expected[] = {true, true, false, false, true};
+    for (size_t i = 0; i < 5; ++i) {
+        EXPECT_EQ(table_.entries[i].available, expected[i]) << table_.entries[i].deviceName;
+    }
+    OutputList list;
+    list.Fill(table_);
+    EXPECT_EQ(list.Text(2), "ASIO 5+6") << "the row stays where sessions expect it";
+    EXPECT_EQ(list.TableIndex(1, table_), 1);
+    EXPECT_EQ(list.TableIndex(2, table_), -1) << "no output behind a missing pair";
+    EXPECT_EQ(list.ItemData(3), -1);
+    EXPECT_EQ(list.TableIndex(4, table_), 4);
+    const std::vector<OutputComboRow> combo = OutputComboRows(table_);
+    EXPECT_EQ(combo[1].text, "  2 - ASIO 3+4");
+    EXPECT_EQ(combo[2].text, "  3 - Not Available");
+    EXPECT_EQ(combo[2].itemData, -1);
+    EXPECT_EQ(combo[3].text, "  4 - Not Available");
+    EXPECT_EQ(combo[4].text, "  5 - Test Sink A");
 }
 
 TEST_F(SoundOutputs, NoDriversSwitchesAsioOff) {

@@ -30,7 +30,10 @@ std::vector<int> OutputRowOrder(const OutputTable& table) {
 void OutputList::Fill(const OutputTable& table) {
     rows_.clear();
     for (int index : OutputRowOrder(table)) {
-        rows_.push_back({table.entries[index].displayName, index});
+        // A pair the device lacks names no output: its buttons show the
+        // output as missing instead of playing nowhere.
+        rows_.push_back(
+            {table.entries[index].displayName, table.entries[index].available ? index : -1});
     }
     while (Count() < kRows) {
         rows_.push_back({std::string(), Count()});
@@ -71,7 +74,7 @@ std::vector<OutputComboRow> OutputComboRows(const OutputTable& table) {
     for (int row = 0; row < rows; ++row) {
         char number[16];
         std::snprintf(number, sizeof number, "%3d - ", row + 1);
-        if (row < named) {
+        if (row < named && table.entries[order[row]].available) {
             combo.push_back({number + table.entries[order[row]].displayName, order[row]});
         } else {
             combo.push_back({std::string(number) + "Not Available", -1});

@@ -13,8 +13,8 @@ namespace tamberline {
 std::vector<int> OutputRowOrder(const OutputTable& table);
 
 // The hidden list of 32 outputs that a button record's `output` row refers
-// to. A named row's item data is its table index; an empty row's is its own
-// row number, which is never a valid index.
+// to. A named row's item data is its table index (-1 for a pair the device
+// lacks); an empty row's is its own row number, which is never a valid index.
 class OutputList {
 public:
     static constexpr int kRows = kMaxOutputs;
@@ -47,7 +47,8 @@ struct OutputComboRow {
 
 // The rows of the button setup's output choice, row for row the output list:
 // 16 rows while there are fewer than 16 outputs, 24 while fewer than 24,
-// else 32; rows past the outputs read "Not Available".
+// else 32; rows past the outputs, and pairs the device lacks, read "Not
+// Available".
 std::vector<OutputComboRow> OutputComboRows(const OutputTable& table);
 
 }  // namespace tamberline

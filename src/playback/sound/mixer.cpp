@@ -5,6 +5,7 @@
 #include <cstring>
 #include <limits>
 
+#include "playback/sound/denormals.h"
 #include "playback/sound/voice_ring.h"
 
 namespace tamberline::sound {
@@ -12,15 +13,12 @@ namespace tamberline::sound {
 namespace {
 
 constexpr size_t kCommandCapacity = 4096;
+constexpr size_t kMaxPendingGroups = 64;
 constexpr uint64_t kOne = uint64_t{1} << 32;
-constexpr int kWindow = 4;
 constexpr uint64_t kNoPad = std::numeric_limits<uint64_t>::max();
 constexpr size_t kMaxInputFrames =
-    kWindow + static_cast<size_t>(Mixer::kBlockFrames) * static_cast<size_t>(kMaxRateRatio) + 2;
-
-float Audible(float volume) {
-    return volume <= kSilentVolume ? 0.0f : volume;
-}
+    Mixer::kWindow + static_cast<size_t>(Mixer::kBlockFrames) * static_cast<size_t>(kMaxRateRatio) +
+    2;
 
 uint64_t StepFor(double ratio) {
     const double clamped = std::clamp(ratio, 1.0 / 4294967296.0, kMaxRateRatio);
@@ -52,7 +50,13 @@ Mixer::Mixer(VoiceRing* rings, int voiceCount)
       commands_(kCommandCapacity),
       bus_(static_cast<size_t>(kBlockFrames) * kSpeakerCount),
       input_(kMaxInputFrames * kMaxSoundChannels),
-      voiceOut_(static_cast<size_t>(kBlockFrames) * kMaxSoundChannels) {}
+      voiceOut_(static_cast<size_t>(kBlockFrames) * kMaxSoundChannels) {
+    groupsToStart_.reserve(kMaxPendingGroups);
+}
+
+void Mixer::SetOutputRate(int rate) {
+    declickFrames_ = std::max(1, static_cast<int>(rate * kDeclickSeconds + 0.5));
+}
 
 void Mixer::Service() noexcept {
     MixCommand command;
@@ -61,13 +65,16 @@ void Mixer::Service() noexcept {
     }
     for (size_t i = 0; i < voices_.size(); ++i) {
         AnswerTrim(static_cast<int>(i));
+        CheckStop(static_cast<int>(i));
         if (voices_[i].active) {
             DropStale(voices_[i], rings_[i]);
         }
     }
+    StartGroups();
 }
 
 void Mixer::Process(float* out, int channels, int frames) noexcept {
+    const DenormalsOff denormalsOff;
     Service();
     for (int done = 0; done < frames;) {
         const int n = std::min(kBlockFrames, frames - done);
@@ -78,10 +85,14 @@ void Mixer::Process(float* out, int channels, int frames) noexcept {
                 Render(voice, rings_[i], n);
             }
         }
+        // Past full scale a device that takes integers would wrap to the other
+        // rail: clamp (a plain clip, never a limiter that pumps), and NaN,
+        // which no clamp catches, becomes silence.
         float* dst = out + static_cast<ptrdiff_t>(done) * channels;
         for (int k = 0; k < n; ++k) {
             for (int c = 0; c < channels; ++c) {
-                dst[k * channels + c] = c < kSpeakerCount ? bus_[k * kSpeakerCount + c] : 0.0f;
+                const float v = c < kSpeakerCount ? bus_[k * kSpeakerCount + c] : 0.0f;
+                dst[k * channels + c] = v == v ? std::clamp(v, -1.0f, 1.0f) : 0.0f;
             }
         }
         done += n;
@@ -96,16 +107,44 @@ void Mixer::Apply(const MixCommand& command) noexcept {
             voice.active = true;
             voice.paused = command.paused;
             voice.generation = command.generation;
+            voice.serial = command.serial;
             voice.channels = command.channels;
             voice.step = StepFor(command.ratio);
+            voice.gain = voice.rampTarget = Mixer::AudibleVolume(voice.volume);
             SetSpeakerMix(voice, DefaultMix(voice.channels));
             break;
-        case MixCommand::Kind::kStop:
-            voice.active = false;
-            rings_[command.voice].mixerIdle.store(true, std::memory_order_release);
+        case MixCommand::Kind::kPause:
+            voice.group = 0;
+            Pause(voice, command.paused);
             break;
-        case MixCommand::Kind::kPause: voice.paused = command.paused; break;
-        case MixCommand::Kind::kVolume: voice.volume = command.volume; break;
+        case MixCommand::Kind::kJoinGroup:
+            if (voice.active && voice.paused) {
+                voice.group = command.group;
+            }
+            break;
+        case MixCommand::Kind::kStartGroup:
+            if (groupsToStart_.size() < groupsToStart_.capacity()) {
+                groupsToStart_.push_back(command.group);
+            } else {
+                // No room to wait: start it now rather than never.
+                for (Voice& member : voices_) {
+                    if (member.active && member.group == command.group) {
+                        member.group = 0;
+                        Pause(member, false);
+                    }
+                }
+            }
+            break;
+        case MixCommand::Kind::kVolume:
+            voice.volume = command.volume;
+            if (voice.paused && !voice.heard) {
+                // Not heard yet: it starts at this volume, its attack intact.
+                voice.gain = voice.rampTarget = Mixer::AudibleVolume(voice.volume);
+                voice.rampLeft = 0;
+            } else if (!voice.paused && !FadingOut(voice) && !voice.starving) {
+                FadeTo(voice, Mixer::AudibleVolume(voice.volume), declickFrames_);
+            }
+            break;
         case MixCommand::Kind::kFrequency: voice.step = StepFor(command.ratio); break;
         case MixCommand::Kind::kSpeakerMix: SetSpeakerMix(voice, command.levels); break;
         case MixCommand::Kind::kSpeakerLevels:
@@ -115,14 +154,7 @@ void Mixer::Apply(const MixCommand& command) noexcept {
             }
             RebuildTaps(voice);
             break;
-        case MixCommand::Kind::kSeek:
-            voice.generation = command.generation;
-            ResetPlayback(voice);
-            break;
-    }
-    // A paused voice starts from the volume it has when unpaused, without a ramp.
-    if (voice.paused) {
-        voice.gain = Audible(voice.volume);
+        case MixCommand::Kind::kSeek: Seek(voice, command.generation); break;
     }
 }
 
@@ -298,30 +330,55 @@ bool Mixer::Prime(Voice& voice, VoiceRing& ring) noexcept {
 }
 
 void Mixer::Render(Voice& voice, VoiceRing& ring, int frames) noexcept {
+    if (FadingOut(voice) && voice.rampLeft == 0 && voice.gain == 0.0f) {
+        Finish(voice, ring);
+        if (!voice.active || voice.paused) {
+            return;
+        }
+    }
+    if (voice.starving && !Recover(voice, ring, frames)) {
+        return;
+    }
+    if (!voice.started) {
+        if (!Primed(voice, ring)) {
+            return;  // nothing decoded yet: hold, and play it once it is there
+        }
+        voice.started = true;
+    }
     if (!Prime(voice, ring)) {
-        return;  // nothing decoded yet: hold, and play it once it is there
+        return;
     }
     const size_t channels = static_cast<size_t>(voice.channels);
+    const uint64_t fade = (static_cast<uint64_t>(declickFrames_) * voice.step) >> 32;
     uint64_t need = (voice.phase + static_cast<uint64_t>(frames) * voice.step) >> 32;
-    bool atEnd = false;
-    uint64_t real = voice.padFrom < kWindow ? 0 : Readable(voice, ring, need, atEnd);
-    const bool padded = voice.padFrom < kWindow || atEnd;
+    bool atEnd = false;  // the end of the stream is within reach
+    const uint64_t avail =
+        voice.padFrom < kWindow ? 0 : Readable(voice, ring, need + fade + 1, atEnd);
     int outputs = frames;
-    if (real < need && !padded) {
-        // An underrun: play up to the last frame there is and hold.
-        const uint64_t limit = ((real + 1) << 32) - 1 - voice.phase;
-        outputs =
+    if (avail < need + fade + 1 && voice.padFrom == kWindow && !atEnd) {
+        // An underrun is coming: fade out over the frames there are.
+        const uint64_t limit = ((std::min(avail, need) + 1) << 32) - 1 - voice.phase;
+        const int available =
             static_cast<int>(std::min<uint64_t>(static_cast<uint64_t>(frames), limit / voice.step));
-        need = (voice.phase + static_cast<uint64_t>(outputs) * voice.step) >> 32;
+        if (!voice.underrunPending || voice.rampLeft > available) {
+            const bool fading = voice.rampLeft > 0 && voice.rampTarget == 0.0f;
+            FadeTo(voice, 0.0f, std::min(available, fading ? voice.rampLeft : declickFrames_));
+        }
+        voice.underrunPending = true;
+        outputs = available;
     }
-    real = std::min(real, need);
+    if (FadingOut(voice)) {
+        outputs = std::min(outputs, voice.rampLeft);  // it takes effect at silence
+    }
+    need = (voice.phase + static_cast<uint64_t>(outputs) * voice.step) >> 32;
+    const uint64_t real = std::min(avail, need);
     float* in = input_.data();
     std::memcpy(in, voice.window.data(), kWindow * channels * sizeof(float));
     Take(voice, ring, in + kWindow * channels, real);
     std::fill(in + (kWindow + real) * channels, in + (kWindow + need) * channels, 0.0f);
-    const uint64_t padStart = voice.padFrom < kWindow ? static_cast<uint64_t>(voice.padFrom)
-                              : atEnd                 ? kWindow + real
-                                                      : kNoPad;
+    const uint64_t padStart = voice.padFrom < kWindow  ? static_cast<uint64_t>(voice.padFrom)
+                              : atEnd && avail <= need ? kWindow + avail
+                                                       : kNoPad;
 
     float* out = voiceOut_.data();
     uint64_t pos = voice.phase;
@@ -351,20 +408,12 @@ void Mixer::Render(Voice& voice, VoiceRing& ring, int frames) noexcept {
     }
     const bool ended = produced < outputs;
 
-    // Volume: a ramp over the block when it changed, so fades do not zipper.
-    const float target = Audible(voice.volume);
-    const float start = voice.gain;
-    voice.gain = target;
-    if (start != target) {
-        const float delta = (target - start) / static_cast<float>(frames);
-        for (int k = 0; k < produced; ++k) {
-            const float g = start + delta * static_cast<float>(k + 1);
-            for (size_t c = 0; c < channels; ++c) {
-                out[static_cast<size_t>(k) * channels + c] *= g;
-            }
-        }
+    if (produced > 0) {
+        voice.heard = true;
     }
-    const float constant = start != target ? 1.0f : target;
+    const bool ramping = voice.rampLeft > 0;
+    ApplyGain(voice, out, produced);
+    const float constant = ramping ? 1.0f : voice.gain;
     if (constant != 0.0f) {
         for (int t = 0; t < voice.tapCount; ++t) {
             const Tap& tap = voice.taps[static_cast<size_t>(t)];
@@ -378,8 +427,7 @@ void Mixer::Render(Voice& voice, VoiceRing& ring, int frames) noexcept {
     }
 
     if (ended) {
-        voice.ended = true;
-        ring.endedGeneration.store(voice.generation, std::memory_order_release);
+        End(voice, ring);
         return;
     }
     const uint64_t shifts = pos >> 32;
@@ -390,6 +438,13 @@ void Mixer::Render(Voice& voice, VoiceRing& ring, int frames) noexcept {
             ? kWindow
             : static_cast<int>(std::min<uint64_t>(kWindow, padStart - std::min(padStart, shifts)));
     Publish(voice, ring);
+    if (FadingOut(voice) && voice.rampLeft == 0) {
+        Finish(voice, ring);
+        if (voice.starving) {
+            // The rest of this block passes unheard: it counts as starved time.
+            voice.owed += static_cast<uint64_t>(frames - produced) * voice.step;
+        }
+    }
 }
 
 void Mixer::Publish(Voice& voice, VoiceRing& ring) noexcept {

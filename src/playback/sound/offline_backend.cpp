@@ -5,8 +5,11 @@
 
 namespace tamberline {
 
-OfflineBackend::OfflineBackend(int sampleRate, int periodFrames)
-    : sampleRate_(sampleRate), periodFrames_(std::max(1, periodFrames)) {}
+OfflineBackend::OfflineBackend(int sampleRate, int periodFrames, bool streaming, int channels)
+    : sampleRate_(sampleRate),
+      periodFrames_(std::max(1, periodFrames)),
+      streaming_(streaming),
+      deviceChannels_(channels) {}
 
 SoundResult OfflineBackend::DriverCount(int& count) {
     count = 1;
@@ -25,7 +28,7 @@ SoundResult OfflineBackend::Open(int index, int channels, AudioSink& sink, Backe
     if (index != 0 || channels < 1) {
         return SoundResult::kErrOutput;
     }
-    channels_ = channels;
+    channels_ = deviceChannels_ > 0 ? std::min(channels, deviceChannels_) : channels;
     sink_ = &sink;
     format = {sampleRate_, channels_};
     return SoundResult::kOk;
@@ -51,7 +54,9 @@ bool OfflineBackend::Render(float* out, int frames) {
     }
     for (int done = 0; done < frames;) {
         const int n = std::min(periodFrames_, frames - done);
-        sink_->Decode();
+        if (!streaming_) {
+            sink_->Decode();
+        }
         sink_->Process(out + static_cast<ptrdiff_t>(done) * channels_, channels_, n);
         done += n;
     }

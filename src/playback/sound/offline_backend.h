@@ -10,18 +10,23 @@ namespace tamberline {
 // benchmarks, measuring lengths).
 class OfflineBackend final : public AudioBackend {
 public:
-    explicit OfflineBackend(int sampleRate = 48000, int periodFrames = 256);
+    // `streaming`: decoding runs on the engine's streaming threads, as on a
+    // device, while the caller still says when each period is mixed (Mix),
+    // so stalls and underruns can be played out sample-exactly.
+    explicit OfflineBackend(int sampleRate = 48000, int periodFrames = 256, bool streaming = false,
+                            int channels = 0);
 
     SoundResult DriverCount(int& count) override;
     SoundResult DriverName(int index, std::string& name) override;
     SoundResult Open(int index, int channels, AudioSink& sink, BackendFormat& format) override;
     SoundResult Start() override;
     bool Close() override;
-    bool Realtime() const override { return false; }
+    bool Realtime() const override { return streaming_; }
     bool Lost() override { return false; }
 
     // Renders `frames` frames into `out` (Channels() interleaved floats),
-    // one period at a time: decode, then mix. False when not started.
+    // one period at a time: decode (unless streaming), then mix. False when
+    // not started.
     bool Render(float* out, int frames);
     // The two halves of Render, for measuring them apart.
     bool Decode();
@@ -32,6 +37,8 @@ public:
 private:
     int sampleRate_;
     int periodFrames_;
+    bool streaming_;
+    int deviceChannels_;  // 0: as many as asked for
     int channels_ = 0;
     AudioSink* sink_ = nullptr;
     bool started_ = false;

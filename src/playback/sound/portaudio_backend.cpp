@@ -3,9 +3,12 @@
 #include <pa_jack.h>
 #include <portaudio.h>
 
+#include <pa_linux_alsa.h>
+
 #include <algorithm>
 #include <atomic>
 #include <memory>
+#include <mutex>
 #include <thread>
 
 namespace tamberline {
@@ -14,6 +17,55 @@ namespace {
 
 // A running stream that has not called back for this long has lost its device.
 constexpr auto kSilenceLimit = std::chrono::milliseconds(1500);
+// How long the caller waits for a lost device's PortAudio to end before it
+// reports failure (and tries again next time). PortAudio's JACK host waits
+// up to ten minutes on a stream whose server died before it lets go.
+constexpr auto kRestartLimit = std::chrono::milliseconds(200);
+
+// PortAudio initialisations left behind by backends whose device was lost.
+// PortAudio counts initialisations and only starts afresh (finding a JACK
+// server that came back, a card plugged in again) once all are ended.
+struct LeftBehind {
+    std::mutex mutex;
+    int initialisations = 0;
+    std::shared_ptr<std::atomic<bool>> ending;  // a thread is ending them
+};
+
+LeftBehind& Left() {
+    static LeftBehind left;
+    return left;
+}
+
+// Ends the left-behind initialisations on a thread of its own: closing a
+// lost stream can block on a device that hangs, and must not hold up the
+// caller for longer than kRestartLimit. False while they are not ended;
+// PortAudio is then not touched until they are.
+bool EndLeftBehind() {
+    LeftBehind& left = Left();
+    const std::lock_guard<std::mutex> lock(left.mutex);
+    if (left.ending && !left.ending->load()) {
+        return false;  // still hanging from an earlier try
+    }
+    left.ending.reset();
+    if (left.initialisations == 0) {
+        return true;
+    }
+    auto done = std::make_shared<std::atomic<bool>>(false);
+    left.ending = done;
+    const int count = left.initialisations;
+    left.initialisations = 0;
+    std::thread([count, done] {
+        for (int i = 0; i < count; ++i) {
+            Pa_Terminate();
+        }
+        done->store(true);
+    }).detach();
+    const auto until = std::chrono::steady_clock::now() + kRestartLimit;
+    while (!done->load() && std::chrono::steady_clock::now() < until) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return done->load();
+}
 
 }  // namespace
 
@@ -58,7 +110,11 @@ PortAudioBackend::PortAudioBackend(std::string jackClientName)
 
 PortAudioBackend::~PortAudioBackend() {
     Close();
-    if (initialised_ && !abandoned_) {
+    if (initialised_ && abandoned_) {
+        // Its lost stream is still open: ended later, off this thread.
+        const std::lock_guard<std::mutex> lock(Left().mutex);
+        ++Left().initialisations;
+    } else if (initialised_) {
         Pa_Terminate();
     }
 }
@@ -66,6 +122,9 @@ PortAudioBackend::~PortAudioBackend() {
 bool PortAudioBackend::Initialise() {
     if (initialised_) {
         return true;
+    }
+    if (!EndLeftBehind()) {
+        return false;
     }
     PaJack_SetClientName(jackClientName_.c_str());
     if (Pa_Initialize() != paNoError) {
@@ -130,11 +189,17 @@ SoundResult PortAudioBackend::Open(int index, int channels, AudioSink& sink,
     params.suggestedLatency = info->defaultLowOutputLatency;
     PaStream* stream = nullptr;
     if (Pa_OpenStream(&stream, nullptr, &params, info->defaultSampleRate,
-                      paFramesPerBufferUnspecified, paClipOff, &Shared::Callback,
+                      paFramesPerBufferUnspecified, paNoFlag, &Shared::Callback,
                       shared.get()) != paNoError) {
         return SoundResult::kErrOutput;
     }
     Pa_SetStreamFinishedCallback(stream, &Shared::Finished);
+    const PaHostApiInfo* api = Pa_GetHostApiInfo(info->hostApi);
+    if (api != nullptr && api->type == paALSA) {
+        // Real-time priority for the callback where the system grants it
+        // (JACK's own thread already has what the server was given).
+        PaAlsa_EnableRealtimeScheduling(stream, 1);
+    }
     const PaStreamInfo* streamInfo = Pa_GetStreamInfo(stream);
     format.sampleRate =
         static_cast<int>(streamInfo != nullptr ? streamInfo->sampleRate : info->defaultSampleRate);

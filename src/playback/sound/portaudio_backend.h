@@ -15,9 +15,12 @@ namespace tamberline {
 // first call here.
 //
 // A device that goes away (the JACK server quits, a card is unplugged)
-// makes Lost() true. PortAudio would block for ever closing such a stream,
-// so it is left open and forgotten; PortAudio then stays initialised for
-// the rest of the process.
+// makes Lost() true. Closing such a stream can block, so it is left open
+// and forgotten; the next backend to initialise PortAudio first ends those
+// left-behind initialisations on a thread of its own, so that PortAudio
+// starts afresh and finds the device again. Until that thread is done (on a
+// dead JACK server PortAudio waits ten minutes for the stream) initialising
+// fails at once, and the outputs are built without the engine.
 class PortAudioBackend final : public AudioBackend {
 public:
     // `jackClientName`: the name the program shows on a JACK server. PortAudio

@@ -94,11 +94,8 @@ void SoundSystem::StopVoice(int voice) {
     }
     slot.state = ChannelSlot::State::kStopping;
     slot.sound = {};
-    sound::MixCommand stop;
-    stop.kind = sound::MixCommand::Kind::kStop;
-    stop.voice = static_cast<uint16_t>(voice);
-    // A full queue means a stalled device: the voice stays taken until Close.
-    engine_->mixer().Post(stop);
+    // Asked through the ring, not the queue: a full queue never loses a stop.
+    engine_->Ring(voice).stopSerial.store(slot.serial, std::memory_order_release);
     sound::StreamCommand command;
     command.kind = sound::StreamCommand::Kind::kStop;
     command.voice = voice;
@@ -159,8 +156,7 @@ SoundResult SoundSystem::PlaySound(SoundId sound, bool paused, ChannelId& channe
     if (OutputLost()) {
         return SoundResult::kErrOutputLost;
     }
-    // Room for stopping the sound's earlier channel and starting this one.
-    if (!engine_->mixer().HasRoom(2)) {
+    if (!engine_->mixer().HasRoom(1)) {
         return SoundResult::kErrCommandQueueFull;
     }
     if (object->voice >= 0) {
@@ -186,7 +182,8 @@ SoundResult SoundSystem::PlaySound(SoundId sound, bool paused, ChannelId& channe
     slot.seekCursor = {0, 0, slot.loopCount, false};
 
     sound::VoiceRing& ring = engine_->Ring(voice);
-    ring.Prepare(object->channels, kRingFrames, kRingMarks);
+    ring.Prepare(object->channels, static_cast<uint64_t>(kRingSeconds) * object->sampleRate,
+                 kRingMarks);
     ring.mixerIdle.store(false, std::memory_order_relaxed);
     ring.streamerIdle.store(false, std::memory_order_relaxed);
 
@@ -194,6 +191,7 @@ SoundResult SoundSystem::PlaySound(SoundId sound, bool paused, ChannelId& channe
     start.kind = sound::MixCommand::Kind::kStart;
     start.voice = static_cast<uint16_t>(voice);
     start.generation = generation;
+    start.serial = serial;
     start.channels = object->channels;
     start.paused = paused;
     start.ratio = static_cast<double>(object->sampleRate) / outputRate_;
@@ -331,10 +329,56 @@ SoundResult SoundSystem::IsPlaying(ChannelId channel, bool& playing) {
     playing = false;
     ChannelSlot* slot = nullptr;
     const SoundResult r = UseChannel(channel, slot, true);
+    if (r != SoundResult::kOk) {
+        return r;
+    }
+    playing = !Ended(*slot);
+    const int voice = static_cast<int>(slot - slots_.data());
+    if (!playing && engine_->Ring(voice).readFailed.load(std::memory_order_acquire)) {
+        return SoundResult::kErrFileRead;
+    }
+    return SoundResult::kOk;
+}
+
+SoundResult SoundSystem::GetUnderruns(ChannelId channel, uint32_t& count) {
+    count = 0;
+    ChannelSlot* slot = nullptr;
+    const SoundResult r = UseChannel(channel, slot, true);
     if (r == SoundResult::kOk) {
-        playing = !Ended(*slot);
+        const int voice = static_cast<int>(slot - slots_.data());
+        count = engine_->Ring(voice).underruns.load(std::memory_order_relaxed);
     }
     return r;
+}
+
+SoundResult SoundSystem::StartTogether(const std::vector<ChannelId>& channels) {
+    std::vector<int> voices;
+    for (ChannelId channel : channels) {
+        ChannelSlot* slot = nullptr;
+        if (const SoundResult r = UseChannel(channel, slot); r != SoundResult::kOk) {
+            return r;
+        }
+        voices.push_back(static_cast<int>(slot - slots_.data()));
+    }
+    if (!engine_->mixer().HasRoom(static_cast<int>(voices.size()) + 1)) {
+        return SoundResult::kErrCommandQueueFull;
+    }
+    const uint32_t group = ++lastGroup_ == 0 ? ++lastGroup_ : lastGroup_;
+    for (int voice : voices) {
+        sound::MixCommand join;
+        join.kind = sound::MixCommand::Kind::kJoinGroup;
+        join.voice = static_cast<uint16_t>(voice);
+        join.group = group;
+        engine_->mixer().Post(join);
+        ChannelSlot& slot = slots_[static_cast<size_t>(voice)];
+        slot.paused = false;
+        slot.untouched = false;
+    }
+    sound::MixCommand go;
+    go.kind = sound::MixCommand::Kind::kStartGroup;
+    go.group = group;
+    engine_->mixer().Post(go);
+    return SoundResult::kOk;
 }
 
 SoundResult SoundSystem::GetPosition(ChannelId channel, uint32_t& position, TimeUnit unit) {

@@ -43,8 +43,9 @@ struct SoundSystem::ChannelSlot {
     bool untouched = true;         // paused ever since: nothing of it heard
 };
 
-// Frames decoded ahead per voice: about a third of a second at 48 kHz.
-inline constexpr uint64_t kRingFrames = 16384;
+// Decoded ahead per voice, in seconds of the sound at its own rate: a slow
+// read (a disk spinning up, a network share) of up to this long is not heard.
+inline constexpr int kRingSeconds = 2;
 inline constexpr uint64_t kRingMarks = 512;
 
 }  // namespace tamberline

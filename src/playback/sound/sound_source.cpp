@@ -6,9 +6,10 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 
-namespace tamberline::sound {
+namespace tamberline {
 
 namespace {
 
@@ -69,22 +70,31 @@ int OpenReadable(const std::string& path) {
 
 }  // namespace
 
-// The bytes of a raw stretch, seen by libsndfile as a whole file.
-struct SoundSource::RawRegion {
+ssize_t PosixFileReader::ReadAt(int fd, void* out, size_t count, int64_t offset) {
+    return ::pread(fd, out, count, offset);
+}
+
+namespace sound {
+
+// The bytes of a file, or of a raw stretch of one, seen by libsndfile as a
+// whole file; read through the source's FileReader.
+struct SoundSource::Region {
     int fd = -1;
+    std::shared_ptr<FileReader> reader;
     sf_count_t offset = 0;
     sf_count_t length = 0;
     sf_count_t position = 0;
+    std::atomic<bool> failed{false};
 
-    ~RawRegion() {
+    ~Region() {
         if (fd >= 0) {
             ::close(fd);
         }
     }
 
-    static sf_count_t Length(void* self) { return static_cast<RawRegion*>(self)->length; }
+    static sf_count_t Length(void* self) { return static_cast<Region*>(self)->length; }
     static sf_count_t Seek(sf_count_t offset, int whence, void* self) {
-        auto* r = static_cast<RawRegion*>(self);
+        auto* r = static_cast<Region*>(self);
         sf_count_t base = 0;
         if (whence == SEEK_CUR) {
             base = r->position;
@@ -95,41 +105,74 @@ struct SoundSource::RawRegion {
         return r->position;
     }
     static sf_count_t Read(void* out, sf_count_t count, void* self) {
-        auto* r = static_cast<RawRegion*>(self);
-        const sf_count_t wanted = std::min(count, r->length - r->position);
-        if (wanted <= 0) {
-            return 0;
+        auto* r = static_cast<Region*>(self);
+        sf_count_t done = 0;
+        while (done < count && r->position < r->length) {
+            const sf_count_t wanted = std::min(count - done, r->length - r->position);
+            const ssize_t got =
+                r->reader->ReadAt(r->fd, static_cast<char*>(out) + done,
+                                  static_cast<size_t>(wanted), r->offset + r->position);
+            if (got < 0 && errno == EINTR) {
+                continue;
+            }
+            if (got <= 0) {
+                // Short of the length the file had when opened: the disk
+                // failed, or the file was cut under us. Either way not its end.
+                r->failed.store(true, std::memory_order_relaxed);
+                break;
+            }
+            r->position += got;
+            done += got;
         }
-        const ssize_t got =
-            ::pread(r->fd, out, static_cast<size_t>(wanted), r->offset + r->position);
-        if (got <= 0) {
-            return 0;
-        }
-        r->position += got;
-        return got;
+        return done;
     }
     static sf_count_t Write(const void*, sf_count_t, void*) { return 0; }
-    static sf_count_t Tell(void* self) { return static_cast<RawRegion*>(self)->position; }
+    static sf_count_t Tell(void* self) { return static_cast<Region*>(self)->position; }
 };
+
+namespace {
+SF_VIRTUAL_IO* RegionIo() {
+    static SF_VIRTUAL_IO io = {&SoundSource::Region::Length, &SoundSource::Region::Seek,
+                               &SoundSource::Region::Read, &SoundSource::Region::Write,
+                               &SoundSource::Region::Tell};
+    return &io;
+}
+}  // namespace
 
 SoundSource::~SoundSource() {
     if (file_ != nullptr) {
         sf_close(file_);
     }
-    if (fd_ >= 0) {
-        ::close(fd_);
-    }
 }
 
-SoundResult SoundSource::OpenFile(const std::string& path, std::shared_ptr<SoundSource>& source) {
-    const int fd = OpenReadable(path);
-    if (fd < 0) {
+SoundResult SoundSource::OpenRegion(const std::string& path, int64_t offset, int64_t length,
+                                    std::shared_ptr<FileReader> reader,
+                                    std::unique_ptr<Region>& region) {
+    region = std::make_unique<Region>();
+    region->fd = OpenReadable(path);
+    if (region->fd < 0) {
         return SoundResult::kErrFileNotFound;
     }
+    struct stat st {};
+    if (::fstat(region->fd, &st) != 0 || offset > st.st_size ||
+        (length >= 0 && length > st.st_size - offset)) {
+        return SoundResult::kErrFileBad;
+    }
+    region->reader = reader ? std::move(reader) : std::make_shared<PosixFileReader>();
+    region->offset = offset;
+    region->length = length >= 0 ? length : st.st_size - offset;
+    return SoundResult::kOk;
+}
+
+SoundResult SoundSource::OpenFile(const std::string& path, std::shared_ptr<FileReader> reader,
+                                  std::shared_ptr<SoundSource>& source) {
     std::shared_ptr<SoundSource> s(new SoundSource());
-    s->fd_ = fd;
+    if (const SoundResult r = OpenRegion(path, 0, -1, std::move(reader), s->region_);
+        r != SoundResult::kOk) {
+        return r;
+    }
     SF_INFO info{};
-    s->file_ = sf_open_fd(fd, SFM_READ, &info, SF_FALSE);
+    s->file_ = sf_open_virtual(RegionIo(), SFM_READ, &info, s->region_.get());
     if (s->file_ == nullptr) {
         return SoundResult::kErrFileBad;
     }
@@ -149,6 +192,7 @@ SoundResult SoundSource::OpenFile(const std::string& path, std::shared_ptr<Sound
 }
 
 SoundResult SoundSource::OpenRaw(const std::string& path, const RawStreamInfo& info,
+                                 std::shared_ptr<FileReader> reader,
                                  std::shared_ptr<SoundSource>& source) {
     int subtype = 0;
     int bytes = 0;
@@ -162,31 +206,21 @@ SoundResult SoundSource::OpenRaw(const std::string& path, const RawStreamInfo& i
     if (wholeFrames <= 0) {
         return SoundResult::kErrFileBad;
     }
-    auto region = std::make_unique<RawRegion>();
-    region->fd = OpenReadable(path);
-    if (region->fd < 0) {
-        return SoundResult::kErrFileNotFound;
-    }
-    struct stat st {};
-    if (::fstat(region->fd, &st) != 0 || info.fileOffset > st.st_size ||
-        info.length > st.st_size - info.fileOffset) {
-        return SoundResult::kErrFileBad;
-    }
-    region->offset = info.fileOffset;
-    region->length = wholeFrames * blockAlign;
-
     std::shared_ptr<SoundSource> s(new SoundSource());
+    if (const SoundResult r =
+            OpenRegion(path, info.fileOffset, info.length, std::move(reader), s->region_);
+        r != SoundResult::kOk) {
+        return r;
+    }
+    s->region_->length = wholeFrames * blockAlign;
     SF_INFO sfInfo{};
     sfInfo.format = SF_FORMAT_RAW | subtype | SF_ENDIAN_LITTLE;
     sfInfo.channels = info.channels;
     sfInfo.samplerate = info.sampleRate;
-    static SF_VIRTUAL_IO io = {&RawRegion::Length, &RawRegion::Seek, &RawRegion::Read,
-                               &RawRegion::Write, &RawRegion::Tell};
-    s->file_ = sf_open_virtual(&io, SFM_READ, &sfInfo, region.get());
+    s->file_ = sf_open_virtual(RegionIo(), SFM_READ, &sfInfo, s->region_.get());
     if (s->file_ == nullptr) {
         return SoundResult::kErrFileBad;
     }
-    s->raw_ = std::move(region);
     s->format_.type = SoundType::kRaw;
     DescribeSubtype(subtype, s->format_);
     s->channels_ = info.channels;
@@ -199,6 +233,10 @@ SoundResult SoundSource::OpenRaw(const std::string& path, const RawStreamInfo& i
     return measured;
 }
 
+bool SoundSource::ReadFailed() const {
+    return region_->failed.load(std::memory_order_relaxed);
+}
+
 SoundResult SoundSource::Measure() {
     if (channels_ < 1 || sampleRate_ < 1) {
         return SoundResult::kErrFileBad;
@@ -207,19 +245,21 @@ SoundResult SoundSource::Measure() {
         return SoundResult::kErrFormat;
     }
     format_.channels = channels_;
-    playable_ = frames_;
+    playable_.store(frames_, std::memory_order_relaxed);
     return SoundResult::kOk;
 }
 
 uint64_t SoundSource::Read(float* out, uint64_t frame, uint64_t count) {
-    if (frame >= playable_) {
+    const std::lock_guard<std::mutex> lock(readMutex_);
+    const uint64_t playable = playable_.load(std::memory_order_relaxed);
+    if (frame >= playable) {
         return 0;
     }
-    count = std::min(count, playable_ - frame);
+    count = std::min(count, playable - frame);
     if (frame != decoderFrame_) {
         if (sf_seek(file_, static_cast<sf_count_t>(frame), SEEK_SET) !=
             static_cast<sf_count_t>(frame)) {
-            playable_ = frame;
+            playable_.store(frame, std::memory_order_release);
             return 0;
         }
         decoderFrame_ = frame;
@@ -228,7 +268,7 @@ uint64_t SoundSource::Read(float* out, uint64_t frame, uint64_t count) {
     const uint64_t n = got > 0 ? static_cast<uint64_t>(got) : 0;
     decoderFrame_ = frame + n;
     if (n < count) {
-        playable_ = frame + n;
+        playable_.store(frame + n, std::memory_order_release);
     }
     if (IsFloatData(format_)) {
         // A damaged float file must not put NaN or huge values on the shared mix bus.
@@ -243,4 +283,5 @@ uint64_t SoundSource::Read(float* out, uint64_t frame, uint64_t count) {
     return n;
 }
 
-}  // namespace tamberline::sound
+}  // namespace sound
+}  // namespace tamberline

@@ -1,8 +1,12 @@
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <string>
+
+#include "playback/sound/file_reader.h"
 
 #include "playback/sound/sound_types.h"
 
@@ -18,8 +22,11 @@ public:
     SoundSource(const SoundSource&) = delete;
     SoundSource& operator=(const SoundSource&) = delete;
 
-    static SoundResult OpenFile(const std::string& path, std::shared_ptr<SoundSource>& source);
+    // `reader` reads the file's bytes for as long as the source lives.
+    static SoundResult OpenFile(const std::string& path, std::shared_ptr<FileReader> reader,
+                                std::shared_ptr<SoundSource>& source);
     static SoundResult OpenRaw(const std::string& path, const RawStreamInfo& info,
+                               std::shared_ptr<FileReader> reader,
                                std::shared_ptr<SoundSource>& source);
 
     int Channels() const { return channels_; }
@@ -28,24 +35,32 @@ public:
     uint64_t Frames() const { return frames_; }
     const SoundFormatInfo& Format() const { return format_; }
 
-    // Streaming thread. Reads up to `count` frames starting at `frame` into
-    // interleaved floats; fewer (or 0) where the data really ends or cannot
-    // be read, after which PlayableFrames() says where that was.
+    // Streaming threads, one at a time (a sound replayed on a new channel
+    // may be read for both). Reads up to `count` frames starting at `frame`
+    // into interleaved floats; fewer (or 0) where the data really ends or
+    // cannot be read, after which PlayableFrames() says where that was and
+    // ReadFailed() whether the disk failed.
     uint64_t Read(float* out, uint64_t frame, uint64_t count);
-    uint64_t PlayableFrames() const { return playable_; }
+    uint64_t PlayableFrames() const { return playable_.load(std::memory_order_acquire); }
+    bool ReadFailed() const;
+
+    // The bytes libsndfile decodes (public for its read functions only).
+    struct Region;
 
 private:
-    struct RawRegion;
     SoundSource() = default;
+    static SoundResult OpenRegion(const std::string& path, int64_t offset, int64_t length,
+                                  std::shared_ptr<FileReader> reader,
+                                  std::unique_ptr<Region>& region);
     SoundResult Measure();
 
-    int fd_ = -1;
+    std::mutex readMutex_;
     sf_private_tag* file_ = nullptr;
-    std::unique_ptr<RawRegion> raw_;
+    std::unique_ptr<Region> region_;
     int channels_ = 0;
     int sampleRate_ = 0;
     uint64_t frames_ = 0;
-    uint64_t playable_ = 0;
+    std::atomic<uint64_t> playable_{0};
     uint64_t decoderFrame_ = 0;
     SoundFormatInfo format_;
 };

@@ -56,6 +56,10 @@ SoundResult SoundSystem::SetOutputBackend(std::unique_ptr<AudioBackend> backend)
     return SoundResult::kOk;
 }
 
+void SoundSystem::SetFileReader(std::shared_ptr<FileReader> reader) {
+    reader_ = std::move(reader);
+}
+
 void SoundSystem::EnsureBackend() {
     if (!backend_) {
         backend_ = std::make_unique<PortAudioBackend>();
@@ -115,6 +119,8 @@ SoundResult SoundSystem::Init(int maxChannels) {
     }
     engine_ = std::move(engine);
     outputRate_ = format.sampleRate;
+    outputChannels_ = std::min(format.channels, speakers);
+    engine_->mixer().SetOutputRate(outputRate_);
     slots_.assign(static_cast<size_t>(maxChannels), ChannelSlot{});
     if (backend_->Realtime()) {
         engine_->streamer().StartThread();
@@ -140,6 +146,7 @@ SoundResult SoundSystem::Close() {
     }
     engine_.reset();
     outputRate_ = 0;
+    outputChannels_ = 0;
     return SoundResult::kOk;
 }
 
@@ -175,7 +182,7 @@ SoundResult SoundSystem::CreateStream(const std::string& path, LoopMode loop, So
         return SoundResult::kErrUninitialized;
     }
     std::shared_ptr<sound::SoundSource> source;
-    const SoundResult r = OpenStreamFile(path, source);
+    const SoundResult r = sound::SoundSource::OpenFile(path, reader_, source);
     if (r != SoundResult::kOk) {
         return r;
     }
@@ -184,7 +191,8 @@ SoundResult SoundSystem::CreateStream(const std::string& path, LoopMode loop, So
 
 SoundResult SoundSystem::OpenStreamFile(const std::string& path,
                                         std::shared_ptr<sound::SoundSource>& source) {
-    return sound::SoundSource::OpenFile(path, source);
+    // Workers open files before any engine is chosen: the plain file reader.
+    return sound::SoundSource::OpenFile(path, nullptr, source);
 }
 
 SoundResult SoundSystem::CreateStream(std::shared_ptr<sound::SoundSource> source, LoopMode loop,
@@ -212,7 +220,7 @@ SoundResult SoundSystem::CreateRawStream(const std::string& path, const RawStrea
         return SoundResult::kErrUninitialized;
     }
     SoundObject object;
-    const SoundResult r = sound::SoundSource::OpenRaw(path, info, object.source);
+    const SoundResult r = sound::SoundSource::OpenRaw(path, info, reader_, object.source);
     if (r != SoundResult::kOk) {
         return r;
     }

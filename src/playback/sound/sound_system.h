@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "playback/sound/audio_backend.h"
+#include "playback/sound/file_reader.h"
 #include "playback/sound/play_program.h"
 #include "playback/sound/sound_types.h"
 
@@ -50,6 +51,9 @@ public:
     SoundResult GetDriverName(int index, std::string& name);
     SoundResult SetDriver(int index);
     SoundResult SetSpeakerMode(SpeakerMode mode);
+    // What sounds created from now on read their files through (pread when
+    // never set).
+    void SetFileReader(std::shared_ptr<FileReader> reader);
 
     // Opens the driver and starts mixing `maxChannels` channels.
     SoundResult Init(int maxChannels);
@@ -61,6 +65,9 @@ public:
     // every tick.
     SoundResult Update();
     int OutputRate() const { return outputRate_; }
+    // The device's output channels (at most eight): speakers past them are
+    // not heard.
+    int OutputChannels() const { return outputChannels_; }
 
     // Sounds. Every stream is mixed in software with sample-exact positions.
     SoundResult CreateStream(const std::string& path, LoopMode loop, SoundId& sound);
@@ -108,8 +115,15 @@ public:
     // Levels from each input channel to one speaker (0..7); input channels
     // past `count` get none.
     SoundResult SetSpeakerLevels(ChannelId channel, int speaker, const float* levels, int count);
-    // A paused channel is playing; an ended one is not.
+    // A paused channel is playing; an ended one is not. kErrFileRead (and not
+    // playing) when it ended because its file could not be read on.
     SoundResult IsPlaying(ChannelId channel, bool& playing);
+    // Times the channel ran out of decoded sound (a read slower than play);
+    // each time it skipped on to keep time with the others.
+    SoundResult GetUnderruns(ChannelId channel, uint32_t& count);
+    // Unpauses paused channels on one output frame, once every one of them
+    // has decoded enough to play on: the members of a start group.
+    SoundResult StartTogether(const std::vector<ChannelId>& channels);
     // kMs or kPcm from the start of the sound (of the sentence's present
     // entries for a user stream), or kSubSound: the slot being heard.
     SoundResult GetPosition(ChannelId channel, uint32_t& position, TimeUnit unit);
@@ -141,10 +155,13 @@ private:
     bool PositionCursor(const SoundObject& sound, uint64_t frame, sound::PlayCursor& cursor) const;
 
     std::unique_ptr<AudioBackend> backend_;
+    std::shared_ptr<FileReader> reader_;
     int driver_ = 0;
     SpeakerMode speakerMode_ = SpeakerMode::kSevenPointOne;
     std::unique_ptr<sound::Engine> engine_;
     int outputRate_ = 0;
+    int outputChannels_ = 0;
+    uint32_t lastGroup_ = 0;
     std::unordered_map<uint32_t, SoundObject> sounds_;
     uint32_t nextSound_ = 1;
     std::vector<ChannelSlot> slots_;

@@ -8,18 +8,19 @@ namespace tamberline {
 // as failure; the finer codes are for logs and tests.
 enum class SoundResult : int {
     kOk = 0,
-    kErrInvalidParam,     // a value out of range, or a call that makes no sense for this object
-    kErrInvalidHandle,    // no such sound or channel (released, or its channel was reused)
-    kErrFileNotFound,     // the path names no readable file
-    kErrFileBad,          // cannot be decoded: empty, truncated, absurd sizes, unknown format
-    kErrFormat,           // decodes, but in a shape the mixer does not play (channels, rate)
-    kErrUninitialized,    // the call needs Init first
-    kErrInitialized,      // the call is only allowed before Init
-    kErrOutput,           // no such driver, or the device would not open or start
-    kErrOutputLost,       // the device stopped while in use; Close and Init again
-    kErrChannelAlloc,     // every channel is in use
-    kErrChannelStopped,   // the channel has ended: its sound finished or was released
-    kErrCommandQueueFull  // the mixer is not taking commands (its device has stalled)
+    kErrInvalidParam,      // a value out of range, or a call that makes no sense for this object
+    kErrInvalidHandle,     // no such sound or channel (released, or its channel was reused)
+    kErrFileNotFound,      // the path names no readable file
+    kErrFileBad,           // cannot be decoded: empty, truncated, absurd sizes, unknown format
+    kErrFormat,            // decodes, but in a shape the mixer does not play (channels, rate)
+    kErrUninitialized,     // the call needs Init first
+    kErrInitialized,       // the call is only allowed before Init
+    kErrOutput,            // no such driver, or the device would not open or start
+    kErrOutputLost,        // the device stopped while in use; Close and Init again
+    kErrChannelAlloc,      // every channel is in use
+    kErrChannelStopped,    // the channel has ended: its sound finished or was released
+    kErrCommandQueueFull,  // the mixer is not taking commands (its device has stalled)
+    kErrFileRead           // the file could not be read on while it played (an I/O error)
 };
 
 // Handle of a sound; 0 names none.

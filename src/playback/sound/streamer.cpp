@@ -38,75 +38,114 @@ bool Streamer::WaitingForMixer() const {
 }
 
 void Streamer::StartThread() {
-    if (thread_.joinable()) {
+    if (!threads_.empty()) {
         return;
     }
     {
         std::lock_guard<std::mutex> lock(mutex_);
         stopping_ = false;
     }
-    thread_ = std::thread([this] { ThreadMain(); });
+    for (int i = 0; i < kThreads; ++i) {
+        threads_.emplace_back([this] { ThreadMain(); });
+    }
 }
 
 void Streamer::StopThread() {
-    if (!thread_.joinable()) {
+    if (threads_.empty()) {
         return;
     }
     {
         std::lock_guard<std::mutex> lock(mutex_);
         stopping_ = true;
     }
-    wake_.notify_one();
-    thread_.join();
+    wake_.notify_all();
+    for (std::thread& thread : threads_) {
+        thread.join();
+    }
+    threads_.clear();
 }
 
 void Streamer::ThreadMain() {
-    for (;;) {
-        {
-            std::unique_lock<std::mutex> lock(mutex_);
-            wake_.wait_for(lock, kPollInterval, [this] { return stopping_ || !inbox_.empty(); });
-            if (stopping_) {
-                return;
-            }
+    std::unique_lock<std::mutex> lock(mutex_);
+    while (!stopping_) {
+        const int index = NextVoice();
+        if (index < 0) {
+            wake_.wait_for(lock, kPollInterval);
+            continue;
         }
-        Pump();
+        Voice& voice = voices_[static_cast<size_t>(index)];
+        lock.unlock();
+        Fill(voice, rings_[index]);
+        lock.lock();
+        voice.busy = false;
     }
 }
 
 void Streamer::Pump() {
-    std::vector<StreamCommand> batch;
-    {
-        std::lock_guard<std::mutex> lock(mutex_);
-        batch.swap(inbox_);
+    std::unique_lock<std::mutex> lock(mutex_);
+    for (int index = NextVoice(); index >= 0; index = NextVoice()) {
+        Voice& voice = voices_[static_cast<size_t>(index)];
+        Fill(voice, rings_[index]);
+        voice.busy = false;
     }
+}
+
+int Streamer::NextVoice() {
+    std::vector<StreamCommand> batch;
+    batch.swap(inbox_);
     for (StreamCommand& command : batch) {
         Dispatch(command);
     }
+    int best = -1;
+    uint64_t bestFill = 0;
     for (size_t i = 0; i < voices_.size(); ++i) {
         Voice& voice = voices_[i];
         VoiceRing& ring = rings_[i];
-        if (voice.trimWaiting) {
-            CheckTrim(voice, ring);
+        if (voice.busy) {
+            continue;
         }
-        while (!voice.trimWaiting && !voice.deferred.empty()) {
-            StreamCommand command = std::move(voice.deferred.front());
-            voice.deferred.pop_front();
-            Apply(voice, ring, command);
+        Housekeep(voice, ring);
+        if (!voice.active || voice.ended || voice.trimWaiting || !voice.deferred.empty()) {
+            continue;
         }
-        if (voice.rulesChanged && !voice.trimWaiting) {
-            voice.rulesChanged = false;
-            ChangeRules(voice, ring);
+        const uint64_t fill = ring.written.load(std::memory_order_relaxed) -
+                              ring.taken.load(std::memory_order_acquire);
+        if (ring.capacity - fill < std::min(kChunkFrames, ring.capacity)) {
+            continue;  // not worth a read yet
         }
-        if (voice.active && !voice.trimWaiting) {
-            Fill(voice, ring);
+        // Compared as parts of the ring, which holds the same time at every rate.
+        const uint64_t scaled = (fill << 20) / ring.capacity;
+        if (best < 0 || scaled < bestFill) {
+            best = static_cast<int>(i);
+            bestFill = scaled;
         }
+    }
+    if (best >= 0) {
+        voices_[static_cast<size_t>(best)].busy = true;
+    }
+    return best;
+}
+
+void Streamer::Housekeep(Voice& voice, VoiceRing& ring) {
+    if (voice.trimWaiting) {
+        CheckTrim(voice, ring);
+    }
+    while (!voice.trimWaiting && !voice.deferred.empty()) {
+        StreamCommand command = std::move(voice.deferred.front());
+        voice.deferred.pop_front();
+        Apply(voice, ring, command);
+    }
+    if (voice.rulesChanged && !voice.trimWaiting) {
+        voice.rulesChanged = false;
+        ChangeRules(voice, ring);
     }
 }
 
 void Streamer::Dispatch(StreamCommand& command) {
     Voice& voice = voices_[static_cast<size_t>(command.voice)];
-    // While the mixer may still cut this ring, nothing else may touch it.
-    if (voice.trimWaiting || !voice.deferred.empty()) {
+    // While the mixer may still cut this ring, or a thread reads for it,
+    // nothing else may touch it.
+    if (voice.busy || voice.trimWaiting || !voice.deferred.empty()) {
         voice.deferred.push_back(std::move(command));
         return;
     }
@@ -117,6 +156,7 @@ void Streamer::Apply(Voice& voice, VoiceRing& ring, StreamCommand& command) {
     switch (command.kind) {
         case StreamCommand::Kind::kStart:
             voice = Voice{};
+            voice.trimSeq = ring.trimAsked.load(std::memory_order_relaxed);
             voice.active = true;
             voice.generation = command.generation;
             voice.rules = std::move(command.rules);
@@ -242,6 +282,7 @@ Streamer::Divergence Streamer::FindDivergence(Voice& voice, uint64_t taken) cons
     return {false, 0, c};
 }
 
+// One read for the voice, with the marks that come before it.
 void Streamer::Fill(Voice& voice, VoiceRing& ring) {
     const uint64_t taken = ring.taken.load(std::memory_order_acquire);
     PruneLog(voice, taken);
@@ -301,6 +342,10 @@ void Streamer::Fill(Voice& voice, VoiceRing& ring) {
             voice.log.back().length += got;
             voice.cursor.frame += got;
         }
+        if (got < wanted && (*source)->ReadFailed()) {
+            ring.readFailed.store(true, std::memory_order_release);
+        }
+        return;  // one chunk per pass: the least-filled voice is read next
     }
 }
 

@@ -30,8 +30,15 @@ struct StreamCommand {
 // A change of rules keeps what was decoded up to the first frame that the
 // new rules would play differently and has the mixer drop the rest.
 //
-// Commands come from one control thread. Pump runs on the streaming thread
-// (Start) or, for offline rendering, on the caller's thread.
+// Reading is shared fairly: each pass reads one chunk for the voice whose
+// ring is the least full, so one slow read delays one voice by one chunk
+// rather than every voice by a ring. A small pool of I/O threads makes the
+// passes, so a read that stalls holds up only its own thread; a voice is
+// only ever worked on by one thread at a time.
+//
+// Commands come from one control thread. The pool runs the passes
+// (StartThread), or, for offline rendering, Pump runs them on the caller's
+// thread until every ring is full.
 class Streamer {
 public:
     Streamer(VoiceRing* rings, int voiceCount);
@@ -44,6 +51,7 @@ public:
     // A dropped read-ahead waits for the mixer's answer.
     bool WaitingForMixer() const;
 
+    static constexpr int kThreads = 4;
     void StartThread();
     void StopThread();
 
@@ -69,6 +77,7 @@ private:
         PlayCursor cursorAtTrim;
         bool restartPending = false;
         bool rulesChanged = false;  // to compare again with the read-ahead
+        bool busy = false;          // a thread is reading for it, outside the lock
         std::deque<StreamCommand> deferred;
     };
     struct Divergence {
@@ -83,6 +92,10 @@ private:
     void CheckTrim(Voice& voice, VoiceRing& ring);
     Divergence FindDivergence(Voice& voice, uint64_t taken) const;
     void PruneLog(Voice& voice, uint64_t taken) const;
+    // Under the lock: commands and trims, then the least-filled voice that
+    // wants a chunk, marked busy; -1 when none does.
+    int NextVoice();
+    void Housekeep(Voice& voice, VoiceRing& ring);
     void Fill(Voice& voice, VoiceRing& ring);
     void ThreadMain();
 
@@ -93,7 +106,7 @@ private:
     std::condition_variable wake_;
     std::vector<StreamCommand> inbox_;
     bool stopping_ = false;
-    std::thread thread_;
+    std::vector<std::thread> threads_;
 };
 
 }  // namespace tamberline::sound

@@ -42,7 +42,9 @@ struct HeardPosition {
 // handshake: the streamer stores trimAt and bumps trimAsked, then writes
 // nothing more to this voice until trimAnswered matches. The mixer, before
 // it takes more frames, either cuts `written` and `marksWritten` back to
-// trimAt (trimDone) or refuses because it has already taken past it.
+// trimAt (trimDone) or refuses because it has already taken past it. The
+// mixer answers asks at any time, even for an idle voice, so the trim
+// counters are never reset: the streamer goes on from the last ask.
 struct VoiceRing {
     // Control thread, only while neither side uses the voice.
     void Prepare(int channels, uint64_t capacityFrames, uint64_t markCapacity);
@@ -70,6 +72,16 @@ struct VoiceRing {
     // Published by the mixer.
     std::atomic<uint64_t> heard{0};
     std::atomic<uint32_t> endedGeneration{0};  // 0 while playing
+    std::atomic<uint32_t> underruns{0};        // since the voice was prepared
+
+    // Set by the streamer: the file could not be read on (an I/O error, not
+    // its end). The end-of-stream mark that follows ends the voice.
+    std::atomic<bool> readFailed{false};
+
+    // The control thread asks the mixer to stop the use of the voice with
+    // this serial. A value, not a queued command, so that a stop can never be
+    // lost to a full queue; never reset, so a stale ask names no later use.
+    std::atomic<uint32_t> stopSerial{0};
 
     // Each side sets its flag once it has let go of the voice.
     std::atomic<bool> mixerIdle{true};

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -10,8 +11,8 @@ namespace tamberline::testing {
 // A device family with the given drivers; opening fails when asked to.
 class FakeBackend final : public AudioBackend {
 public:
-    FakeBackend(std::vector<std::string> drivers, bool openFails)
-        : drivers_(std::move(drivers)), openFails_(openFails) {}
+    FakeBackend(std::vector<std::string> drivers, bool openFails, int outputs = 8)
+        : drivers_(std::move(drivers)), openFails_(openFails), outputs_(outputs) {}
 
     SoundResult DriverCount(int& count) override {
         count = static_cast<int>(drivers_.size());
@@ -28,7 +29,7 @@ public:
         if (openFails_) {
             return SoundResult::kErrOutput;
         }
-        format = {48000, channels};
+        format = {48000, std::min(channels, outputs_)};
         return SoundResult::kOk;
     }
     SoundResult Start() override { return SoundResult::kOk; }
@@ -39,6 +40,7 @@ public:
 private:
     std::vector<std::string> drivers_;
     bool openFails_;
+    int outputs_;
 };
 
 }  // namespace tamberline::testing

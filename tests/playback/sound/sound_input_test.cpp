@@ -202,6 +202,7 @@ TEST_F(SoundInput, PlayingAStreamAgainEndsItsEarlierChannel) {
     float volume = 0;
     EXPECT_EQ(system_.GetVolume(first, volume), SoundResult::kErrInvalidHandle);
     EXPECT_EQ(system_.GetVolume(second, volume), SoundResult::kOk);
+    Render(256);  // the old channel fades out
     for (float v : Render(256)) {
         ASSERT_EQ(v, 0.0f) << "the new channel starts paused, the old one is gone";
     }

@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <QThread>
+#include <chrono>
 #include <cstdlib>
 
 #include "jack_recorder.h"
@@ -119,6 +120,18 @@ TEST(SoundJackLost, AServerThatQuitsEndsTheStreamWithAnErrorAndBlocksNoOne) {
     EXPECT_EQ(system.PlaySound(tone, false, again), SoundResult::kErrOutputLost);
     EXPECT_EQ(system.SetVolume(ch, 0.5f), SoundResult::kErrOutputLost);
     EXPECT_EQ(system.Close(), SoundResult::kOk) << "closing does not wait for the dead server";
+
+    // The server comes back while PortAudio still holds the dead stream: a
+    // new engine (what building the outputs again makes) is answered at
+    // once, never left waiting on the dead server.
+    PrivateJackServer back(name);
+    ASSERT_TRUE(back.WaitUntilUp());
+    const auto before = std::chrono::steady_clock::now();
+    SoundSystem rebuilt;
+    int count = -1;
+    rebuilt.GetNumDrivers(count);
+    EXPECT_LT(std::chrono::steady_clock::now() - before, std::chrono::seconds(1))
+        << "the caller is never held up";
 }
 
 }  // namespace

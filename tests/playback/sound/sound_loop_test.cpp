@@ -99,19 +99,27 @@ TEST_F(SoundLoop, MovingTheLoopEndWhilePlayingTakesEffectAtTheNextWrap) {
     ExpectSame(out, Sequence({{0, 400}, {100, 400}, {100, 400}, {100, 124}}, 0));
 }
 
-TEST_F(SoundLoop, SetPositionJumpsAtTheNextPeriodAndPositionFollows) {
+// A seek fades out where it was (a few milliseconds), then plays from the
+// new place, fading in.
+TEST_F(SoundLoop, SetPositionJumpsAfterItsFadeAndPositionFollows) {
     const ChannelId ch = Play(Stream(WriteMarkerFile(dir_, "long.wav", kWav16, 2, 48000, 96000)));
     Render(256);
     uint32_t ms = 0;
     EXPECT_EQ(system_.GetPosition(ch, ms, TimeUnit::kMs), SoundResult::kOk);
     EXPECT_EQ(ms, 5u) << "256 frames at 48 kHz";
     ASSERT_EQ(system_.SetPosition(ch, 1500, TimeUnit::kMs), SoundResult::kOk);
-    const std::vector<float> out = Speaker(Render(256), 0);
-    EXPECT_EQ(out[0], MarkerFloat(72000, 0));
-    EXPECT_EQ(out[255], MarkerFloat(72255, 0));
+    EXPECT_EQ(system_.GetPosition(ch, ms, TimeUnit::kMs), SoundResult::kOk);
+    EXPECT_EQ(ms, 1500u) << "reported at once";
+    const std::vector<float> fade = Speaker(Render(256), 0);
+    EXPECT_NEAR(fade[0], MarkerFloat(256, 0), 1e-3) << "the old place, fading";
+    EXPECT_EQ(fade[250], 0.0f);
+    const std::vector<float> out = Speaker(Render(512), 0);
+    EXPECT_NEAR(out[0], MarkerFloat(72000, 0) / 240.0f, 1e-5) << "the fade-in starts from silence";
+    EXPECT_EQ(out[300], MarkerFloat(72300, 0));
+    EXPECT_EQ(out[511], MarkerFloat(72511, 0));
     uint32_t pcm = 0;
     EXPECT_EQ(system_.GetPosition(ch, pcm, TimeUnit::kPcm), SoundResult::kOk);
-    EXPECT_EQ(pcm, 72256u);
+    EXPECT_EQ(pcm, 72512u);
     EXPECT_EQ(system_.SetPosition(ch, 2000, TimeUnit::kMs), SoundResult::kErrInvalidParam)
         << "past the end";
 }
@@ -128,7 +136,7 @@ TEST_F(SoundLoop, APausedSeekIsReportedBeforeAnythingIsHeard) {
     EXPECT_EQ(system_.GetPosition(ch, ms, TimeUnit::kMs), SoundResult::kOk);
     EXPECT_EQ(ms, 250u);
     ASSERT_EQ(system_.SetPaused(ch, false), SoundResult::kOk);
-    EXPECT_EQ(Speaker(Render(1), 0)[0], MarkerFloat(12000, 0));
+    EXPECT_EQ(Speaker(Render(256), 0)[250], MarkerFloat(12250, 0)) << "faded in from there";
 }
 
 }  // namespace

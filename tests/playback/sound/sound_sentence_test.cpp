@@ -122,6 +122,7 @@ TEST_F(SoundSentence, RawSampleFormatsAreReadAsAWaveFileStoresThem) {
         bool playing = true;
         EXPECT_EQ(system_.IsPlaying(ch, playing), SoundResult::kErrInvalidHandle);
         EXPECT_FALSE(playing);
+        Render(256);  // its fade-out
     }
 }
 
