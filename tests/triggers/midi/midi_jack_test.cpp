@@ -3,7 +3,7 @@
 // starts and stops are echoed to it, its timecode locks, and bad input or a
 // vanishing program stalls nothing.
 
-#include <sndfile.h>
+#include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <thread>
@@ -11,7 +11,6 @@
 #include "fake_midi_driver.h"
 #include "midi_on_jack.h"
 #include "mtc_sender.h"
-#include "sound_test_support.h"
 #include "support/scripted_message_box.h"
 #include "support/temp_dir.h"
 
@@ -28,8 +27,7 @@ protected:
         }
         std::string why;
         ASSERT_TRUE(jack_.Start(why)) << why;
-        tone_ = WriteSineFile(dir_, "tone.wav", SF_FORMAT_WAV | SF_FORMAT_FLOAT, 2, 48000, 48000 * 3,
-                              0.5, 440.0);
+        tone_ = MidiOnJack::WriteTone(dir_.Path(), 3.0);
     }
     // Frames since `from` (server time) that the engine sent to output 1.
     size_t SoundingSince(jack_nframes_t from) {

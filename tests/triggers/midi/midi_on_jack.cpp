@@ -1,6 +1,9 @@
 #include "midi_on_jack.h"
 
+#include <sndfile.h>
 #include <unistd.h>
+
+#include <cmath>
 
 #include <thread>
 
@@ -104,6 +107,28 @@ ButtonRecord MidiOnJack::Button(const std::string& path, int note, int channel) 
     record.midiNote = static_cast<uint8_t>(note);
     record.midiChannel = static_cast<uint8_t>(channel);
     return record;
+}
+
+std::string MidiOnJack::WriteTone(const std::string& folder, double seconds) {
+    const std::string path = folder + "/tone.wav";
+    SF_INFO info{};
+    info.channels = 2;
+    info.samplerate = 48000;
+    info.format = SF_FORMAT_WAV | SF_FORMAT_FLOAT;
+    SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
+    if (!file) {
+        return {};
+    }
+    const auto frames = static_cast<sf_count_t>(seconds * 48000);
+    std::vector<float> data(static_cast<size_t>(2 * frames));
+    for (sf_count_t i = 0; i < frames; ++i) {
+        const float v = 0.25f * static_cast<float>(std::cos(2.0 * M_PI * 440.0 * i / 48000));
+        data[static_cast<size_t>(2 * i)] = v;
+        data[static_cast<size_t>(2 * i + 1)] = v;
+    }
+    sf_writef_float(file, data.data(), frames);
+    sf_close(file);
+    return path;
 }
 
 std::vector<std::string> MidiOnJack::Status(int field) {

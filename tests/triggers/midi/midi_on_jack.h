@@ -59,6 +59,8 @@ public:
     bool OpenMidi();
 
     ButtonRecord Button(const std::string& path, int note, int channel) const;
+    // A stereo cosine of `seconds` in `folder`: sound from its first sample.
+    static std::string WriteTone(const std::string& folder, double seconds);
     std::vector<std::string> Status(int field);
 
     JackMidiPeer& peer() { return peer_; }
