@@ -49,15 +49,15 @@ void ProgramParts::AddMidi(const Services& services) {
     midiTarget_ = std::make_unique<MidiRunTarget>(services.run.controller());
     StatusRelay& relay = *statusRelay_;
     midi_ = std::make_unique<MidiPorts>(MidiPorts::Services{
-        services.registry, services.box, *midiDriver_, clock_, services.run.midiOut(),
-        *midiTarget_, *timecode_, *ltc_,
+        services.registry, services.box, *midiDriver_, clock_, services.run.midiOut(), *midiTarget_,
+        *timecode_, *ltc_,
         [&relay](int field, const std::string& text) { relay.Show(field, text); },
         // The network link is not built: this machine is never a master.
         [] { return false; },
         [this] { return chooseMidiPorts_ ? chooseMidiPorts_(*midiDriver_) : 0; }});
     MidiPorts& midi = *midi_;
-    services.portHooks.Plug(TriggerPort::kMidi, {[&midi] { return midi.Open(); },
-                                                 [&midi] { midi.Close(); }});
+    services.portHooks.Plug(TriggerPort::kMidi,
+                            {[&midi] { return midi.Open(); }, [&midi] { midi.Close(); }});
     MainTick& tick = services.tick;
     Add(std::make_unique<MidiPart>(midi, [&tick] { tick.NoteMtcFrame(); }));
 }

@@ -9,7 +9,8 @@ void StatusRelay::Show(int field, const std::string& text) {
     latest_[field] = text;
     if (!posted_) {
         posted_ = true;
-        QMetaObject::invokeMethod(&gui_, [this] { Deliver(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            &gui_, [this] { Deliver(); }, Qt::QueuedConnection);
     }
 }
 

@@ -15,8 +15,7 @@ constexpr const char* kRateTexts[] = {" 24fps MTC ", " 25fps MTC ", " 30DF MTC "
 
 }  // namespace
 
-MtcDecoder::MtcDecoder(TimecodeTriggers& triggers, ShowFn show,
-                       std::function<bool()> linkedMaster)
+MtcDecoder::MtcDecoder(TimecodeTriggers& triggers, ShowFn show, std::function<bool()> linkedMaster)
     : triggers_(triggers), show_(std::move(show)), linkedMaster_(std::move(linkedMaster)) {}
 
 void MtcDecoder::Reset() {

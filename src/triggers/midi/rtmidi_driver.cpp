@@ -1,5 +1,7 @@
 #include "triggers/midi/rtmidi_driver.h"
 
+#include <unistd.h>
+
 namespace tamberline {
 
 namespace {
@@ -57,10 +59,11 @@ std::unique_ptr<Port> Make(RtMidi::Api api, const std::string& clientName) {
 }  // namespace
 
 RtMidiDriver::RtMidiDriver(std::string clientName) : clientName_(std::move(clientName)) {
-    // RtMidi refuses the ALSA sequencer where the system has none.
-    api_ = RtMidi::LINUX_ALSA;
+    // Without the sequencer device RtMidi refuses ALSA (and says so on the
+    // console): go to JACK at once.
+    api_ = ::access("/dev/snd/seq", R_OK | W_OK) == 0 ? RtMidi::LINUX_ALSA : RtMidi::UNIX_JACK;
     listIn_ = Make<RtMidiIn>(api_, clientName_ + " list");
-    if (!listIn_) {
+    if (!listIn_ && api_ == RtMidi::LINUX_ALSA) {
         api_ = RtMidi::UNIX_JACK;
         listIn_ = Make<RtMidiIn>(api_, clientName_ + " list");
     }

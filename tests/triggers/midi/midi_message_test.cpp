@@ -65,19 +65,14 @@ TEST_P(KeepCases, FiltersAsTheInputDoes) {
         << std::hex << GetParam().message;
 }
 
-INSTANTIATE_TEST_SUITE_P(Midi, KeepCases,
-                         ::testing::Values(KeepCase{0x003C80, false, true},
-                                           KeepCase{0x7F3C9F, true, true},
-                                           KeepCase{0x0078B3, false, true},
-                                           KeepCase{0xFF, true, true},
-                                           KeepCase{0x25F1, false, true},
-                                           KeepCase{0x25F1, true, false},
-                                           KeepCase{0x0101F3, false, true},
-                                           KeepCase{0xF8, false, false},
-                                           KeepCase{0xFE, false, false},
-                                           KeepCase{0x0040A0, false, false},
-                                           KeepCase{0x05C0, false, false},
-                                           KeepCase{0x4000E0, false, false}));
+INSTANTIATE_TEST_SUITE_P(
+    Midi, KeepCases,
+    ::testing::Values(KeepCase{0x003C80, false, true}, KeepCase{0x7F3C9F, true, true},
+                      KeepCase{0x0078B3, false, true}, KeepCase{0xFF, true, true},
+                      KeepCase{0x25F1, false, true}, KeepCase{0x25F1, true, false},
+                      KeepCase{0x0101F3, false, true}, KeepCase{0xF8, false, false},
+                      KeepCase{0xFE, false, false}, KeepCase{0x0040A0, false, false},
+                      KeepCase{0x05C0, false, false}, KeepCase{0x4000E0, false, false}));
 
 }  // namespace
 }  // namespace tamberline

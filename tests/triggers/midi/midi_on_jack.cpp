@@ -65,13 +65,13 @@ bool MidiOnJack::Start(std::string& why) {
         return false;
     }
     target_ = std::make_unique<MidiRunTarget>(*run_);
-    ports_ = std::make_unique<MidiPorts>(MidiPorts::Services{
-        registry_, box_, *driver_, clock_, out_, *target_, timecode_, ltc_,
-        [this](int field, const std::string& text) {
-            std::lock_guard<std::mutex> lock(statusLock_);
-            status_.push_back({field, text});
-        },
-        [] { return false; }, [] { return 0; }});
+    ports_ = std::make_unique<MidiPorts>(
+        MidiPorts::Services{registry_, box_, *driver_, clock_, out_, *target_, timecode_, ltc_,
+                            [this](int field, const std::string& text) {
+                                std::lock_guard<std::mutex> lock(statusLock_);
+                                status_.push_back({field, text});
+                            },
+                            [] { return false; }, [] { return 0; }});
     ChooseOnlyThePeer();
     return true;
 }

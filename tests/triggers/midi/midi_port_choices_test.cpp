@@ -48,9 +48,10 @@ TEST_F(MidiPortChoicesTest, ADeviceInUseCannotBeChosen) {
     choices_.Fill();
     driver_.busy = {"Pads"};
     choices_.Toggle(1);
-    EXPECT_EQ(box_.Texts(),
-              std::vector<std::string>{
-                  "Pads\n\nThis device is already in use.\nWait until it is free, then try again."});
+    EXPECT_EQ(
+        box_.Texts(),
+        std::vector<std::string>{
+            "Pads\n\nThis device is already in use.\nWait until it is free, then try again."});
     EXPECT_FALSE(choices_.items()[1].selected);
     driver_.busy.clear();
     choices_.Toggle(1);

@@ -127,8 +127,9 @@ TEST_F(MidiPortsTest, NotesActOnTheButtonsAndShowInTheStatusLine) {
     driver_.Deliver(0, {0x90, 60, 100});
     driver_.Deliver(1, {0x84, 61, 0, 0xFF});
     ASSERT_TRUE(Acted(3));
-    EXPECT_EQ(target_.Actions(), (std::vector<MidiAction>{
-                                     {Kind::kNoteOn, 1, 60}, {Kind::kNoteOff, 5, 61}, {Kind::kReset, 0, 0}}));
+    EXPECT_EQ(target_.Actions(),
+              (std::vector<MidiAction>{
+                  {Kind::kNoteOn, 1, 60}, {Kind::kNoteOff, 5, 61}, {Kind::kReset, 0, 0}}));
     EXPECT_TRUE(Showed(17, " Last midi :  0xFF reset "));
 }
 
@@ -150,7 +151,8 @@ TEST_F(MidiPortsTest, TheEchoGoesToEveryOutputAsShortMessages) {
     ASSERT_TRUE(out_.Queue(messages));
     for (int output : {0, 1}) {
         ASSERT_TRUE(WaitFor([&] { return driver_.Sent(output).size() == 3; }));
-        EXPECT_EQ(driver_.Sent(output), (std::vector<Bytes>{{0x91, 60, 127}, {0xB0, 120, 0}, {0xFF}}));
+        EXPECT_EQ(driver_.Sent(output),
+                  (std::vector<Bytes>{{0x91, 60, 127}, {0xB0, 120, 0}, {0xFF}}));
     }
     ports_.Close();
     // Closing leaves no note hanging: all notes off on every channel.

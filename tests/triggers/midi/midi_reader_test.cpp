@@ -42,8 +42,13 @@ protected:
     TimecodeTriggers timecode_;
     std::vector<std::pair<int, std::string>> shown_;
     MtcDecoder mtc_{timecode_, [this](const std::string& t) { shown_.push_back({15, t}); }, {}};
-    MidiReader reader_{{target_, mtc_, ltc_, clock_,
-                        [this](int field, const std::string& t) { shown_.push_back({field, t}); },
+    MidiReader reader_{{target_,
+                        mtc_,
+                        ltc_,
+                        clock_,
+                        [this](int field, const std::string& t) {
+                            shown_.push_back({field, t});
+                        },
                         {}}};
 };
 
@@ -109,8 +114,7 @@ TEST_F(MidiReaderTest, MessagesBeforeStartUpIsCompleteAreThrownAway) {
     early.SetStartupComplete();
     Feed({0x90, 61, 100});
     early.Drain();
-    EXPECT_EQ(target_.Actions(),
-              (std::vector<MidiAction>{{MidiAction::Kind::kNoteOn, 1, 61}}));
+    EXPECT_EQ(target_.Actions(), (std::vector<MidiAction>{{MidiAction::Kind::kNoteOn, 1, 61}}));
 }
 
 }  // namespace
