@@ -9,9 +9,11 @@ void MidiRunTarget::Act(const MidiAction& action) {
         run_.StopAll();
         return;
     }
-    run_.control().Post([this, action] {
+    // Run control outlives what its thread still has to run; this target
+    // may not.
+    run_.control().Post([&run = run_, action] {
         // On the control thread: its records are the ones starts use.
-        ButtonRunner& runner = run_.runner();
+        ButtonRunner& runner = run.runner();
         const std::vector<int> buttons = MidiActionButtons(
             action, [&runner](int button) -> const ButtonRecord& { return runner.Record(button); });
         for (int button : buttons) {
