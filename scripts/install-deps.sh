@@ -12,6 +12,8 @@ packages=(
   # audio engine
   portaudio19-dev libsndfile1-dev
   jackd2 libjack-jackd2-dev
+  # MIDI in and out
+  librtmidi-dev
   # media graphs
   libgstreamer1.0-dev libgstreamer-plugins-base1.0-dev
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-pulseaudio

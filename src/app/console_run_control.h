@@ -33,6 +33,8 @@ public:
     // The lost-sample search for "Find" (not built yet).
     void SetFindLostSample(std::function<void(int)> find) { find_ = std::move(find); }
     RunController& controller() { return run_; }
+    // The echo of starts and stops for the MIDI outputs.
+    MidiOutQueue& midiOut() { return midiOut_; }
     RunLog& runLog() { return log_; }
     void NoteSessionLoaded(const std::string& path) override;
 

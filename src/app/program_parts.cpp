@@ -3,31 +3,68 @@
 #include "app/console.h"
 #include "app/console_run_control.h"
 #include "app/port_switches.h"
+#include "app/program_port_hooks.h"
 #include "app/run_control_part.h"
 #include "playback/graph/media_library_part.h"
 #include "playback/media_graphs_part.h"
 #include "playback/outputs_part.h"
+#include "triggers/ltc_presence.h"
+#include "triggers/midi/midi_part.h"
+#include "triggers/midi/midi_ports.h"
+#include "triggers/midi/midi_run_target.h"
+#include "triggers/midi/rtmidi_driver.h"
+#include "triggers/status_relay.h"
+#include "triggers/timecode_triggers.h"
 
 namespace tamberline {
 
-ProgramParts::ProgramParts(const Services& services) {
-    auto add = [this](std::unique_ptr<ConsolePart> part) {
-        order_.push_back(part.get());
-        owned_.push_back(std::move(part));
-    };
-    add(std::make_unique<MediaLibraryPart>(services.box));
-    add(std::make_unique<MediaGraphsPart>(services.run.controller()));
+ProgramParts::ProgramParts(const Services& services)
+    : ports_(services.ports), chooseMidiPorts_(services.chooseMidiPorts) {
+    Add(std::make_unique<MediaLibraryPart>(services.box));
+    Add(std::make_unique<MediaGraphsPart>(services.run.controller()));
     auto outputs = std::make_unique<OutputsPart>(services.registry, services.box, services.header,
                                                  services.run.controller());
     outputs_ = outputs.get();
-    add(std::move(outputs));
+    Add(std::move(outputs));
     RunController& controller = services.run.controller();
-    add(std::make_unique<RunControlPart>(
+    Add(std::make_unique<RunControlPart>(
         services.run, services.session, services.box,
         [&controller](int from) { return controller.NextRunningGraphButton(from); }));
+    AddMidi(services);
     // The trigger ports open after run control's thread runs, in the
     // switches' own order.
     order_.push_back(&services.ports);
+}
+
+void ProgramParts::Add(std::unique_ptr<ConsolePart> part) {
+    order_.push_back(part.get());
+    owned_.push_back(std::move(part));
+}
+
+void ProgramParts::AddMidi(const Services& services) {
+    statusRelay_ = std::make_unique<StatusRelay>(services.statusField);
+    ltc_ = std::make_unique<LtcPresence>();
+    timecode_ = std::make_unique<TimecodeTriggers>();
+    midiDriver_ = std::make_unique<RtMidiDriver>();
+    midiTarget_ = std::make_unique<MidiRunTarget>(services.run.controller());
+    StatusRelay& relay = *statusRelay_;
+    midi_ = std::make_unique<MidiPorts>(MidiPorts::Services{
+        services.registry, services.box, *midiDriver_, clock_, services.run.midiOut(), *midiTarget_,
+        *timecode_, *ltc_,
+        [&relay](int field, const std::string& text) { relay.Show(field, text); },
+        // The network link is not built: this machine is never a master.
+        [] { return false; },
+        [this] { return chooseMidiPorts_ ? chooseMidiPorts_(*midiDriver_) : 0; }});
+    MidiPorts& midi = *midi_;
+    services.portHooks.Plug(TriggerPort::kMidi,
+                            {[&midi] { return midi.Open(); }, [&midi] { midi.Close(); }});
+    MainTick& tick = services.tick;
+    Add(std::make_unique<MidiPart>(midi, [&tick] { tick.NoteMtcFrame(); }));
+}
+
+void ProgramParts::SetupMidiPorts() {
+    SetupTriggerPort(ports_, TriggerPort::kMidi,
+                     [this] { return chooseMidiPorts_ ? chooseMidiPorts_(*midiDriver_) : 0; });
 }
 
 ProgramParts::~ProgramParts() = default;

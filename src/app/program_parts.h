@@ -1,14 +1,25 @@
 #pragma once
 
+#include <functional>
 #include <memory>
+#include <string>
 #include <vector>
 
+#include "base/clock.h"
 #include "playback/output_table.h"
 
 namespace tamberline {
 
 class Console;
 class ConsolePart;
+class LtcPresence;
+class MainTick;
+class MidiDriver;
+class MidiPorts;
+class MidiTriggerTarget;
+class ProgramPortHooks;
+class StatusRelay;
+class TimecodeTriggers;
 class ConsoleRunControl;
 class MessageBox;
 class OutputsPart;
@@ -28,6 +39,13 @@ public:
         ConsoleRunControl& run;
         Session& session;
         PortSwitches& ports;
+        // The trigger ports plug their opening and closing in here.
+        ProgramPortHooks& portHooks;
+        // GUI thread: writes a status field.
+        std::function<void(int field, const std::string& text)> statusField;
+        MainTick& tick;
+        // The "Setup Midi Ports" dialog: 9 when applied with a selection.
+        std::function<int(MidiDriver&)> chooseMidiPorts;
     };
 
     explicit ProgramParts(const Services& services);
@@ -36,11 +54,26 @@ public:
     void RegisterWith(Console& console);
     OutputsPart& outputs() { return *outputs_; }
     const OutputsPart& outputs() const { return *outputs_; }
+    // The "Setup" item of the "Midi" menu.
+    void SetupMidiPorts();
 
 private:
+    void Add(std::unique_ptr<ConsolePart> part);
+    void AddMidi(const Services& services);
+
     std::vector<std::unique_ptr<ConsolePart>> owned_;
     std::vector<ConsolePart*> order_;
     OutputsPart* outputs_ = nullptr;
+    PortSwitches& ports_;
+    SystemClock clock_;
+    std::function<int(MidiDriver&)> chooseMidiPorts_;
+    // Trigger ports: what they share, then each port.
+    std::unique_ptr<StatusRelay> statusRelay_;
+    std::unique_ptr<LtcPresence> ltc_;
+    std::unique_ptr<TimecodeTriggers> timecode_;
+    std::unique_ptr<MidiDriver> midiDriver_;
+    std::unique_ptr<MidiTriggerTarget> midiTarget_;
+    std::unique_ptr<MidiPorts> midi_;
 };
 
 }  // namespace tamberline

@@ -230,14 +230,16 @@ void ButtonRunner::MidiNote(int button, bool on) {
     }
     const uint32_t status = on ? 0x90 : 0x80;
     const uint32_t data = (uint32_t{r.midiNote} << 8) | (127u << 16);
+    std::array<uint32_t, 16> messages{};
+    size_t count = 0;
     if (r.midiChannel >= 1 && r.midiChannel <= 16) {
-        midi.Push((status + (r.midiChannel - 1u)) | data);
+        messages[count++] = (status + (r.midiChannel - 1u)) | data;
     } else {
         for (uint32_t channel = 0; channel < 16; ++channel) {
-            midi.Push((status + channel) | data);
+            messages[count++] = (status + channel) | data;
         }
     }
-    midi.Signal();
+    midi.Queue(std::span(messages.data(), count));
 }
 
 int ButtonRunner::NextRunningGraphButton(int from) const {

@@ -1,7 +1,11 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <cstdint>
+#include <mutex>
+#include <span>
 #include <string>
 
 #include "base/spsc_ring.h"
@@ -49,9 +53,11 @@ inline constexpr int kStopped = 12;
 inline constexpr int kStopAll = 14;
 }  // namespace link_command
 
-// Short MIDI messages for the MIDI outputs: a ring of 2048 entries with one
-// writer (the control thread) and one reader (the sender, once MIDI output
-// is built). A full ring drops the message rather than wait.
+// Short MIDI messages for the MIDI outputs: 2048 entries, read by the MIDI
+// sender. Several threads may write: a writer holds a short lock only to
+// put its whole batch in, so the notes of one start never interleave with
+// another's and no two writers take the same slot. A batch that does not
+// fit is refused and counted, never written over unread messages.
 class MidiOutQueue {
 public:
     static constexpr uint32_t kSize = 2048;
@@ -59,14 +65,27 @@ public:
     bool enabled() const { return enabled_.load(std::memory_order_relaxed); }
     void SetEnabled(bool on) { enabled_.store(on, std::memory_order_relaxed); }
 
-    bool Push(uint32_t message) { return ring_.Push(message); }
+    // Any thread: queues all of `messages` and wakes the sender, or none
+    // of them when they do not fit.
+    bool Queue(std::span<const uint32_t> messages);
+    // Batches refused because the queue was full.
+    uint64_t refused() const { return refused_.load(std::memory_order_relaxed); }
+
+    // The reader (one thread at a time).
     bool Pop(uint32_t& message) { return ring_.Pop(message); }
-    // Wakes the sender; nothing listens until MIDI output is built.
-    void Signal() {}
+    // The reader: waits until something was queued since the last wait, the
+    // sender is interrupted or `timeout` passes.
+    void Wait(std::chrono::milliseconds timeout);
+    void Interrupt();
 
 private:
+    std::mutex writers_;
     SpscRing<uint32_t> ring_{kSize};
     std::atomic<bool> enabled_{false};
+    std::atomic<uint64_t> refused_{0};
+    std::mutex wakeLock_;
+    std::condition_variable wake_;
+    bool woken_ = false;
 };
 
 }  // namespace tamberline

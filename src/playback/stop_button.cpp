@@ -141,11 +141,12 @@ void ButtonRunner::StopAll() {
     ClearBuzzerLocks();
     MidiOutQueue& midi = *services_.midiOut;
     if (midi.enabled()) {
+        std::array<uint32_t, 17> messages{};
         for (uint32_t channel = 0; channel < 16; ++channel) {
-            midi.Push((0xB0 + channel) | (120u << 8));
+            messages[channel] = (0xB0 + channel) | (120u << 8);
         }
-        midi.Push(0xFF);
-        midi.Signal();
+        messages[16] = 0xFF;
+        midi.Queue(messages);
     }
 }
 

@@ -11,6 +11,7 @@
 #include "app/ui/menu_binder.h"
 #include "playback/outputs_part.h"
 #include "session/session_paths.h"
+#include "triggers/ui/midi_ports_dialog.h"
 
 namespace tamberline {
 
@@ -35,7 +36,14 @@ ConsoleWindow::ConsoleWindow(Registry& registry, Parts parts)
     if (parts == Parts::kProgram) {
         programParts_ = std::make_unique<ProgramParts>(ProgramParts::Services{
             registry, box_, [this](const std::string& text) { ShowHeaderMessage(text); }, run_,
-            model_->session(), model_->ports()});
+            model_->session(), model_->ports(), portHooks_,
+            [this](int field, const std::string& text) {
+                model_->grid().SetStatusField(field, text);
+            },
+            console_.tick(),
+            [this](MidiDriver& driver) {
+                return RunMidiPortsDialog(this, driver, registry_, box_);
+            }});
         programParts_->RegisterWith(console_);
         gridHooks_.SetOutputs(&programParts_->outputs());
     } else {
@@ -84,6 +92,11 @@ void ConsoleWindow::RunMenuCommand(int id) {
     }
     switch (id) {
         case cmd::kAsio: asio_.Run(); break;
+        case cmd::kMidiSetup:
+            if (programParts_) {
+                programParts_->SetupMidiPorts();
+            }
+            break;
         case cmd::kMenuFont: ChooseMenuFont(); break;
         case cmd::kButtonFont: ChooseButtonFont(); break;
         case cmd::kExit: close(); break;

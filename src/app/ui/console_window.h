@@ -13,6 +13,7 @@
 #include "app/port_switches.h"
 #include "app/program_grid_hooks.h"
 #include "app/program_parts.h"
+#include "app/program_port_hooks.h"
 #include "app/run_control.h"
 #include "app/ui/grid_fonts.h"
 #include "app/ui/list_selection_dialog.h"
@@ -73,7 +74,7 @@ private:
     QtFileDialog fileDialog_;
     ConsoleRunControl run_;
     ProgramGridHooks gridHooks_;
-    PortHooks portHooks_;
+    ProgramPortHooks portHooks_;
     std::unique_ptr<ConsoleModel> model_;
     Console console_;
     std::unique_ptr<ProgramParts> programParts_;

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <cstdint>
+
+namespace tamberline {
+
+// Where a running timecode source (MIDI timecode now, LTC later) drives the
+// timecode triggers. Frame counts are whole frames since midnight at the
+// source's rate. Called on the source's own thread; an implementation hands
+// starts on as start requests and never waits. Does nothing until the
+// timecode triggers' table is built.
+class TimecodeTriggers {
+public:
+    virtual ~TimecodeTriggers() = default;
+    // The source locked (again): look for the next trigger from here.
+    virtual void PositionCursor(uint32_t /*frameCount*/, int /*framesPerSecond*/) {}
+    // The source moved on by one frame: fire what is due at `frameCount`.
+    virtual void FrameCountReached(uint32_t /*frameCount*/) {}
+};
+
+}  // namespace tamberline
