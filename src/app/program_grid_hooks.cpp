@@ -17,4 +17,10 @@ bool ProgramGridHooks::IsSonglistFile(const std::string& path) const {
     return IsPlaylistFile(path);
 }
 
+void ProgramGridHooks::EditSample(int button) {
+    if (editSample_) {
+        editSample_(button);
+    }
+}
+
 }  // namespace tamberline

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "app/grid_hooks.h"
@@ -15,11 +16,16 @@ class ProgramGridHooks final : public GridHooks {
 public:
     void SetOutputs(const OutputsPart* outputs) { outputs_ = outputs; }
 
+    // The external editor's hand-off for the edit command.
+    void SetSampleEditor(std::function<void(int)> edit) { editSample_ = std::move(edit); }
+
     bool IsValidOutput(int row) const override;
     bool IsSonglistFile(const std::string& path) const override;
+    void EditSample(int button) override;
 
 private:
     const OutputsPart* outputs_ = nullptr;
+    std::function<void(int)> editSample_;
 };
 
 }  // namespace tamberline

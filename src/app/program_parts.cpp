@@ -4,6 +4,7 @@
 #include "app/console_run_control.h"
 #include "app/port_switches.h"
 #include "app/run_control_part.h"
+#include "files/folder_tree_filler_part.h"
 #include "playback/graph/media_library_part.h"
 #include "playback/media_graphs_part.h"
 #include "playback/outputs_part.h"
@@ -16,6 +17,7 @@ ProgramParts::ProgramParts(const Services& services) {
         owned_.push_back(std::move(part));
     };
     add(std::make_unique<MediaLibraryPart>(services.box));
+    add(std::make_unique<FolderTreeFillerPart>(services.registry));
     add(std::make_unique<MediaGraphsPart>(services.run.controller()));
     auto outputs = std::make_unique<OutputsPart>(services.registry, services.box, services.header,
                                                  services.run.controller());

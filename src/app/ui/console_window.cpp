@@ -11,6 +11,7 @@
 #include "app/ui/menu_binder.h"
 #include "playback/outputs_part.h"
 #include "session/session_paths.h"
+#include "songlist/playlist_reader.h"
 
 namespace tamberline {
 
@@ -23,7 +24,8 @@ constexpr int kClockStatusField = 15;
 ConsoleWindow::ConsoleWindow(Registry& registry, Parts parts)
     : registry_(registry),
       box_(this),
-      fileDialog_(this, box_),
+      fileDialog_(this, box_, fileMonitors_),
+      editor_(registry, fileDialog_),
       run_(box_, DocumentsFolder()),
       model_(std::make_unique<ConsoleModel>(ConsoleModelServices{
           box_, fileDialog_, registry, run_, gridHooks_, portHooks_, DocumentsFolder()})),
@@ -38,6 +40,7 @@ ConsoleWindow::ConsoleWindow(Registry& registry, Parts parts)
             model_->session(), model_->ports()});
         programParts_->RegisterWith(console_);
         gridHooks_.SetOutputs(&programParts_->outputs());
+        gridHooks_.SetSampleEditor([this](int button) { EditSample(button); });
     } else {
         console_.AddPart(model_->ports());
     }
@@ -138,6 +141,20 @@ void ConsoleWindow::ChooseButtonFont() {
     if (ok && StoreButtonFont(registry_, fonts_, chosen)) {
         grid_->SetFonts(fonts_);
     }
+}
+
+void ConsoleWindow::EditSample(int button) {
+    SampleEditHooks hooks;
+    hooks.isPlaylist = [](const std::string& path) { return IsPlaylistFile(path); };
+    hooks.openSonglistEditor = [](const std::string&) {};  // not built yet: songlist editor
+    hooks.isPlayingOrPaused = [this](int k) { return !run_.State(k).IsIdle(); };
+    hooks.releaseMedia = [this](int k) {
+        // Stopping frees the media and hides a video; the next start opens
+        // the file afresh, so the video can show again.
+        run_.StopButton(k);
+        run_.MarkForReload(k);
+    };
+    EditButtonSample(button, model_->session().records(), editor_, box_, hooks);
 }
 
 void ConsoleWindow::OpenSessionRequest(const QString& path) {
