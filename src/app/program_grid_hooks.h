@@ -4,10 +4,12 @@
 #include <string>
 
 #include "app/grid_hooks.h"
+#include "files/external_editor.h"
 
 namespace tamberline {
 
 class OutputsPart;
+class RunControl;
 
 // The grid's hooks in the running program: output rows are checked against
 // the outputs built at start-up, and playlists are told by their endings.
@@ -27,5 +29,9 @@ private:
     const OutputsPart* outputs_ = nullptr;
     std::function<void(int)> editSample_;
 };
+
+// Editing a sample in the running program: playlists are told by their
+// endings, and buttons are released through run control.
+SampleEditHooks SampleEditHooksFor(RunControl& run);
 
 }  // namespace tamberline

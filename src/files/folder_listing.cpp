@@ -16,10 +16,6 @@ namespace tamberline {
 
 namespace {
 
-// Scans call the progress callback this often; every entry would make the
-// event loop the slowest part of a large folder.
-constexpr int kProgressEvery = 64;
-
 struct DirCloser {
     void operator()(DIR* dir) const { ::closedir(dir); }
 };
@@ -68,7 +64,7 @@ FolderScan Scan(const std::string& folder, const ScanProgress& progress, Take ta
         if (!IsHidden(entry->d_name)) {
             take(dir.get(), entry, scan.names);
         }
-        if (progress && ++seen % kProgressEvery == 0 && !progress(seen)) {
+        if (progress && ++seen % kScanProgressEvery == 0 && !progress(seen)) {
             scan.complete = false;
             break;
         }

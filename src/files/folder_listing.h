@@ -12,6 +12,9 @@ enum class ListOrder { kNatural, kByDate };
 // caller on the GUI thread can show it and let the event loop run; false
 // ends the scan early.
 using ScanProgress = std::function<bool(int seen)>;
+// Scans call their progress callback after this many entries; every entry
+// would make the event loop the slowest part of a large folder.
+inline constexpr int kScanProgressEvery = 64;
 
 struct FolderScan {
     std::vector<std::string> names;

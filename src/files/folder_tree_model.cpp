@@ -185,7 +185,7 @@ bool FolderTreeModel::Expand(const QModelIndex& item, const ScanProgress& progre
         child->placeholder = HasSubfolders(path + name);
         child->name = std::move(name);
         children.push_back(std::move(child));
-        if (progress && ++seen % 64 == 0 && !progress(seen)) {
+        if (progress && ++seen % kScanProgressEvery == 0 && !progress(seen)) {
             return false;
         }
     }

@@ -11,7 +11,6 @@
 #include "app/ui/menu_binder.h"
 #include "playback/outputs_part.h"
 #include "session/session_paths.h"
-#include "songlist/playlist_reader.h"
 
 namespace tamberline {
 
@@ -144,17 +143,8 @@ void ConsoleWindow::ChooseButtonFont() {
 }
 
 void ConsoleWindow::EditSample(int button) {
-    SampleEditHooks hooks;
-    hooks.isPlaylist = [](const std::string& path) { return IsPlaylistFile(path); };
-    hooks.openSonglistEditor = [](const std::string&) {};  // not built yet: songlist editor
-    hooks.isPlayingOrPaused = [this](int k) { return !run_.State(k).IsIdle(); };
-    hooks.releaseMedia = [this](int k) {
-        // Stopping frees the media and hides a video; the next start opens
-        // the file afresh, so the video can show again.
-        run_.StopButton(k);
-        run_.MarkForReload(k);
-    };
-    EditButtonSample(button, model_->session().records(), editor_, box_, hooks);
+    EditButtonSample(button, model_->session().records(), editor_, box_,
+                     SampleEditHooksFor(run_));
 }
 
 void ConsoleWindow::OpenSessionRequest(const QString& path) {

@@ -149,8 +149,8 @@ void FileDialogWindow::BuildControls() {
     auto* layout = new QGridLayout(this);
     layout->addWidget(tree_, 0, 0, 1, 2);
     layout->addWidget(list_, 0, 2, 1, 2);
-    layout->setColumnStretch(0, 2);
-    layout->setColumnStretch(2, 3);
+    layout->setColumnStretch(0, 1);
+    layout->setColumnStretch(2, 2);
     layout->addWidget(nameLabel_, 1, 0);
     layout->addWidget(nameEdit_, 1, 1, 1, 3);
     layout->addWidget(preserve_, 2, 0, 1, 2);
@@ -160,7 +160,7 @@ void FileDialogWindow::BuildControls() {
     buttons->addWidget(ok_);
     buttons->addWidget(cancel);
     layout->addLayout(buttons, 3, 0, 1, 4);
-    resize(720, 460);
+    resize(960, 520);
 }
 
 void FileDialogWindow::ShowPreserve(bool shown) {
@@ -235,6 +235,16 @@ void FileDialogWindow::ResizeColumns() {
     const int width = list_->viewport()->width();
     list_->setColumnWidth(0, width * 3 / 4);
     list_->setColumnWidth(1, width - width * 3 / 4);
+}
+
+void FileDialogWindow::resizeEvent(QResizeEvent* event) {
+    QDialog::resizeEvent(event);
+    ResizeColumns();
+}
+
+void FileDialogWindow::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    ResizeColumns();
 }
 
 void FileDialogWindow::OnFileChosen() {

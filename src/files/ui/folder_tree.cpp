@@ -75,13 +75,13 @@ FolderTree::FolderTree(FileMonitors& monitors, MessageBox& box, QWidget* parent)
     connect(selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this](const QModelIndex& current) { OnCurrentChanged(current); });
     connect(itemDelegate(), &QAbstractItemDelegate::closeEditor, this, [this] {
-        // Label editing ended, renamed or not: the tree follows the disk
-        // again.
-        const QModelIndex item = SelectedItem();
-        WatchShownFolders(model_.DriveRootOf(item));
+        // Label editing ended, renamed or not: the tree and the dialog
+        // follow the folder under its name of now.
+        WatchShownFolders(model_.DriveRootOf(SelectedItem()));
         if (!monitors_.FolderMonitorRunning()) {
             monitors_.StartFolderMonitor(SelectedFolder());
         }
+        emit FolderSelected(SelectedFolder());
     });
 }
 
@@ -276,11 +276,9 @@ void FolderTree::NewFolder() {
         return;
     }
     ShowExpanded(parent);
-    // Selected without listing: the new folder is empty.
-    busy_ = true;
     SelectItem(item);
-    busy_ = false;
-    WatchShownFolders(model_.DriveRootOf(item));
+    // No folder monitor while the name is edited.
+    monitors_.StopFolderMonitor();
     edit(item);
 }
 

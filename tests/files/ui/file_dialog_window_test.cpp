@@ -214,17 +214,29 @@ TEST_F(FileDialogWindowTest, FilesAndFoldersMadeByAnotherProgramAppear) {
     }));
 }
 
-TEST_F(FileDialogWindowTest, ANewFolderFromTheMenuIsSelectedAndEditedWithoutARefresh) {
+TEST_F(FileDialogWindowTest, ANewFolderFromTheMenuIsSelectedRenamedAndFollowed) {
     const std::string shows = tree_.Folder("Shows");
     tree_.Folder("Shows/New folder");
     tree_.Folder("Shows/New folder (1)");
     auto window = Open(OpenRequest(shows));
     window->tree().NewFolder();
     EXPECT_EQ(window->tree().SelectedFolder(), shows + "New folder (2)/");
-    // Label editing runs on the new item.
-    EXPECT_NE(window->tree().indexWidget(window->tree().SelectedItem()), nullptr);
-    testing::PumpUntil([&] { return !monitors_.driveReportSuppressed(); });
-    EXPECT_FALSE(monitors_.driveReportSuppressed());
+    EXPECT_EQ(window->CurrentFolder(), shows + "New folder (2)/");
+    // The drive monitor swallows its report of our own folder.
+    EXPECT_TRUE(monitors_.driveReportSuppressed());
+    EXPECT_TRUE(testing::PumpUntil([&] { return !monitors_.driveReportSuppressed(); }));
+    // Label editing runs on the new item; Enter renames the folder and the
+    // dialog follows it.
+    auto* editor = qobject_cast<QLineEdit*>(
+        window->tree().indexWidget(window->tree().SelectedItem()));
+    ASSERT_NE(editor, nullptr);
+    editor->setText("Encore");
+    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    QCoreApplication::sendEvent(editor, &enter);
+    EXPECT_TRUE(testing::PumpUntil([&] { return IsFolder(shows + "Encore"); }));
+    EXPECT_EQ(window->CurrentFolder(), shows + "Encore/");
+    EXPECT_EQ(monitors_.MonitoredFolder(), shows + "Encore/");
+    EXPECT_TRUE(box_.shown().empty());
 }
 
 TEST_F(FileDialogWindowTest, DroppedFilesAreCopiedIntoTheShownFolder) {
