@@ -79,9 +79,10 @@ void Listing(const std::string& folder, int count) {
     const double ls = Median([&] { Shell("ls -f '" + folder + "' | sort -V > /dev/null"); });
     const double find =
         Median([&] { Shell("find '" + folder + "' -maxdepth 1 -type f > /dev/null"); });
-    std::printf("%6d files:   natural %7.1f ms   by date %7.1f ms   (listed %zu; longest gap "
-                "between event-loop turns %.2f ms)\n",
-                count, natural, byDate, listed, longestGap);
+    std::printf(
+        "%6d files:   natural %7.1f ms   by date %7.1f ms   (listed %zu; longest gap "
+        "between event-loop turns %.2f ms)\n",
+        count, natural, byDate, listed, longestGap);
     std::printf("               ls -f | sort -V %7.1f ms   find -maxdepth 1 %7.1f ms\n", ls, find);
 }
 

@@ -154,19 +154,6 @@ std::vector<Drive> SystemDrives() {
     return DrivesFromMountInfo(ReadText("/proc/self/mountinfo"), QDir::homePath().toStdString());
 }
 
-const Drive* DriveHolding(const std::vector<Drive>& drives, const std::string& path) {
-    const Drive* best = nullptr;
-    for (const Drive& drive : drives) {
-        if (path.compare(0, drive.root.size(), drive.root) == 0 ||
-            WithTrailingSlash(path) == drive.root) {
-            if (!best || drive.root.size() > best->root.size()) {
-                best = &drive;
-            }
-        }
-    }
-    return best;
-}
-
 DriveType DriveTypeOfPath(const std::string& path) {
     const std::vector<Mount> mounts = ParseMounts(ReadText("/proc/self/mountinfo"));
     std::string absolute = path;

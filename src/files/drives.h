@@ -11,8 +11,6 @@ namespace tamberline {
 // drives of type n.
 enum class DriveType : int { kUnknown = 0, kRemovable = 2, kFixed = 3, kRemote = 4, kCdRom = 5 };
 
-inline constexpr uint32_t kNetworkBranchBit = 1u << 7;
-
 inline bool InDriveMask(uint32_t mask, DriveType type) {
     return (mask >> static_cast<int>(type)) & 1u;
 }
@@ -36,10 +34,6 @@ DriveType DriveTypeOf(std::string_view fileSystemType, std::string_view majorMin
 std::vector<Drive> DrivesFromMountInfo(std::string_view mountInfo, const std::string& home,
                                        RemovableLookup removable = IsRemovableBlockDevice);
 std::vector<Drive> SystemDrives();
-
-// The drive (of `drives`) holding `path`: the longest root that holds it;
-// null when none does.
-const Drive* DriveHolding(const std::vector<Drive>& drives, const std::string& path);
 
 // The type of the file system holding `path`, from the system's mounts.
 DriveType DriveTypeOfPath(const std::string& path);

@@ -57,15 +57,6 @@ bool FolderTreeModel::AddDrive(const Drive& drive, uint32_t mask) {
     return true;
 }
 
-void FolderTreeModel::RemoveDrive(const std::string& root) {
-    for (size_t i = 0; i < roots_.size(); ++i) {
-        if (roots_[i]->name == root) {
-            RemoveItem(IndexOf(roots_[i].get()));
-            return;
-        }
-    }
-}
-
 std::vector<Drive> FolderTreeModel::Drives() const {
     std::vector<Drive> drives;
     for (const auto& root : roots_) {
@@ -126,11 +117,6 @@ std::string FolderTreeModel::DriveRootOf(const QModelIndex& item) const {
 bool FolderTreeModel::IsRoot(const QModelIndex& item) const {
     const Node* node = NodeOf(item);
     return node && !node->parent;
-}
-
-bool FolderTreeModel::IsExpanded(const QModelIndex& item) const {
-    const Node* node = NodeOf(item);
-    return node && node->expanded;
 }
 
 bool FolderTreeModel::HasPlaceholder(const QModelIndex& item) const {

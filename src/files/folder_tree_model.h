@@ -30,7 +30,6 @@ public:
     // root is shown already. CD-ROM roots get a placeholder only when they
     // hold a subfolder, other roots always.
     bool AddDrive(const Drive& drive, uint32_t mask);
-    void RemoveDrive(const std::string& root);
     // The roots shown, in order.
     std::vector<Drive> Drives() const;
 
@@ -39,7 +38,6 @@ public:
     DriveType DriveTypeOf(const QModelIndex& item) const;
     std::string DriveRootOf(const QModelIndex& item) const;
     bool IsRoot(const QModelIndex& item) const;
-    bool IsExpanded(const QModelIndex& item) const;
 
     // Lists the item's subfolders (a removable drive's root is always
     // tried). False when the folder is gone (the item is deleted then) or

@@ -143,8 +143,7 @@ void ConsoleWindow::ChooseButtonFont() {
 }
 
 void ConsoleWindow::EditSample(int button) {
-    EditButtonSample(button, model_->session().records(), editor_, box_,
-                     SampleEditHooksFor(run_));
+    EditButtonSample(button, model_->session().records(), editor_, box_, SampleEditHooksFor(run_));
 }
 
 void ConsoleWindow::OpenSessionRequest(const QString& path) {

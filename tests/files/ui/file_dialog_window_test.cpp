@@ -227,8 +227,8 @@ TEST_F(FileDialogWindowTest, ANewFolderFromTheMenuIsSelectedRenamedAndFollowed) 
     EXPECT_TRUE(testing::PumpUntil([&] { return !monitors_.driveReportSuppressed(); }));
     // Label editing runs on the new item; Enter renames the folder and the
     // dialog follows it.
-    auto* editor = qobject_cast<QLineEdit*>(
-        window->tree().indexWidget(window->tree().SelectedItem()));
+    auto* editor =
+        qobject_cast<QLineEdit*>(window->tree().indexWidget(window->tree().SelectedItem()));
     ASSERT_NE(editor, nullptr);
     editor->setText("Encore");
     QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
