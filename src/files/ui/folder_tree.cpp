@@ -137,8 +137,15 @@ void FolderTree::OnExpanded(const QModelIndex& item) {
     }
     const std::string root = model_.DriveRootOf(item);
     const QPersistentModelIndex kept(item);
-    Scan([this, &kept](const ScanProgress& progress) { return model_.Expand(kept, progress); });
+    const bool listed =
+        Scan([this, &kept](const ScanProgress& progress) { return model_.Expand(kept, progress); });
     if (kept.isValid()) {
+        if (!listed) {
+            // Cancelled: the item stays closed, with its expand button.
+            syncing_ = true;
+            collapse(kept);
+            syncing_ = false;
+        }
         SelectItem(kept);
     }
     WatchShownFolders(root);
