@@ -1,5 +1,6 @@
 #include "app/program_grid_hooks.h"
 
+#include "app/run_control.h"
 #include "playback/outputs_part.h"
 #include "songlist/playlist_reader.h"
 
@@ -15,6 +16,29 @@ bool ProgramGridHooks::IsValidOutput(int row) const {
 
 bool ProgramGridHooks::IsSonglistFile(const std::string& path) const {
     return IsPlaylistFile(path);
+}
+
+void ProgramGridHooks::EditSample(int button) {
+    if (editSample_) {
+        editSample_(button);
+    }
+}
+
+SampleEditHooks SampleEditHooksFor(RunControl& run) {
+    SampleEditHooks hooks;
+    hooks.isPlaylist = [](const std::string& path) { return IsPlaylistFile(path); };
+    hooks.openSonglistEditor = [](const std::string&) {};  // not built yet: songlist editor
+    hooks.isPlayingOrPaused = [&run](int button) { return !run.State(button).IsIdle(); };
+    hooks.releaseMedia = [&run](int button) {
+        // Stopping frees the media and hides a video; an idle button holds
+        // no file, and stopping it would log a run that never was. The next
+        // start opens the file afresh, so a video can show again.
+        if (!run.State(button).IsIdle()) {
+            run.StopButton(button);
+        }
+        run.MarkForReload(button);
+    };
+    return hooks;
 }
 
 }  // namespace tamberline

@@ -1,12 +1,15 @@
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "app/grid_hooks.h"
+#include "files/external_editor.h"
 
 namespace tamberline {
 
 class OutputsPart;
+class RunControl;
 
 // The grid's hooks in the running program: output rows are checked against
 // the outputs built at start-up, and playlists are told by their endings.
@@ -15,11 +18,20 @@ class ProgramGridHooks final : public GridHooks {
 public:
     void SetOutputs(const OutputsPart* outputs) { outputs_ = outputs; }
 
+    // The external editor's hand-off for the edit command.
+    void SetSampleEditor(std::function<void(int)> edit) { editSample_ = std::move(edit); }
+
     bool IsValidOutput(int row) const override;
     bool IsSonglistFile(const std::string& path) const override;
+    void EditSample(int button) override;
 
 private:
     const OutputsPart* outputs_ = nullptr;
+    std::function<void(int)> editSample_;
 };
+
+// Editing a sample in the running program: playlists are told by their
+// endings, and buttons are released through run control.
+SampleEditHooks SampleEditHooksFor(RunControl& run);
 
 }  // namespace tamberline

@@ -5,6 +5,7 @@
 #include "app/port_switches.h"
 #include "app/program_port_hooks.h"
 #include "app/run_control_part.h"
+#include "files/folder_tree_filler_part.h"
 #include "playback/graph/media_library_part.h"
 #include "playback/media_graphs_part.h"
 #include "playback/outputs_part.h"
@@ -21,6 +22,7 @@ namespace tamberline {
 ProgramParts::ProgramParts(const Services& services)
     : ports_(services.ports), chooseMidiPorts_(services.chooseMidiPorts) {
     Add(std::make_unique<MediaLibraryPart>(services.box));
+    Add(std::make_unique<FolderTreeFillerPart>(services.registry));
     Add(std::make_unique<MediaGraphsPart>(services.run.controller()));
     auto outputs = std::make_unique<OutputsPart>(services.registry, services.box, services.header,
                                                  services.run.controller());

@@ -24,7 +24,8 @@ constexpr int kClockStatusField = 15;
 ConsoleWindow::ConsoleWindow(Registry& registry, Parts parts)
     : registry_(registry),
       box_(this),
-      fileDialog_(this, box_),
+      fileDialog_(this, box_, fileMonitors_),
+      editor_(registry, fileDialog_),
       run_(box_, DocumentsFolder(), link_),
       model_(std::make_unique<ConsoleModel>(ConsoleModelServices{
           box_, fileDialog_, registry, run_, gridHooks_, link_, portHooks_, DocumentsFolder()})),
@@ -46,6 +47,7 @@ ConsoleWindow::ConsoleWindow(Registry& registry, Parts parts)
             }});
         programParts_->RegisterWith(console_);
         gridHooks_.SetOutputs(&programParts_->outputs());
+        gridHooks_.SetSampleEditor([this](int button) { EditSample(button); });
     } else {
         console_.AddPart(model_->ports());
     }
@@ -152,6 +154,10 @@ void ConsoleWindow::ChooseButtonFont() {
     if (ok && StoreButtonFont(registry_, fonts_, chosen)) {
         grid_->SetFonts(fonts_);
     }
+}
+
+void ConsoleWindow::EditSample(int button) {
+    EditButtonSample(button, model_->session().records(), editor_, box_, SampleEditHooksFor(run_));
 }
 
 void ConsoleWindow::OpenSessionRequest(const QString& path) {

@@ -19,7 +19,9 @@
 #include "app/ui/list_selection_dialog.h"
 #include "app/ui/message_box_dialog.h"
 #include "base/clock.h"
-#include "files/ui/qt_file_dialog.h"
+#include "files/external_editor.h"
+#include "files/file_monitors.h"
+#include "files/ui/program_file_dialog.h"
 #include "net/link_state.h"
 #include "session/registry.h"
 
@@ -66,12 +68,15 @@ private:
     AsioMenuCommand::Hooks AsioHooks();
     void ChooseMenuFont();
     void ChooseButtonFont();
+    void EditSample(int button);
 
     Registry& registry_;
     SystemClock clock_;
     LinkState link_;
     WidgetMessageBox box_;
-    QtFileDialog fileDialog_;
+    FileMonitors fileMonitors_;
+    ProgramFileDialog fileDialog_;
+    ExternalEditor editor_;
     ConsoleRunControl run_;
     ProgramGridHooks gridHooks_;
     ProgramPortHooks portHooks_;

@@ -1,8 +1,10 @@
-#include "files/ui/qt_file_dialog.h"
+#include "files/dialog_rules.h"
 
 #include <gtest/gtest.h>
 #include <QFile>
 
+#include "folder_fixture.h"
+#include "session/session_file.h"
 #include "support/scripted_message_box.h"
 #include "support/temp_dir.h"
 
@@ -52,6 +54,44 @@ TEST(FileDialogRulesTest, ReadOnlyFileIsReportedBeforeTheQuestion) {
     EXPECT_FALSE(ConfirmReplace(box, dir.Path() + "/", "Gala.dbf"));
     ASSERT_EQ(box.shown().size(), 2u);
     EXPECT_EQ(box.shown()[0].text, "Gala.dbf\n\nFile already exists,\nand is set ReadOnly.");
+}
+
+TEST(FileDialogRulesTest, PlaylistOnlyAcceptsPlaylistEndingsInAnyCase) {
+    const struct {
+        const char* name;
+        bool accepted;
+    } cases[] = {
+        {"Set.m3u", true}, {"Set.M3U", true}, {"a.asx", true},  {"a.wax", true},    {"a.WVX", true},
+        {"a.wpl", true},   {"a.smil", true},  {"a.wav", false}, {"m3u.wav", false}, {"", false},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(IsPlaylistName(c.name), c.accepted) << c.name;
+    }
+}
+
+TEST(FileDialogRulesTest, ASessionHasFolderStructureWhenASamplePathHasFolders) {
+    testing::FolderFixture tree;
+    auto records = std::make_unique<RecordArray>();
+    const std::string flat = tree.Root() + "flat.dbf";
+    SetPath((*records)[5], "/cue.wav");
+    ASSERT_EQ(WriteSessionFile(flat, *records), 0);
+    const std::string nested = tree.Root() + "nested.dbf";
+    SetPath((*records)[300], "Show\\cue.wav");
+    ASSERT_EQ(WriteSessionFile(nested, *records), 0);
+    EXPECT_FALSE(SessionHasFolderStructure(flat));
+    EXPECT_TRUE(SessionHasFolderStructure(nested));
+    EXPECT_FALSE(SessionHasFolderStructure(tree.File("short.dbf", "not a session")));
+    EXPECT_FALSE(SessionHasFolderStructure(tree.Root() + "missing.dbf"));
+}
+
+TEST(FileDialogRulesTest, NamesThatLeadOutOfTheFolderAndPathsTooLongAreRefused) {
+    EXPECT_EQ(NameRefusal("Set1.m3u"), "");
+    EXPECT_EQ(NameRefusal("../Set1"),
+              "../Set1\n\nA name cannot contain \"/\" nor be \".\" or \"..\".");
+    EXPECT_NE(NameRefusal("."), "");
+    EXPECT_FALSE(IsTooLongForPathField(std::string(259, 'a')));
+    EXPECT_TRUE(IsTooLongForPathField(std::string(260, 'a')));
+    EXPECT_EQ(TooLongMessage("/x"), "/x\n\nThis path is longer than 259 characters.");
 }
 
 }  // namespace
