@@ -1,5 +1,7 @@
 #include "app/program_grid_hooks.h"
 
+#include "help/help_service.h"
+#include "help/help_topics.h"
 #include "playback/outputs_part.h"
 #include "songlist/playlist_reader.h"
 
@@ -15,6 +17,12 @@ bool ProgramGridHooks::IsValidOutput(int row) const {
 
 bool ProgramGridHooks::IsSonglistFile(const std::string& path) const {
     return IsPlaylistFile(path);
+}
+
+void ProgramGridHooks::OpenHelp() {
+    if (help_) {
+        help_->ShowHelpTopic(help::kGetStarted);
+    }
 }
 
 }  // namespace tamberline

@@ -4,6 +4,7 @@
 #include "app/console_run_control.h"
 #include "app/port_switches.h"
 #include "app/run_control_part.h"
+#include "help/help_service.h"
 #include "playback/graph/media_library_part.h"
 #include "playback/media_graphs_part.h"
 #include "playback/outputs_part.h"
@@ -28,6 +29,7 @@ ProgramParts::ProgramParts(const Services& services) {
     // The trigger ports open after run control's thread runs, in the
     // switches' own order.
     order_.push_back(&services.ports);
+    add(std::make_unique<HelpPart>(services.help));
 }
 
 ProgramParts::~ProgramParts() = default;

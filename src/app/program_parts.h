@@ -10,6 +10,7 @@ namespace tamberline {
 class Console;
 class ConsolePart;
 class ConsoleRunControl;
+class HelpViewer;
 class MessageBox;
 class OutputsPart;
 class PortSwitches;
@@ -28,6 +29,7 @@ public:
         ConsoleRunControl& run;
         Session& session;
         PortSwitches& ports;
+        HelpViewer& help;
     };
 
     explicit ProgramParts(const Services& services);

@@ -65,8 +65,10 @@ public:
         blockAssigns.push_back(buttons);
     }
     void OpenCdRipper(const std::vector<int>& tracks) override { ripperTracks = tracks; }
+    void OpenHelp() override { ++helps; }
 
     bool master = false;
+    int helps = 0;
     int outputs = 4;
     std::vector<int> setups;
     std::vector<std::vector<int>> blockAssigns;

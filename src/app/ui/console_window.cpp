@@ -9,6 +9,8 @@
 
 #include "app/ui/button_grid.h"
 #include "app/ui/menu_binder.h"
+#include "help/help_location.h"
+#include "help/help_topics.h"
 #include "playback/outputs_part.h"
 #include "session/session_paths.h"
 
@@ -24,23 +26,26 @@ ConsoleWindow::ConsoleWindow(Registry& registry, Parts parts)
     : registry_(registry),
       box_(this),
       fileDialog_(this, box_),
+      helpViewer_(this),
+      help_(registry, box_, helpViewer_, InstalledHelpFolders()),
       run_(box_, DocumentsFolder()),
       model_(std::make_unique<ConsoleModel>(ConsoleModelServices{
           box_, fileDialog_, registry, run_, gridHooks_, portHooks_, DocumentsFolder()})),
       console_(model_->session(), registry, clock_, *this),
-      asioDialog_(this),
+      asioDialog_(this, [this](const std::string& topic) { help_.ShowHelpTopic(topic); }),
       asioPanels_(registry, box_, fileDialog_),
       asio_(registry, box_, asioDialog_, asioPanels_, AsioHooks()),
       fonts_(LoadGridFonts(registry)) {
     if (parts == Parts::kProgram) {
         programParts_ = std::make_unique<ProgramParts>(ProgramParts::Services{
             registry, box_, [this](const std::string& text) { ShowHeaderMessage(text); }, run_,
-            model_->session(), model_->ports()});
+            model_->session(), model_->ports(), helpViewer_});
         programParts_->RegisterWith(console_);
         gridHooks_.SetOutputs(&programParts_->outputs());
     } else {
         console_.AddPart(model_->ports());
     }
+    gridHooks_.SetHelp(&help_);
     setWindowTitle(QStringLiteral("Tamberline"));
     menus_ = std::make_unique<MenuBinder>(model_->menu(), *menuBar());
     menus_->SetMenuFont(fonts_.menu);
@@ -85,6 +90,7 @@ void ConsoleWindow::RunMenuCommand(int id) {
         case cmd::kAsio: asio_.Run(); break;
         case cmd::kMenuFont: ChooseMenuFont(); break;
         case cmd::kButtonFont: ChooseButtonFont(); break;
+        case cmd::kHelp: help_.ShowHelpTopic(help::kGetStarted); break;
         case cmd::kExit: close(); break;
         default: break;
     }
@@ -125,6 +131,8 @@ void ConsoleWindow::ChooseMenuFont() {
     const QFont chosen = QFontDialog::getFont(&ok, fonts_.menu, this, QStringLiteral("Menu font"),
                                               QFontDialog::ScalableFonts);
     if (ok && StoreMenuFont(registry_, fonts_, chosen)) {
+        // The help window is laid out in the old font; it opens afresh.
+        helpViewer_.Close();
         menus_->SetMenuFont(fonts_.menu);
         grid_->SetFonts(fonts_);
         grid_->SetMenuHeight(menuBar()->sizeHint().height());

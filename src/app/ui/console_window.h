@@ -19,6 +19,8 @@
 #include "app/ui/message_box_dialog.h"
 #include "base/clock.h"
 #include "files/ui/qt_file_dialog.h"
+#include "help/help_service.h"
+#include "help/ui/qt_help_viewer.h"
 #include "session/registry.h"
 
 namespace tamberline {
@@ -42,6 +44,7 @@ public:
     // A second start handed over a session path.
     void OpenSessionRequest(const QString& path);
     MessageBox& messageBox() { return box_; }
+    QtHelpViewer& helpViewer() { return helpViewer_; }
     ConsoleModel& model() { return *model_; }
     ButtonGrid& buttonGrid() { return *grid_; }
 
@@ -69,6 +72,8 @@ private:
     SystemClock clock_;
     WidgetMessageBox box_;
     QtFileDialog fileDialog_;
+    QtHelpViewer helpViewer_;
+    HelpService help_;
     ConsoleRunControl run_;
     ProgramGridHooks gridHooks_;
     PortHooks portHooks_;
