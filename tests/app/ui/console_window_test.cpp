@@ -3,10 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QApplication>
+#include <QKeyEvent>
 #include <QMenuBar>
 #include <QStyle>
 
 #include "app/ui/button_grid.h"
+#include "help/help_topics.h"
 #include "support/temp_dir.h"
 
 namespace tamberline {
@@ -65,6 +68,21 @@ TEST_F(ConsoleWindowTest, AltNeverOpensTheMenuAndTheHeaderShowsMessages) {
     ASSERT_TRUE(window_.Start(""));
     // Start-up's header messages end with the empty one.
     EXPECT_EQ(window_.model().grid().headerMessage(), "");
+    window_.close();
+}
+
+TEST_F(ConsoleWindowTest, HelpMenuAndF1OpenGettingStarted) {
+    registry_.SetString(settings::kHelpFile, HELP_PAGES_DIR);
+    ASSERT_TRUE(window_.Start(""));
+    window_.RunMenuCommand(cmd::kHelp);
+    ASSERT_NE(window_.helpViewer().window(), nullptr);
+    EXPECT_EQ(window_.helpViewer().window()->CurrentTopic(), help::kGetStarted);
+
+    window_.helpViewer().Close();
+    QKeyEvent f1(QEvent::KeyPress, Qt::Key_F1, Qt::NoModifier);
+    QApplication::sendEvent(&window_.buttonGrid(), &f1);
+    ASSERT_NE(window_.helpViewer().window(), nullptr);
+    EXPECT_EQ(window_.helpViewer().window()->CurrentTopic(), help::kGetStarted);
     window_.close();
 }
 
