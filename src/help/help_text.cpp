@@ -59,13 +59,20 @@ std::optional<std::string> Attribute(std::string_view attributes, std::string_vi
         }
         std::string key(attributes.substr(nameStart, at - nameStart));
         std::transform(key.begin(), key.end(), key.begin(), Lower);
-        if (at >= attributes.size() || attributes[at] != '=') {
+        size_t equals = at;
+        while (equals < attributes.size() && IsSpace(attributes[equals])) {
+            ++equals;
+        }
+        if (equals >= attributes.size() || attributes[equals] != '=') {
             if (at == nameStart) {
                 ++at;
             }
             continue;
         }
-        ++at;
+        at = equals + 1;
+        while (at < attributes.size() && IsSpace(attributes[at])) {
+            ++at;
+        }
         std::string value;
         if (at < attributes.size() && (attributes[at] == '"' || attributes[at] == '\'')) {
             const char quote = attributes[at++];

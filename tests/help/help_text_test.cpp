@@ -11,7 +11,7 @@ TEST(ReadLinkList, NestedListsGiveDepthsAndDecodedTitles) {
     const char* html = R"(<h1>Contents</h1>
 <UL><li><A HREF="a.htm">First &amp; <b>best</b></a>
   <ul><li><a class=x href='a.htm#two'>Two</a></li>
-      <li><a href=b.htm>  Three
+      <li><a href = b.htm>  Three
       lines </a></li></ul></li>
 <li><a name="top">not a link</a><a href="c.htm">Four</a></li></ul>
 <a href="after.htm">Outside</a>)";
