@@ -16,6 +16,7 @@ targets=(
   fuzz_playlist_sequence:sequence:playlist:8192
   fuzz_wav_playlist:wav:wav:4096
   fuzz_run_control:run:run:8192
+  fuzz_help_text:help:html:16384
 )
 
 cmake -S "$top" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \

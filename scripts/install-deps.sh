@@ -21,7 +21,7 @@ packages=(
   # test services: audio server, virtual display
   pipewire pipewire-bin pipewire-pulse wireplumber dbus gstreamer1.0-pipewire
   pulseaudio-utils xvfb xauth fonts-dejavu-core
-  sox procps xdg-user-dirs
+  sox procps
 )
 
 sudo_cmd=()

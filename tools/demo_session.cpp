@@ -1,7 +1,9 @@
-// Writes a small demo show into a folder: a few short generated sounds and
-// a session whose first buttons play them, so that a newcomer can click a
-// button and hear it at once.
-//   tamberline-demo-session <folder>
+// Writes a small demo show: a few short generated sounds and a session whose
+// first buttons play them, so that a newcomer can click a button and hear it
+// at once. It goes to "Tamberline Demo" in the documents folder the program
+// itself uses (where the run log lives too), once: when the demo session is
+// there already nothing is written. Prints the path of a session it wrote.
+//   tamberline-demo-session
 #include <sndfile.h>
 
 #include <algorithm>
@@ -14,6 +16,7 @@
 
 #include "session/button_record.h"
 #include "session/session_file.h"
+#include "session/session_paths.h"
 #include "songlist/media_length.h"
 
 namespace {
@@ -66,12 +69,13 @@ bool WriteWav(const std::string& path, const std::vector<float>& samples) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: %s <folder>\n", argv[0]);
-        return 2;
+int main() {
+    const std::filesystem::path folder =
+        std::filesystem::path(tamberline::DocumentsFolder()) / "Tamberline Demo";
+    const std::string session = (folder / "Demo.dbf").string();
+    if (std::filesystem::exists(session)) {
+        return 0;
     }
-    const std::filesystem::path folder = std::filesystem::absolute(argv[1]);
     std::error_code error;
     std::filesystem::create_directories(folder, error);
     if (error) {
@@ -108,7 +112,6 @@ int main(int argc, char** argv) {
         record.durationMs = static_cast<uint32_t>(std::max(
             1000, tamberline::RoundUpToHalfSecond(static_cast<int64_t>(sound.seconds * 1000))));
     }
-    const std::string session = (folder / "Demo.dbf").string();
     if (tamberline::WriteSessionFile(session, records) != 0) {
         std::fprintf(stderr, "cannot write %s\n", session.c_str());
         return 1;

@@ -97,10 +97,10 @@ ConsoleMenu::ConsoleMenu() {
         item.checked = page == 0;
         bar_.push_back(item);
     }
-    bar_.push_back(Popup(
-        cmd::kHelpMenu, "Help",
-        {Command(cmd::kHelp, "Help", false), Command(cmd::kAbout, "About", false), Separator(),
-         Command(cmd::kSessionInfo, "Session", false), Command(cmd::kLogs, "Logs", false)}));
+    bar_.push_back(
+        Popup(cmd::kHelpMenu, "Help",
+              {Command(cmd::kHelp, "Help"), Command(cmd::kAbout, "About", false), Separator(),
+               Command(cmd::kSessionInfo, "Session", false), Command(cmd::kLogs, "Logs", false)}));
 }
 
 const MenuItem* ConsoleMenu::Find(int id) const {

@@ -299,6 +299,9 @@ void GridGestures::TriggerKeyDown(int code) {
         const std::vector<int> buttons = ButtonsStartedByKey(context_.session.records(), code);
         if (!buttons.empty()) {
             context_.run.RequestStarts(buttons);
+        } else if (code == vk::kF1) {
+            // A show may fire cues with F1; only an unused F1 asks for help.
+            context_.hooks.OpenHelp();
         }
     }
 }

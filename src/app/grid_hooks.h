@@ -26,6 +26,8 @@ public:
     virtual void OpenBlockAssign(const std::vector<int>& /*buttons*/) {}
     virtual void EditSample(int /*button*/) {}
     virtual void OpenCdRipper(const std::vector<int>& /*tracks*/) {}
+    // F1 when no button answers to it.
+    virtual void OpenHelp() {}
 };
 
 }  // namespace tamberline

@@ -1,5 +1,7 @@
 #include "app/list_selection_model.h"
 
+#include "help/help_topics.h"
+
 namespace tamberline {
 
 ListSelectionModel::ListSelectionModel(ListSelectionMode mode, std::string title,
@@ -31,6 +33,11 @@ ListSelectionModel ListSelectionModel::ForSmpte(const std::vector<std::string>& 
                                                 int selected) {
     return ListSelectionModel(ListSelectionMode::kSmpte, "SMPTE Source", "Select input device",
                               "Device control", devices, selected);
+}
+
+std::string ListSelectionModel::HelpTopic() const {
+    return std::string(help::kGetStarted) +
+           (mode_ == ListSelectionMode::kAsio ? "#outputs" : "#timecode");
 }
 
 void ListSelectionModel::Select(int row) {

@@ -28,6 +28,8 @@ public:
     const std::string& Caption() const { return caption_; }
     const std::string& ControlPanelCaption() const { return panelCaption_; }
     const std::vector<std::string>& Rows() const { return rows_; }
+    // The help page of the choice: outputs or the timecode source.
+    std::string HelpTopic() const;
 
     // -1 when no row is selected.
     int Selected() const { return selected_; }

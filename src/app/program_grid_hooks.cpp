@@ -1,6 +1,8 @@
 #include "app/program_grid_hooks.h"
 
 #include "app/run_control.h"
+#include "help/help_service.h"
+#include "help/help_topics.h"
 #include "playback/outputs_part.h"
 #include "songlist/playlist_reader.h"
 
@@ -39,6 +41,12 @@ SampleEditHooks SampleEditHooksFor(RunControl& run) {
         run.MarkForReload(button);
     };
     return hooks;
+}
+
+void ProgramGridHooks::OpenHelp() {
+    if (help_) {
+        help_->ShowHelpTopic(help::kGetStarted);
+    }
 }
 
 }  // namespace tamberline

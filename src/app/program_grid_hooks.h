@@ -8,15 +8,18 @@
 
 namespace tamberline {
 
+class HelpService;
 class OutputsPart;
 class RunControl;
 
 // The grid's hooks in the running program: output rows are checked against
-// the outputs built at start-up, and playlists are told by their endings.
+// the outputs built at start-up, playlists are told by their endings, and
+// F1 opens the help.
 // Without outputs (tests) every output counts as valid.
 class ProgramGridHooks final : public GridHooks {
 public:
     void SetOutputs(const OutputsPart* outputs) { outputs_ = outputs; }
+    void SetHelp(HelpService* help) { help_ = help; }
 
     // The external editor's hand-off for the edit command.
     void SetSampleEditor(std::function<void(int)> edit) { editSample_ = std::move(edit); }
@@ -24,10 +27,12 @@ public:
     bool IsValidOutput(int row) const override;
     bool IsSonglistFile(const std::string& path) const override;
     void EditSample(int button) override;
+    void OpenHelp() override;
 
 private:
     const OutputsPart* outputs_ = nullptr;
     std::function<void(int)> editSample_;
+    HelpService* help_ = nullptr;
 };
 
 // Editing a sample in the running program: playlists are told by their

@@ -6,6 +6,7 @@
 #include "app/program_port_hooks.h"
 #include "app/run_control_part.h"
 #include "files/folder_tree_filler_part.h"
+#include "help/help_service.h"
 #include "playback/graph/media_library_part.h"
 #include "playback/media_graphs_part.h"
 #include "playback/outputs_part.h"
@@ -36,6 +37,7 @@ ProgramParts::ProgramParts(const Services& services)
     // The trigger ports open after run control's thread runs, in the
     // switches' own order.
     order_.push_back(&services.ports);
+    Add(std::make_unique<HelpPart>(services.help));
 }
 
 void ProgramParts::Add(std::unique_ptr<ConsolePart> part) {

@@ -21,6 +21,7 @@ class ProgramPortHooks;
 class StatusRelay;
 class TimecodeTriggers;
 class ConsoleRunControl;
+class HelpViewer;
 class MessageBox;
 class OutputsPart;
 class PortSwitches;
@@ -46,6 +47,7 @@ public:
         MainTick& tick;
         // The "Setup Midi Ports" dialog: 9 when applied with a selection.
         std::function<int(MidiDriver&)> chooseMidiPorts;
+        HelpViewer& help;
     };
 
     explicit ProgramParts(const Services& services);

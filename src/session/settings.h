@@ -102,6 +102,9 @@ inline const DwordSetting kRipNoGap{"NoGroove", 0};
 // The external sample editor.
 inline const StringSetting kEditExecutable{"Edit Executable", ""};
 
+// The folder of the help pages; empty: where the installation put them.
+inline const StringSetting kHelpFile{"HelpFile", ""};
+
 }  // namespace settings
 
 }  // namespace tamberline

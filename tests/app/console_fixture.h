@@ -65,7 +65,9 @@ public:
         blockAssigns.push_back(buttons);
     }
     void OpenCdRipper(const std::vector<int>& tracks) override { ripperTracks = tracks; }
+    void OpenHelp() override { ++helps; }
 
+    int helps = 0;
     int outputs = 4;
     std::vector<int> setups;
     std::vector<std::vector<int>> blockAssigns;

@@ -47,7 +47,7 @@ TEST(ConsoleMenuTest, EveryCommandIsPresentWithItsText) {
         {cmd::kPbusSetup, "Setup", false},
         {cmd::kPage1, " Page 1 ", true},
         {cmd::kPage1 + 7, " Page 8 ", true},
-        {cmd::kHelp, "Help", false},
+        {cmd::kHelp, "Help", true},
         {cmd::kAbout, "About", false},
         {cmd::kSessionInfo, "Session", false},
         {cmd::kLogs, "Logs", false},

@@ -127,6 +127,17 @@ TEST_F(GridGesturesTest, TriggerKeysStartEveryButtonLowestFirstOncePerPress) {
     EXPECT_EQ(run_.requests.size(), 1u);  // no button has F10
 }
 
+TEST_F(GridGesturesTest, F1OpensHelpOnlyWhenNoButtonAnswersToIt) {
+    Key(vk::kF1);
+    EXPECT_EQ(hooks_.helps, 1);
+    EXPECT_TRUE(run_.requests.empty());
+
+    Put(30, "/s/cue.wav").triggerKey = vk::kF1;
+    Key(vk::kF1);
+    EXPECT_EQ(run_.requests, (std::vector<std::vector<int>>{{30}}));
+    EXPECT_EQ(hooks_.helps, 1) << "a cue on F1 must not open the help mid-show";
+}
+
 TEST_F(GridGesturesTest, KeyUpReleasesOnlyPlayWhileTriggeredButtons) {
     Put(7, "/s/b.wav").triggerKey = vk::kF10;
     ButtonRecord& held = Put(8, "/s/c.wav");

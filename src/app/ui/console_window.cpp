@@ -9,6 +9,8 @@
 
 #include "app/ui/button_grid.h"
 #include "app/ui/menu_binder.h"
+#include "help/help_location.h"
+#include "help/help_topics.h"
 #include "playback/outputs_part.h"
 #include "session/session_paths.h"
 #include "triggers/ui/midi_ports_dialog.h"
@@ -26,11 +28,13 @@ ConsoleWindow::ConsoleWindow(Registry& registry, Parts parts)
       box_(this),
       fileDialog_(this, box_, fileMonitors_),
       editor_(registry, fileDialog_),
+      helpViewer_(this),
+      help_(registry, box_, helpViewer_, InstalledHelpFolders()),
       run_(box_, DocumentsFolder(), link_),
       model_(std::make_unique<ConsoleModel>(ConsoleModelServices{
           box_, fileDialog_, registry, run_, gridHooks_, link_, portHooks_, DocumentsFolder()})),
       console_(model_->session(), registry, clock_, *this),
-      asioDialog_(this),
+      asioDialog_(this, [this](const std::string& topic) { help_.ShowHelpTopic(topic); }),
       asioPanels_(registry, box_, fileDialog_),
       asio_(registry, box_, asioDialog_, asioPanels_, AsioHooks()),
       fonts_(LoadGridFonts(registry)) {
@@ -44,13 +48,15 @@ ConsoleWindow::ConsoleWindow(Registry& registry, Parts parts)
             console_.tick(),
             [this](MidiDriver& driver) {
                 return RunMidiPortsDialog(this, driver, registry_, box_);
-            }});
+            },
+            helpViewer_});
         programParts_->RegisterWith(console_);
         gridHooks_.SetOutputs(&programParts_->outputs());
         gridHooks_.SetSampleEditor([this](int button) { EditSample(button); });
     } else {
         console_.AddPart(model_->ports());
     }
+    gridHooks_.SetHelp(&help_);
     setWindowTitle(QStringLiteral("Tamberline"));
     menus_ = std::make_unique<MenuBinder>(model_->menu(), *menuBar());
     menus_->SetMenuFont(fonts_.menu);
@@ -101,6 +107,7 @@ void ConsoleWindow::RunMenuCommand(int id) {
             break;
         case cmd::kMenuFont: ChooseMenuFont(); break;
         case cmd::kButtonFont: ChooseButtonFont(); break;
+        case cmd::kHelp: help_.ShowHelpTopic(help::kGetStarted); break;
         case cmd::kExit: close(); break;
         default: break;
     }
@@ -141,6 +148,8 @@ void ConsoleWindow::ChooseMenuFont() {
     const QFont chosen = QFontDialog::getFont(&ok, fonts_.menu, this, QStringLiteral("Menu font"),
                                               QFontDialog::ScalableFonts);
     if (ok && StoreMenuFont(registry_, fonts_, chosen)) {
+        // The help window is laid out in the old font; it opens afresh.
+        helpViewer_.Close();
         menus_->SetMenuFont(fonts_.menu);
         grid_->SetFonts(fonts_);
         grid_->SetMenuHeight(menuBar()->sizeHint().height());

@@ -22,6 +22,8 @@
 #include "files/external_editor.h"
 #include "files/file_monitors.h"
 #include "files/ui/program_file_dialog.h"
+#include "help/help_service.h"
+#include "help/ui/qt_help_viewer.h"
 #include "net/link_state.h"
 #include "session/registry.h"
 
@@ -46,6 +48,7 @@ public:
     // A second start handed over a session path.
     void OpenSessionRequest(const QString& path);
     MessageBox& messageBox() { return box_; }
+    QtHelpViewer& helpViewer() { return helpViewer_; }
     ConsoleModel& model() { return *model_; }
     ButtonGrid& buttonGrid() { return *grid_; }
 
@@ -77,6 +80,8 @@ private:
     FileMonitors fileMonitors_;
     ProgramFileDialog fileDialog_;
     ExternalEditor editor_;
+    QtHelpViewer helpViewer_;
+    HelpService help_;
     ConsoleRunControl run_;
     ProgramGridHooks gridHooks_;
     ProgramPortHooks portHooks_;

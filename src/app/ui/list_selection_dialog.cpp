@@ -4,12 +4,18 @@
 #include <QDialogButtonBox>
 #include <QLabel>
 #include <QPushButton>
+#include <QShortcut>
 #include <QVBoxLayout>
 
 namespace tamberline {
 
-ListSelectionDialog::ListSelectionDialog(ListSelectionModel& model, QWidget* parent)
-    : QDialog(parent), model_(model), rows_(new QComboBox(this)), panel_(new QPushButton(this)) {
+ListSelectionDialog::ListSelectionDialog(ListSelectionModel& model, QWidget* parent,
+                                         ShowHelpFn help)
+    : QDialog(parent),
+      model_(model),
+      rows_(new QComboBox(this)),
+      panel_(new QPushButton(this)),
+      help_(new QPushButton(QStringLiteral("Help"), this)) {
     setWindowTitle(QString::fromStdString(model_.Title()));
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(new QLabel(QString::fromStdString(model_.Caption()), this));
@@ -24,18 +30,26 @@ ListSelectionDialog::ListSelectionDialog(ListSelectionModel& model, QWidget* par
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("OK"));
     buttons->addButton(panel_, QDialogButtonBox::ActionRole);
+    buttons->addButton(help_, QDialogButtonBox::HelpRole);
     layout->addWidget(buttons);
 
     connect(rows_, &QComboBox::currentIndexChanged, this, [this](int row) { model_.Select(row); });
     connect(panel_, &QPushButton::clicked, this, [this] { model_.OpenControlPanel(false); });
     connect(panel_, &QWidget::customContextMenuRequested, this,
             [this] { model_.OpenControlPanel(true); });
+    auto showHelp = [this, help = std::move(help)] {
+        if (help) {
+            help(model_.HelpTopic());
+        }
+    };
+    connect(help_, &QPushButton::clicked, this, showHelp);
+    connect(new QShortcut(QKeySequence::HelpContents, this), &QShortcut::activated, this, showHelp);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 }
 
 bool DialogListSelectionRunner::Run(ListSelectionModel& model) {
-    ListSelectionDialog dialog(model, parent_);
+    ListSelectionDialog dialog(model, parent_, help_);
     return dialog.exec() == QDialog::Accepted;
 }
 

@@ -9,6 +9,7 @@
 #include <QStyle>
 
 #include "app/ui/button_grid.h"
+#include "help/help_topics.h"
 #include "support/temp_dir.h"
 
 namespace tamberline {
@@ -88,6 +89,21 @@ TEST_F(ConsoleWindowTest, KeysReachTheConsoleWhicheverWidgetHasTheFocus) {
     EXPECT_EQ(grid.currentPage(), 2);
     send(&window_.buttonGrid(), QEvent::KeyPress, Qt::Key_Eacute, 3);
     EXPECT_EQ(grid.currentPage(), 1);
+    window_.close();
+}
+
+TEST_F(ConsoleWindowTest, HelpMenuAndF1OpenGettingStarted) {
+    registry_.SetString(settings::kHelpFile, HELP_PAGES_DIR);
+    ASSERT_TRUE(window_.Start(""));
+    window_.RunMenuCommand(cmd::kHelp);
+    ASSERT_NE(window_.helpViewer().window(), nullptr);
+    EXPECT_EQ(window_.helpViewer().window()->CurrentTopic(), help::kGetStarted);
+
+    window_.helpViewer().Close();
+    QKeyEvent f1(QEvent::KeyPress, Qt::Key_F1, Qt::NoModifier);
+    QApplication::sendEvent(&window_.buttonGrid(), &f1);
+    ASSERT_NE(window_.helpViewer().window(), nullptr);
+    EXPECT_EQ(window_.helpViewer().window()->CurrentTopic(), help::kGetStarted);
     window_.close();
 }
 

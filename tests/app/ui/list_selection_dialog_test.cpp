@@ -32,5 +32,22 @@ TEST(ListSelectionDialogTest, ShowsTheModelAndHandsChoicesBack) {
     EXPECT_EQ(panels, (std::vector<std::pair<int, bool>>{{2, false}, {2, true}}));
 }
 
+TEST(ListSelectionDialogTest, HelpButtonOpensTheTopicOfTheChoice) {
+    struct Case {
+        ListSelectionModel model;
+        std::string topic;
+    };
+    Case cases[] = {{ListSelectionModel::ForAsio({}, 0), "GetStarted.htm#outputs"},
+                    {ListSelectionModel::ForSmpte({"Capture 1"}, 0), "GetStarted.htm#timecode"}};
+    for (Case& c : cases) {
+        std::vector<std::string> topics;
+        ListSelectionDialog dialog(c.model, nullptr,
+                                   [&](const std::string& topic) { topics.push_back(topic); });
+        ASSERT_EQ(dialog.HelpButton()->text(), "Help");
+        dialog.HelpButton()->click();
+        EXPECT_EQ(topics, std::vector<std::string>{c.topic});
+    }
+}
+
 }  // namespace
 }  // namespace tamberline
