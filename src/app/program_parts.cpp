@@ -57,8 +57,7 @@ void ProgramParts::AddMidi(const Services& services) {
         *timecode_, *ltc_,
         [&relay](int field, const std::string& text) { relay.Show(field, text); },
         // The network link is not built: this machine is never a master.
-        [] { return false; },
-        [this] { return chooseMidiPorts_ ? chooseMidiPorts_(*midiDriver_) : 0; }});
+        [] { return false; }, [this] { return ChooseMidiPorts(); }});
     MidiPorts& midi = *midi_;
     services.portHooks.Plug(TriggerPort::kMidi,
                             {[&midi] { return midi.Open(); }, [&midi] { midi.Close(); }});
@@ -66,9 +65,12 @@ void ProgramParts::AddMidi(const Services& services) {
     Add(std::make_unique<MidiPart>(midi, [&tick] { tick.NoteMtcFrame(); }));
 }
 
+int ProgramParts::ChooseMidiPorts() {
+    return chooseMidiPorts_ ? chooseMidiPorts_(*midiDriver_) : 0;
+}
+
 void ProgramParts::SetupMidiPorts() {
-    SetupTriggerPort(ports_, TriggerPort::kMidi,
-                     [this] { return chooseMidiPorts_ ? chooseMidiPorts_(*midiDriver_) : 0; });
+    SetupTriggerPort(ports_, TriggerPort::kMidi, [this] { return ChooseMidiPorts(); });
 }
 
 ProgramParts::~ProgramParts() = default;

@@ -12,21 +12,21 @@ namespace tamberline {
 
 class Console;
 class ConsolePart;
+class ConsoleRunControl;
+class HelpViewer;
 class LtcPresence;
 class MainTick;
+class MessageBox;
 class MidiDriver;
 class MidiPorts;
 class MidiTriggerTarget;
-class ProgramPortHooks;
-class StatusRelay;
-class TimecodeTriggers;
-class ConsoleRunControl;
-class HelpViewer;
-class MessageBox;
 class OutputsPart;
 class PortSwitches;
+class ProgramPortHooks;
 class Registry;
 class Session;
+class StatusRelay;
+class TimecodeTriggers;
 
 // The subsystems of the running program, each one console part, made and
 // registered with the console in start-up order. A new subsystem adds its
@@ -62,6 +62,7 @@ public:
 private:
     void Add(std::unique_ptr<ConsolePart> part);
     void AddMidi(const Services& services);
+    int ChooseMidiPorts();
 
     std::vector<std::unique_ptr<ConsolePart>> owned_;
     std::vector<ConsolePart*> order_;

@@ -58,10 +58,7 @@ bool MidiPorts::Open() {
     if (!IsOpen()) {
         return false;
     }
-    // Nothing old is sent or read after a new start.
-    uint32_t stale = 0;
-    while (services_.out.Pop(stale)) {
-    }
+    DropQueuedEcho();
     mtc_.Reset();
     std::vector<MidiInputQueue*> queues;
     for (OpenInput& input : inputs_) {
@@ -132,9 +129,7 @@ void MidiPorts::Close() {
     services_.out.SetEnabled(false);
     sender_.Stop();
     reader_.Stop();
-    uint32_t stale = 0;
-    while (services_.out.Pop(stale)) {
-    }
+    DropQueuedEcho();
     for (OpenOutput& output : outputs_) {
         // No note is left hanging on the devices behind.
         for (uint8_t channel = 0; channel < 16; ++channel) {
@@ -148,6 +143,13 @@ void MidiPorts::Close() {
         input.port.reset();
     }
     inputs_.clear();
+}
+
+// Only while the sender is stopped: nothing old is sent after a new start.
+void MidiPorts::DropQueuedEcho() {
+    uint32_t stale = 0;
+    while (services_.out.Pop(stale)) {
+    }
 }
 
 std::string MidiPorts::GonePort() {

@@ -74,6 +74,7 @@ private:
 
     int OpenInputs(std::string& errors);
     int OpenOutputs(std::string& errors);
+    void DropQueuedEcho();
     // MIDI reader thread: the text naming an open port that went away.
     std::string GonePort();
 

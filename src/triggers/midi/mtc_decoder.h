@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -30,7 +31,8 @@ public:
     void LossCheck();
     void Reset();
 
-    bool running() const { return running_; }
+    // Any thread.
+    bool running() const { return running_.load(std::memory_order_relaxed); }
     int rate() const { return rate_; }
     uint32_t frameCounter() const { return frameCounter_; }
 
@@ -50,7 +52,7 @@ private:
     int nextPiece_ = 0;  // the piece that continues the run; -1 after a break
     int rateCode_ = -1;
     int rate_ = 30;
-    bool running_ = false;
+    std::atomic<bool> running_{false};
     uint32_t frameCounter_ = 0;
     int lockTicks_ = 0;
     int lostChecks_ = 0;

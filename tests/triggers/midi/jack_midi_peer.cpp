@@ -15,8 +15,13 @@ bool JackMidiPeer::Open() {
     }
     out_ = jack_port_register(client_, "out", JACK_DEFAULT_MIDI_TYPE, JackPortIsOutput, 0);
     in_ = jack_port_register(client_, "in", JACK_DEFAULT_MIDI_TYPE, JackPortIsInput, 0);
+    listen_ = jack_port_register(client_, "listen", JACK_DEFAULT_AUDIO_TYPE, JackPortIsInput, 0);
     jack_set_process_callback(client_, &JackMidiPeer::Process, this);
-    return out_ && in_ && jack_activate(client_) == 0;
+    return out_ && in_ && listen_ && jack_activate(client_) == 0;
+}
+
+bool JackMidiPeer::Listen(const std::string& audioPort) {
+    return client_ && jack_connect(client_, audioPort.c_str(), jack_port_name(listen_)) == 0;
 }
 
 void JackMidiPeer::Close() {
@@ -66,6 +71,16 @@ int JackMidiPeer::Process(jack_nframes_t frames, void* self) {
             kept.size = static_cast<uint8_t>(std::min<size_t>(event.size, sizeof kept.bytes));
             std::memcpy(kept.bytes, event.buffer, kept.size);
             peer->incoming_.Push(kept);
+        }
+    }
+    if (peer->armed_.load()) {
+        const auto* audio = static_cast<const float*>(jack_port_get_buffer(peer->listen_, frames));
+        for (jack_nframes_t i = 0; i < frames; ++i) {
+            if (audio[i] != 0.0f) {
+                peer->soundFrame_.store(jack_last_frame_time(peer->client_) + i);
+                peer->armed_.store(false);
+                break;
+            }
         }
     }
     return 0;

@@ -39,6 +39,12 @@ public:
     // Every event received so far, in order.
     std::vector<std::vector<uint8_t>> Received();
 
+    // The peer also listens to an audio port: from Arm on, the server's frame
+    // time of the first sample that is not silence (0 until there is one).
+    bool Listen(const std::string& audioPort);
+    void ArmSoundWatch() { soundFrame_.store(0), armed_.store(true); }
+    jack_nframes_t SoundFrame() const { return soundFrame_.load(); }
+
 private:
     struct OutEvent {
         uint16_t size = 0;
@@ -55,6 +61,9 @@ private:
     jack_client_t* client_ = nullptr;
     jack_port_t* out_ = nullptr;
     jack_port_t* in_ = nullptr;
+    jack_port_t* listen_ = nullptr;
+    std::atomic<bool> armed_{false};
+    std::atomic<jack_nframes_t> soundFrame_{0};
     SpscRing<OutEvent> outgoing_{2048};
     SpscRing<InEvent> incoming_{65536};
     OutEvent held_;  // process thread: an event that did not fit its cycle

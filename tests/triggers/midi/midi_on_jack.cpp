@@ -19,11 +19,10 @@ public:
     void ShowSonglistWarning() override {}
 };
 
-MidiOnJack::MidiOnJack(const std::string& registryFile, MessageBox& box, double recordSeconds)
+MidiOnJack::MidiOnJack(const std::string& registryFile, MessageBox& box)
     : id_(std::to_string(::getpid())),
       registry_(QString::fromStdString(registryFile)),
       box_(box),
-      recorder_(recordSeconds),
       host_(std::make_unique<Host>()),
       peer_("midi-peer-" + id_) {}
 

@@ -46,11 +46,11 @@ private:
 };
 
 // The program's MIDI on the JACK server of the test services: run control
-// on the engine (followed by a recorder), MIDI ports through RtMidi, and a
-// peer program whose MIDI ports are the only ones chosen.
+// on the engine, MIDI ports through RtMidi, and a peer program whose MIDI
+// ports are the only ones chosen and which listens to the engine.
 class MidiOnJack {
 public:
-    MidiOnJack(const std::string& registryFile, MessageBox& box, double recordSeconds);
+    MidiOnJack(const std::string& registryFile, MessageBox& box);
     ~MidiOnJack();
 
     // False (with the reason in `why`) when the server or a port is missing.
@@ -64,7 +64,8 @@ public:
     std::vector<std::string> Status(int field);
 
     JackMidiPeer& peer() { return peer_; }
-    JackRecorder& recorder() { return recorder_; }
+    // The engine's JACK port of output channel 1.
+    std::string FirstOutputPort() const { return "tamberline-midi-" + id_ + ":out_0"; }
     RunController& run() { return *run_; }
     MidiPorts& ports() { return *ports_; }
     MidiOutQueue& out() { return out_; }
@@ -78,7 +79,9 @@ private:
     Registry registry_;
     MessageBox& box_;
     SystemClock clock_;
-    JackRecorder recorder_;
+    // The engine starts on JACK with a recorder following it; the peer
+    // listens to the sound itself.
+    JackRecorder recorder_{1.0};
     SoundSystem system_;
     std::unique_ptr<Host> host_;
     MidiOutQueue out_;
