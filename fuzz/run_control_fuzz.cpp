@@ -99,11 +99,15 @@ public:
 };
 
 // Waits until the control thread has run everything, passes that post
-// further passes included.
+// further passes included: done when nothing but the drain's own marker
+// was posted while it waited.
 void Settle(ControlThread& control) {
-    for (uint64_t seen = 0; seen != control.LastPosted();) {
-        seen = control.LastPosted();
+    for (;;) {
+        const uint64_t before = control.LastPosted();
         control.Drain();
+        if (control.LastPosted() == before + 1) {
+            return;
+        }
     }
 }
 

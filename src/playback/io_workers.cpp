@@ -6,11 +6,11 @@ IoWorkers::~IoWorkers() {
     Stop();
 }
 
-void IoWorkers::Run(std::function<void()> work) {
+bool IoWorkers::Run(std::function<void()> work) {
     {
         std::lock_guard lock(mutex_);
         if (stopping_) {
-            return;
+            return false;
         }
         queue_.push_back(std::move(work));
         if (idle_ < queue_.size() && threads_.size() < kMaxThreads) {
@@ -18,6 +18,7 @@ void IoWorkers::Run(std::function<void()> work) {
         }
     }
     wake_.notify_one();
+    return true;
 }
 
 void IoWorkers::Stop() {

@@ -23,8 +23,8 @@ public:
     IoWorkers(const IoWorkers&) = delete;
     IoWorkers& operator=(const IoWorkers&) = delete;
 
-    // Any thread. Work handed over after Stop is dropped.
-    void Run(std::function<void()> work);
+    // Any thread. Work handed over after Stop is dropped: false.
+    bool Run(std::function<void()> work);
     void Stop();
 
 private:

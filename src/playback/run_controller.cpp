@@ -23,13 +23,16 @@ RunController::RunController(const RunServices& services)
 RunServices RunController::WithFileWork(RunServices services) {
     services.fileWork = [this](std::function<void()> work, std::function<void()> done) {
         ++filesOut_;
-        workers_.Run([this, work = std::move(work), done = std::move(done)]() mutable {
+        const bool handed = workers_.Run([this, work = std::move(work), done = std::move(done)] {
             work();
             control_.Post([this, done = std::move(done)] {
                 done();
                 --filesOut_;
             });
         });
+        if (!handed) {
+            --filesOut_;  // shutting down: nothing will come back
+        }
     };
     return services;
 }
