@@ -131,6 +131,10 @@ void ConsoleRunControl::ClearAllReferences(const std::string& path) {
     session_->EndChange(false);
 }
 
+void ConsoleRunControl::ReportPlayError(int /*button*/, const std::string& path) {
+    OnGui([this, path] { ReportSampleError(box_, path, kEngineCannotPlay); });
+}
+
 void ConsoleRunControl::ShowSonglistWarning() {
     OnGui([this] {
         box_.Show("Not all the files in the songlist\ncould be found.",

@@ -59,6 +59,7 @@ private:
     void RecordChanged(int button, const ButtonRecord& record, uint32_t version) override;
     void AskAboutFailedStart(int button, const std::string& path, int code) override;
     void ShowSonglistWarning() override;
+    void ReportPlayError(int button, const std::string& path) override;
     void OnGui(std::function<void()> call);
     void ApplyRecord(int button, const ButtonRecord& record, uint32_t version);
 

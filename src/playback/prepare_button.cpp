@@ -36,6 +36,9 @@ void ButtonRunner::PrepareButton(int button, bool freshStart, Prepared then) {
     work->mediaLength = services_.mediaLength;
     const int entry = OutputEntryOf(r);
     work->onEngine = entry >= 0 && table_.entries[static_cast<size_t>(entry)].onAudioEngine;
+    if (work->onEngine && engine_) {
+        work->reader = engine_->fileReader();
+    }
     // Without a graph and its renderer the file work still tells a
     // missing file from one the graph cannot play.
     if (MediaGraph* graph = Graph(button); !work->onEngine && graph) {

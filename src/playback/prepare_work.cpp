@@ -92,7 +92,8 @@ void ExamineFiles(PrepareWork& work) {
     if (work.onEngine) {
         // Opened even for segments: the plain stream stands in when the
         // segments cannot be queued.
-        if (SoundSystem::OpenStreamFile(work.played, work.source) != SoundResult::kOk &&
+        if (SoundSystem::OpenStreamFile(work.played, work.reader, work.source) !=
+                SoundResult::kOk &&
             !work.segmentsRaw) {
             work.code = kEngineCannotPlay;
         }

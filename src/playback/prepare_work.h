@@ -12,6 +12,8 @@
 
 namespace tamberline {
 
+class FileReader;
+
 class MediaGraph;
 namespace sound {
 class SoundSource;
@@ -27,7 +29,8 @@ struct PrepareWork {
     std::string file;  // a songlist entry to play; empty: `path`, read as a playlist first
     bool checkZeroSize = false;
     bool onEngine = false;
-    MediaGraph* graph = nullptr;  // the button's graph, rendered here on the graph path
+    std::shared_ptr<FileReader> reader;  // the engine's, taken on the control thread
+    MediaGraph* graph = nullptr;         // the button's graph, rendered here on the graph path
     MediaLengthFn mediaLength;
 
     // What was found.

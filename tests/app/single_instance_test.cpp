@@ -53,7 +53,8 @@ protected:
         std::thread second([&] { result = HandOverToRunningInstance(name_, path) ? 1 : 0; });
         SpinUntil([&] { return result >= 0; });
         second.join();
-        SpinUntil([&] { return restores_ > 0; }, 500);
+        // The owner's thread emits the restore and then the path: wait for both.
+        SpinUntil([&] { return restores_ > 0 && (path.empty() || !paths_.empty()); }, 2000);
         return result == 1;
     }
 

@@ -10,6 +10,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "playback/sound/file_reader.h"
 #include "playback/sound/sound_system.h"
 #include "run_fixture.h"
 
@@ -201,6 +202,32 @@ TEST_F(RunFixture, EndOfPlayStopsFreesTheMediaAndLogsTheRun) {
     EXPECT_EQ(runner_->State(3).remainingMs, 1000);
     const std::string log = LogText();
     EXPECT_NE(log.find("06.05.2026 07:08:09  Show\tbell.wav\tCap\t"), std::string::npos) << log;
+}
+
+// Reads like pread up to a byte offset, then fails as a dying disk does.
+class FailingReader final : public FileReader {
+public:
+    explicit FailingReader(int64_t failFrom) : failFrom_(failFrom) {}
+    ssize_t ReadAt(int fd, void* out, size_t count, int64_t offset) override {
+        if (offset + static_cast<int64_t>(count) > failFrom_) {
+            return -1;
+        }
+        return PosixFileReader().ReadAt(fd, out, count, offset);
+    }
+
+private:
+    int64_t failFrom_;
+};
+
+TEST_F(RunFixture, AReadErrorMidPlayStopsTheCueAndReportsItInsteadOfEndingIt) {
+    const std::string path = MonoFile("failing.wav", 96000);
+    system_.SetFileReader(std::make_shared<FailingReader>(44 + 2 * 40000));
+    Load(3, Record(path));
+    runner_->StartButton(3);
+    ASSERT_TRUE(runner_->State(3).running);
+    Play(2500);
+    EXPECT_FALSE(runner_->State(3).running);
+    EXPECT_EQ(host_.playErrors, (std::vector<std::pair<int, std::string>>{{3, path}}));
 }
 
 TEST_F(RunFixture, LoopingButtonKeepsPlayingPastItsEnd) {

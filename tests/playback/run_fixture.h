@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "playback/button_runner.h"
@@ -24,6 +25,9 @@ public:
         AskAboutFailedStart(box, path, code);
     }
     void ShowSonglistWarning() override { ++songlistWarnings; }
+    void ReportPlayError(int button, const std::string& path) override {
+        playErrors.emplace_back(button, path);
+    }
     using RunHost::AskAboutFailedStart;
     static FailedStartAnswer AskAboutFailedStart(MessageBox& box, const std::string& path,
                                                  int code) {
@@ -43,6 +47,7 @@ public:
     std::vector<Changed> changed;
     std::vector<Asked> asked;
     int songlistWarnings = 0;
+    std::vector<std::pair<int, std::string>> playErrors;
     ScriptedMessageBox box;
 };
 

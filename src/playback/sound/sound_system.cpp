@@ -182,17 +182,16 @@ SoundResult SoundSystem::CreateStream(const std::string& path, LoopMode loop, So
         return SoundResult::kErrUninitialized;
     }
     std::shared_ptr<sound::SoundSource> source;
-    const SoundResult r = sound::SoundSource::OpenFile(path, reader_, source);
+    const SoundResult r = OpenStreamFile(path, reader_, source);
     if (r != SoundResult::kOk) {
         return r;
     }
     return CreateStream(std::move(source), loop, sound);
 }
 
-SoundResult SoundSystem::OpenStreamFile(const std::string& path,
+SoundResult SoundSystem::OpenStreamFile(const std::string& path, std::shared_ptr<FileReader> reader,
                                         std::shared_ptr<sound::SoundSource>& source) {
-    // Workers open files before any engine is chosen: the plain file reader.
-    return sound::SoundSource::OpenFile(path, nullptr, source);
+    return sound::SoundSource::OpenFile(path, std::move(reader), source);
 }
 
 SoundResult SoundSystem::CreateStream(std::shared_ptr<sound::SoundSource> source, LoopMode loop,

@@ -54,6 +54,7 @@ public:
     // What sounds created from now on read their files through (pread when
     // never set).
     void SetFileReader(std::shared_ptr<FileReader> reader);
+    const std::shared_ptr<FileReader>& fileReader() const { return reader_; }
 
     // Opens the driver and starts mixing `maxChannels` channels.
     SoundResult Init(int maxChannels);
@@ -74,7 +75,7 @@ public:
     // CreateStream in two steps: opening and examining the file, which may
     // wait for a slow disk, on any thread; then the stream, on the thread
     // that makes the other calls.
-    static SoundResult OpenStreamFile(const std::string& path,
+    static SoundResult OpenStreamFile(const std::string& path, std::shared_ptr<FileReader> reader,
                                       std::shared_ptr<sound::SoundSource>& source);
     SoundResult CreateStream(std::shared_ptr<sound::SoundSource> source, LoopMode loop,
                              SoundId& sound);

@@ -14,7 +14,7 @@ namespace tamberline::testing {
 
 class MidiOnJack::Host final : public RunHost {
 public:
-    void RecordChanged(int, const ButtonRecord&) override {}
+    void RecordChanged(int, const ButtonRecord&, uint32_t) override {}
     void AskAboutFailedStart(int, const std::string&, int) override {}
     void ShowSonglistWarning() override {}
 };
