@@ -189,9 +189,14 @@ TEST_F(SoundThreads, QuickChangesWhilePlayingLeaveEveryChannelSound) {
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
+    // A voice the readers could not keep up with skips on to where it should
+    // be, and with its loop off that may be past its end: it has played out.
+    const auto playedOutOrOk = [](SoundResult r) {
+        return r == SoundResult::kOk || r == SoundResult::kErrChannelStopped;
+    };
     for (const ChannelId ch : channels) {
-        ASSERT_EQ(system_.SetPaused(ch, false), SoundResult::kOk);
-        ASSERT_EQ(system_.SetMode(ch, LoopMode::kOff), SoundResult::kOk);
+        ASSERT_TRUE(playedOutOrOk(system_.SetPaused(ch, false)));
+        ASSERT_TRUE(playedOutOrOk(system_.SetMode(ch, LoopMode::kOff)));
     }
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
     size_t stillPlaying = channels.size();
