@@ -37,6 +37,11 @@ public:
                slots_.size();
     }
 
+    // True when the consumer has taken everything pushed so far.
+    bool Empty() const {
+        return head_.load(std::memory_order_acquire) == tail_.load(std::memory_order_acquire);
+    }
+
     // Consumer: false when empty.
     bool Pop(T& item) {
         const uint64_t head = head_.load(std::memory_order_relaxed);

@@ -38,6 +38,7 @@ public:
 
     // The MIDI reader.
     bool Pop(uint32_t& message) { return ring_.Pop(message); }
+    bool Empty() const { return ring_.Empty(); }
     uint64_t refused() const { return refused_.load(std::memory_order_relaxed); }
 
 private:

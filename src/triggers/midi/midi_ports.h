@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 #include <set>
@@ -56,6 +57,11 @@ public:
     bool Open();
     void Close();
     bool IsOpen() const { return !inputs_.empty() || !outputs_.empty(); }
+    // True when the MIDI reader has taken every message the inputs queued.
+    bool InputsDrained() const {
+        return std::all_of(inputs_.begin(), inputs_.end(),
+                           [](const OpenInput& input) { return input.queue->Empty(); });
+    }
 
     void SetStartupComplete() { reader_.SetStartupComplete(); }
     uint32_t quarterFrames() const { return reader_.quarterFrames(); }
