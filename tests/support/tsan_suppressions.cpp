@@ -1,9 +1,15 @@
-// ThreadSanitizer cannot see the futex-based locks inside GLib and GStreamer
-// (they are not built with it), so memory those libraries hand from thread to
-// thread looks unsynchronised. Reports whose stacks pass through them are
-// dropped; the graph's own shared state is guarded by std::mutex and atomics.
+// ThreadSanitizer cannot see the locks inside Qt, GLib and GStreamer (they
+// are not built with it), so memory those libraries hand from thread to
+// thread (queued calls, posted events, bus messages) looks unsynchronised.
+// Reports whose stacks pass through them are dropped; our own shared state
+// is guarded by std::mutex and atomics. Linked into every test program of a
+// ThreadSanitizer build.
 extern "C" const char* __tsan_default_suppressions() {
-    return "race:libglib-2.0.so\n"
+    return "race:libQt6Core.so\n"
+           "race:libQt6Gui.so\n"
+           "race:libQt6Widgets.so\n"
+           "race:libQt6Network.so\n"
+           "race:libglib-2.0.so\n"
            "race:libgobject-2.0.so\n"
            "race:libgstreamer-1.0.so\n"
            "race:libgstbase-1.0.so\n"
