@@ -1,8 +1,21 @@
 #include "songlist/work_queue.h"
 
-#include <QMetaObject>
+#include <QCoreApplication>
+#include <QEvent>
 
 namespace tamberline {
+
+namespace {
+
+const QEvent::Type kCompletionEvent = static_cast<QEvent::Type>(QEvent::registerEventType());
+
+struct CompletionEvent final : QEvent {
+    explicit CompletionEvent(WorkQueue::Completion completion)
+        : QEvent(kCompletionEvent), done(std::move(completion)) {}
+    WorkQueue::Completion done;
+};
+
+}  // namespace
 
 WorkQueue::WorkQueue() : worker_([this] { Run(); }) {}
 
@@ -51,21 +64,24 @@ void WorkQueue::Run() {
         if (stopping_) {
             return;
         }
-        // Queued on this object: Qt drops it when the queue is destroyed
+        // Posted to this object: Qt drops it when the queue is destroyed
         // before the owner's event loop gets to it.
-        QMetaObject::invokeMethod(
-            this,
-            [this, done = std::move(done)] {
-                {
-                    std::lock_guard delivered(mutex_);
-                    --undelivered_;
-                }
-                if (done) {
-                    done();
-                }
-            },
-            Qt::QueuedConnection);
+        QCoreApplication::postEvent(this, new CompletionEvent(std::move(done)));
     }
+}
+
+bool WorkQueue::event(QEvent* event) {
+    if (event->type() != kCompletionEvent) {
+        return QObject::event(event);
+    }
+    {
+        std::lock_guard lock(mutex_);
+        --undelivered_;
+    }
+    if (const Completion& done = static_cast<CompletionEvent*>(event)->done) {
+        done();
+    }
+    return true;
 }
 
 }  // namespace tamberline

@@ -31,6 +31,9 @@ public:
     // Jobs waiting or running, and completions not yet delivered.
     size_t Pending() const;
 
+protected:
+    bool event(QEvent* event) override;
+
 private:
     void Run();
 

@@ -3,6 +3,8 @@
 #include <QMainWindow>
 #include <QTimer>
 #include <memory>
+#include <optional>
+#include <string>
 
 #include "app/asio_command.h"
 #include "app/asio_control_panel.h"

@@ -571,10 +571,6 @@ void SonglistEditor::DriveChanged(const std::string& root) {
     CheckPresence();
 }
 
-void SonglistEditor::BusyDone() {
-    QApplication::restoreOverrideCursor();
-}
-
 void SonglistEditor::CheckPresence() {
     if (presencePending_) {
         presenceAgain_ = true;

@@ -84,7 +84,6 @@ public:
     // MonitorTarget
     void FolderChanged() override;
     void DriveChanged(const std::string& root) override;
-    void BusyDone() override;
 
 protected:
     void reject() override;

@@ -93,19 +93,21 @@ protected:
 
     std::unique_ptr<SonglistEditor> Open(const std::string& preset = "",
                                          MediaLengthFn measure = DetectorMediaLength) {
-        auto editor = std::make_unique<SonglistEditor>(SonglistEditorServices{
-            box_,
-            monitors_,
-            files_,
-            copier_,
-            registry_,
-            {{"/", DriveType::kFixed}},
-            std::move(measure),
-            [this](const std::string& path, const SonglistEntries::Lengths& known) {
-                saved_.push_back(path);
-                known_ = known;
-            },
-            nullptr});
+        auto editor = std::make_unique<SonglistEditor>(
+            SonglistEditorServices{
+                box_,
+                monitors_,
+                files_,
+                copier_,
+                registry_,
+                {{"/", DriveType::kFixed}},
+                std::move(measure),
+                [this](const std::string& path, const SonglistEntries::Lengths& known) {
+                    saved_.push_back(path);
+                    known_ = known;
+                },
+                nullptr},
+            preset);
         editor->show();
         return editor;
     }
@@ -193,7 +195,7 @@ TEST_F(SonglistEditorTest, RealLengthsFillInAndSaveWritesTheM3uEveryPlayerReads)
     Paths ours;
     ReadPlaylist(lists + "Songlist.m3u", ours, true);
     EXPECT_EQ(ours, editor->entries().Paths());
-    const auto theirs = CommonPlayerEntries(lists + "Songlist.m3u");
+    const auto theirs = testing::CommonPlayerEntries(lists + "Songlist.m3u");
     if (theirs) {
         EXPECT_EQ(*theirs, editor->entries().Paths());
     } else {
@@ -259,7 +261,7 @@ TEST_F(SonglistEditorTest, AFailedSaveSaysWhyAndKeepsTheEditorOpen) {
         ASSERT_EQ(editor->entries().size(), 4u) << c.name;
 
         box_.Answer("Yes");
-        box_.Answer("OK");
+        box_.Answer("Ok");
         editor->Exit();
         ASSERT_EQ(box_.Texts().size(), 2u) << c.name;
         EXPECT_EQ(box_.Texts()[1], SystemErrorReport(path, c.error)) << c.name;
