@@ -460,5 +460,24 @@ TEST_F(SonglistEditorTest, FiveThousandEntriesOpenFillAndSave) {
     EXPECT_TRUE(box_.shown().empty());
 }
 
+TEST_F(SonglistEditorTest, SavingAListOfAnotherKindAsksForAnM3uName) {
+    const Media& media = Media::Get();
+    const std::string asx = Write(dir_.Root() + "Show.asx",
+                                  "<asx><entry><ref href=\"" + media.wav + "\"/></entry></asx>");
+    auto editor = Open(asx);
+    EXPECT_EQ(editor->entries().Paths(), Paths{media.wav});
+    files_.Cancel();
+    EXPECT_FALSE(editor->Save()) << "a cancelled Save As saves nothing";
+    ASSERT_EQ(files_.requests.size(), 1u);
+    EXPECT_EQ(files_.requests[0].initialPath, dir_.Root() + "Show.m3u");
+    EXPECT_EQ(files_.requests[0].mode, FileDialogRequest::Mode::kSave);
+    EXPECT_TRUE(saved_.empty());
+
+    files_.Choose(dir_.Root(), "Show.m3u");
+    EXPECT_TRUE(editor->Save());
+    EXPECT_EQ(ReadAll(dir_.Root() + "Show.m3u"), media.wav + "\r\n");
+    EXPECT_EQ(saved_, Paths{dir_.Root() + "Show.m3u"});
+}
+
 }  // namespace
 }  // namespace tamberline
