@@ -25,7 +25,7 @@ std::vector<std::string> SonglistEntries::Paths() const {
 }
 
 void SonglistEntries::Set(const std::vector<std::string>& paths) {
-    entries_.clear();
+    Clear();
     entries_.reserve(paths.size());
     for (const std::string& path : paths) {
         Insert(entries_.size(), path);
@@ -101,6 +101,12 @@ std::set<int> SonglistEntries::MoveDown(const std::set<int>& selected) {
         }
     }
     return now;
+}
+
+void SonglistEntries::Clear() {
+    entries_.clear();
+    // The measurements asked for may have been dropped with the old list.
+    asked_.clear();
 }
 
 std::vector<std::string> SonglistEntries::TakeUnmeasured() {

@@ -30,9 +30,10 @@ public:
     // The paths as a save writes them.
     std::vector<std::string> Paths() const;
 
-    // A list read from a file, or none.
+    // A list read from a file, or none. Measurements asked for before are
+    // asked for again: the caller may have dropped them with the old list.
     void Set(const std::vector<std::string>& paths);
-    void Clear() { entries_.clear(); }
+    void Clear();
 
     // What an add, or a length that arrived, changed.
     struct Arrival {

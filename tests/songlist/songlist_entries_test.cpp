@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -78,6 +79,20 @@ TEST(SonglistEntriesTest, AddedFilesAreKeptOnlyWhenTheyMeasure) {
     EXPECT_TRUE(again.keptCandidate);
     EXPECT_TRUE(entries.TakeUnmeasured().empty());
     EXPECT_EQ(entries.Paths(), (Paths{"/a", "/x.wav", "/y.wav", "/x.wav"}));
+}
+
+TEST(SonglistEntriesTest, ANewListAsksAgainForLengthsNeverDelivered) {
+    SonglistEntries entries;
+    entries.Set({"/a.wav", "/b.wav"});
+    EXPECT_EQ(entries.TakeUnmeasured(), (Paths{"/a.wav", "/b.wav"}));
+    entries.LengthArrived("/a.wav", 1000);
+    // The editor dropped the queued measurement of b.wav with the old list.
+    entries.Set({"/b.wav", "/a.wav"});
+    EXPECT_EQ(entries.TakeUnmeasured(), Paths{"/b.wav"});
+    EXPECT_TRUE(entries.entries()[1].measured) << "a.wav is known";
+    entries.Clear();
+    entries.AddAfterSelection({"/b.wav"}, {});
+    EXPECT_EQ(entries.TakeUnmeasured(), Paths{"/b.wav"});
 }
 
 TEST(SonglistEntriesTest, NamesAnM3uCannotCarryAndSonglistsAreNeverAdded) {
@@ -222,6 +237,18 @@ TEST(SonglistFileTest, AFailedWriteLeavesTheOldListAndSaysWhy) {
     }
     EXPECT_EQ(dir.Read("ro.m3u"), old);
     EXPECT_EQ(dir.Read("full.m3u"), old);
+}
+
+TEST(SonglistFileTest, AReadOnlyFolderRefusesTheList) {
+    if (::geteuid() == 0) {
+        GTEST_SKIP() << "root writes into read-only folders";
+    }
+    testing::TempDir dir;
+    const std::string folder = dir.Path() + "/locked";
+    ASSERT_EQ(::mkdir(folder.c_str(), 0555), 0);
+    EXPECT_EQ(WriteSonglist(folder + "/Set.m3u", {"/a.wav"}), EACCES);
+    EXPECT_FALSE(FileExists(folder + "/Set.m3u"));
+    ::chmod(folder.c_str(), 0755);
 }
 
 TEST(SonglistFileTest, NewNamesTheFirstFreeSonglist) {

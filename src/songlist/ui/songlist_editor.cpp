@@ -490,9 +490,9 @@ bool SonglistEditor::Save() {
     if (services_.saved) {
         services_.saved(path_, entries_.known());
     }
-    if (previousTarget_) {
-        previousTarget_->FolderChanged();
-    }
+    // The opener re-lists its folder once it is the target again: it
+    // would move the one folder monitor away from ours now.
+    openerFolderChanged_ = true;
     return true;
 }
 
@@ -641,6 +641,9 @@ void SonglistEditor::Close() {
     tree_->CancelScan();
     services_.monitors.StopAll();
     services_.monitors.SetMessageTarget(previousTarget_);
+    if (openerFolderChanged_ && previousTarget_) {
+        previousTarget_->FolderChanged();
+    }
 }
 
 std::optional<std::string> RunSonglistEditor(const SonglistEditorServices& services,

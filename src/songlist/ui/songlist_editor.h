@@ -131,6 +131,7 @@ private:
     bool presencePending_ = false;
     bool presenceAgain_ = false;
     bool closed_ = false;
+    bool openerFolderChanged_ = false;  // WM_FOLDER_CHANGED owed to the opener
     // Declared last, so it goes first: no result arrives while the rest
     // of the editor is taken down.
     WorkQueue work_;

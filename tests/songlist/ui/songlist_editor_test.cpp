@@ -87,8 +87,18 @@ bool WaitFor(Done done, int timeoutMs = 20000) {
     return true;
 }
 
+// The window that opened the editor.
+class Opener final : public MonitorTarget {
+public:
+    void FolderChanged() override { ++folderChanges; }
+    void DriveChanged(const std::string&) override {}
+    int folderChanges = 0;
+};
+
 class SonglistEditorTest : public ::testing::Test {
 protected:
+    SonglistEditorTest() { monitors_.SetMessageTarget(&opener_); }
+
     void SetUp() override { ASSERT_TRUE(Media::Get().made) << "sox or GStreamer encoders missing"; }
 
     std::unique_ptr<SonglistEditor> Open(const std::string& preset = "",
@@ -142,6 +152,7 @@ protected:
     }
 
     testing::FolderFixture dir_;
+    Opener opener_;
     testing::ScriptedMessageBox box_;
     testing::ScriptedFileDialog files_;
     FileMonitors monitors_;
@@ -191,6 +202,8 @@ TEST_F(SonglistEditorTest, RealLengthsFillInAndSaveWritesTheM3uEveryPlayerReads)
     EXPECT_EQ(saved_, Paths{lists + "Songlist.m3u"});
     EXPECT_EQ(known_.at(media.wav), 20500);
     EXPECT_EQ(registry_.String(settings::kSonglist), lists + "Songlist.m3u");
+    EXPECT_EQ(monitors_.messageTarget(), editor.get());
+    EXPECT_EQ(opener_.folderChanges, 0) << "the one folder monitor stays on the editor's folder";
 
     Paths ours;
     ReadPlaylist(lists + "Songlist.m3u", ours, true);
@@ -205,6 +218,8 @@ TEST_F(SonglistEditorTest, RealLengthsFillInAndSaveWritesTheM3uEveryPlayerReads)
     editor->Exit();
     EXPECT_EQ(editor->result(), QDialog::Accepted);
     EXPECT_TRUE(box_.shown().empty());
+    EXPECT_EQ(monitors_.messageTarget(), &opener_);
+    EXPECT_EQ(opener_.folderChanges, 1);
 }
 
 TEST_F(SonglistEditorTest, AReorderedListIsNotLostAtExit) {
