@@ -8,6 +8,7 @@
 #include "app/console_grid.h"
 #include "app/run_control.h"
 #include "base/message_box.h"
+#include "base/path_compare.h"
 #include "session/session.h"
 
 namespace tamberline {
@@ -16,13 +17,6 @@ namespace {
 
 bool ValidButton(int button) {
     return button >= 0 && button < kButtonCount;
-}
-
-bool SamePathIgnoringCase(std::string_view a, std::string_view b) {
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-        return std::tolower(static_cast<unsigned char>(x)) ==
-               std::tolower(static_cast<unsigned char>(y));
-    });
 }
 
 }  // namespace

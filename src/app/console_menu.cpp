@@ -80,7 +80,7 @@ ConsoleMenu::ConsoleMenu() {
          Command(cmd::kConnect, "Connect", false),
          Command(cmd::kCdRipper, "CD Ripper", false),
          Command(cmd::kCdBurner, "CD Burner", false),
-         Command(cmd::kSonglist, "Songlist", false),
+         Command(cmd::kSonglist, "Songlist"),
          Popup(cmd::kFontsMenu, "Set fonts",
                {Command(cmd::kMenuFont, "Menu font"), Command(cmd::kButtonFont, "Button font")}),
          Separator(),

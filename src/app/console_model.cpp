@@ -4,6 +4,7 @@
 
 #include "app/grid_hooks.h"
 #include "app/run_control.h"
+#include "app/songlist_durations.h"
 #include "net/link_state.h"
 #include "songlist/localise_songlist.h"
 #include "songlist/own_shares.h"
@@ -103,6 +104,10 @@ ConsoleModel::ConsoleModel(const ConsoleModelServices& services)
              [this](int field, const std::string& text) { grid_.SetStatusField(field, text); }) {
     host_.Attach(&session_, &grid_);
     menu_.SetRecentSessions(session_.recentList().Entries());
+}
+
+void ConsoleModel::ApplySonglistLength(const std::string& path, int32_t lengthMs) {
+    tamberline::ApplySonglistLength(context_, path, lengthMs);
 }
 
 bool ConsoleModel::RunCommand(int id) {

@@ -90,6 +90,8 @@ public:
     // The menu commands the model runs itself (File menu, pages, port
     // switches); false for the others, which the window runs.
     bool RunCommand(int id);
+    // A saved songlist measured `lengthMs`: the buttons bound to it show it.
+    void ApplySonglistLength(const std::string& path, int32_t lengthMs);
 
 private:
     bool RunFileCommand(int id);

@@ -29,7 +29,6 @@ void ProgramGridHooks::EditSample(int button) {
 SampleEditHooks SampleEditHooksFor(RunControl& run) {
     SampleEditHooks hooks;
     hooks.isPlaylist = [](const std::string& path) { return IsPlaylistFile(path); };
-    hooks.openSonglistEditor = [](const std::string&) {};  // not built yet: songlist editor
     hooks.isPlayingOrPaused = [&run](int button) { return !run.State(button).IsIdle(); };
     hooks.releaseMedia = [&run](int button) {
         // Stopping frees the media and hides a video; an idle button holds

@@ -13,6 +13,7 @@
 
 #include "base/file_dialog.h"
 #include "base/message_box.h"
+#include "base/path_compare.h"
 #include "base/path_parts.h"
 #include "files/folder_listing.h"
 #include "session/registry.h"
@@ -27,13 +28,6 @@ constexpr const char* kFailed = "Editor failed to start.";
 
 QString FromBytes(const std::string& text) {
     return QFile::decodeName(QByteArray::fromStdString(text));
-}
-
-bool EqualIgnoringCase(const std::string& a, const std::string& b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) ==
-                      std::tolower(static_cast<unsigned char>(y));
-           });
 }
 
 bool FileExists(const std::string& path) {
@@ -114,7 +108,7 @@ bool ExternalEditor::FindEditorWindow() {
             continue;  // gone meanwhile, or not ours to look at
         }
         const std::string exe(target, static_cast<size_t>(length));
-        if (EqualIgnoringCase(exe, editor) || EqualIgnoringCase(exe, real)) {
+        if (SamePathIgnoringCase(exe, editor) || SamePathIgnoringCase(exe, real)) {
             editorProcess_ = static_cast<int>(pid);
             break;
         }
@@ -143,7 +137,7 @@ void EditButtonSample(int button, const RecordArray& records, ExternalEditor& ed
         bool playing = false;
         for (int k = 0; k < kButtonCount; ++k) {
             const ButtonRecord& record = records[static_cast<size_t>(k)];
-            if (IsAssigned(record) && EqualIgnoringCase(std::string(PathOf(record)), path)) {
+            if (IsAssigned(record) && SamePathIgnoringCase(std::string(PathOf(record)), path)) {
                 sharing.push_back(k);
                 playing = playing || hooks.isPlayingOrPaused(k);
             }

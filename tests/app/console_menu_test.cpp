@@ -29,7 +29,7 @@ TEST(ConsoleMenuTest, EveryCommandIsPresentWithItsText) {
         {cmd::kConnect, "Connect", false},
         {cmd::kCdRipper, "CD Ripper", false},
         {cmd::kCdBurner, "CD Burner", false},
-        {cmd::kSonglist, "Songlist", false},
+        {cmd::kSonglist, "Songlist", true},
         {cmd::kMenuFont, "Menu font", true},
         {cmd::kButtonFont, "Button font", true},
         {cmd::kExit, "Exit", true},

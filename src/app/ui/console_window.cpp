@@ -11,8 +11,10 @@
 #include "app/ui/menu_binder.h"
 #include "help/help_location.h"
 #include "help/help_topics.h"
+#include "playback/graph/media_length.h"
 #include "playback/outputs_part.h"
 #include "session/session_paths.h"
+#include "songlist/ui/songlist_editor.h"
 #include "triggers/ui/midi_ports_dialog.h"
 
 namespace tamberline {
@@ -37,6 +39,11 @@ ConsoleWindow::ConsoleWindow(Registry& registry, Parts parts)
       asioDialog_(this, [this](const std::string& topic) { help_.ShowHelpTopic(topic); }),
       asioPanels_(registry, box_, fileDialog_),
       asio_(registry, box_, asioDialog_, asioPanels_, AsioHooks()),
+      songlistDurations_([this]() -> const RecordArray& { return model_->session().records(); },
+                         DetectorMediaLength,
+                         [this](const std::string& path, int32_t lengthMs) {
+                             model_->ApplySonglistLength(path, lengthMs);
+                         }),
       fonts_(LoadGridFonts(registry)) {
     if (parts == Parts::kProgram) {
         programParts_ = std::make_unique<ProgramParts>(ProgramParts::Services{
@@ -107,6 +114,7 @@ void ConsoleWindow::RunMenuCommand(int id) {
             break;
         case cmd::kMenuFont: ChooseMenuFont(); break;
         case cmd::kButtonFont: ChooseButtonFont(); break;
+        case cmd::kSonglist: OpenSonglistEditor(""); break;
         case cmd::kHelp: help_.ShowHelpTopic(help::kGetStarted); break;
         case cmd::kExit: close(); break;
         default: break;
@@ -166,7 +174,25 @@ void ConsoleWindow::ChooseButtonFont() {
 }
 
 void ConsoleWindow::EditSample(int button) {
-    EditButtonSample(button, model_->session().records(), editor_, box_, SampleEditHooksFor(run_));
+    SampleEditHooks hooks = SampleEditHooksFor(run_);
+    hooks.openSonglistEditor = [this](const std::string& path) { OpenSonglistEditor(path); };
+    EditButtonSample(button, model_->session().records(), editor_, box_, hooks);
+}
+
+std::optional<std::string> ConsoleWindow::OpenSonglistEditor(const std::string& presetPath) {
+    const SonglistEditorServices services{
+        box_,
+        fileMonitors_,
+        fileDialog_,
+        copier_,
+        registry_,
+        SystemDrives(),
+        DetectorMediaLength,
+        [this](const std::string& path, const SonglistEntries::Lengths& known) {
+            songlistDurations_.Saved(path, known);
+        },
+        [this](const std::string& topic) { help_.ShowHelpTopic(topic); }};
+    return RunSonglistEditor(services, presetPath, this);
 }
 
 void ConsoleWindow::OpenSessionRequest(const QString& path) {

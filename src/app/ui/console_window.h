@@ -3,6 +3,8 @@
 #include <QMainWindow>
 #include <QTimer>
 #include <memory>
+#include <optional>
+#include <string>
 
 #include "app/asio_command.h"
 #include "app/asio_control_panel.h"
@@ -15,11 +17,13 @@
 #include "app/program_parts.h"
 #include "app/program_port_hooks.h"
 #include "app/run_control.h"
+#include "app/songlist_durations.h"
 #include "app/ui/grid_fonts.h"
 #include "app/ui/list_selection_dialog.h"
 #include "app/ui/message_box_dialog.h"
 #include "base/clock.h"
 #include "files/external_editor.h"
+#include "files/file_copier.h"
 #include "files/file_monitors.h"
 #include "files/ui/program_file_dialog.h"
 #include "help/help_service.h"
@@ -51,6 +55,10 @@ public:
     QtHelpViewer& helpViewer() { return helpViewer_; }
     ConsoleModel& model() { return *model_; }
     ButtonGrid& buttonGrid() { return *grid_; }
+    // The songlist editor on `presetPath` (empty: the last songlist), for
+    // the File menu, the button edit command and the Setup Button dialog.
+    // Gives the songlist it closed on when that file exists.
+    std::optional<std::string> OpenSonglistEditor(const std::string& presetPath);
 
 public slots:
     void RunMenuCommand(int id);
@@ -91,6 +99,8 @@ private:
     DialogListSelectionRunner asioDialog_;
     AsioControlPanels asioPanels_;
     AsioMenuCommand asio_;
+    PlainFileCopier copier_;
+    SonglistDurations songlistDurations_;
     QTimer timer_;
     GridFonts fonts_;
     std::unique_ptr<MenuBinder> menus_;
