@@ -197,18 +197,14 @@ TEST_F(RunVideo, AStopBeforeTheFirstPictureLeavesTheWindowHidden) {
 }
 
 TEST_F(RunVideo, AnEightKPictureIsNotShownAndTheSoundPlays) {
-    const std::string path = dir_.File("huge.webm");
-    ASSERT_TRUE(WriteMediaFile(
-        path,
-        "videotestsrc pattern=black num-buffers=2 ! "
-        "video/x-raw,format=I420,width=7680,height=4320,framerate=25/1 ! vp8enc deadline=1 ! "
-        "webmmux name=mux audiotestsrc num-buffers=130 ! audioconvert ! vorbisenc ! mux. mux."));
+    const std::string path = dir_.File("huge.mkv");
+    ASSERT_TRUE(WriteEightKClip(path));
     Load(0, Record(path, kCard));
     Load(1, Record(Clip("small.webm"), kCard));
     runner_->StartButton(0);
     ASSERT_TRUE(runner_->State(0).running);
     EXPECT_EQ(Reports(), std::vector<std::string>{
-                             "huge.webm\nThe picture (7680 x 4320) is too large to show.\nThe "
+                             "huge.mkv\nThe picture (7680 x 4320) is too large to show.\nThe "
                              "sound plays without it."});
     EXPECT_EQ(display_.Owner(), -1);
     // The display stays free for the next video.

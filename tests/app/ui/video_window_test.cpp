@@ -46,7 +46,7 @@ bool WaitUntil(Condition condition, int ms = 5000) {
     return condition();
 }
 
-QString Run(const QString& program, const QStringList& arguments) {
+QString Output(const QString& program, const QStringList& arguments) {
     QProcess process;
     process.start(program, arguments);
     process.waitForFinished(10000);
@@ -58,8 +58,8 @@ class RecordedSink {
 public:
     RecordedSink() : sound_(48000, 2) {
         name_ = "tl_video_" + std::to_string(getpid());
-        module_ = Run("pactl", {"load-module", "module-null-sink",
-                                QString::fromStdString("sink_name=" + name_)})
+        module_ = Output("pactl", {"load-module", "module-null-sink",
+                                   QString::fromStdString("sink_name=" + name_)})
                       .trimmed();
         if (module_.isEmpty()) {
             return;
@@ -78,7 +78,7 @@ public:
             gst_object_unref(recorder_);
         }
         if (!module_.isEmpty()) {
-            Run("pactl", {"unload-module", module_});
+            Output("pactl", {"unload-module", module_});
         }
     }
     bool Loaded() const { return !module_.isEmpty(); }
@@ -170,7 +170,7 @@ TEST_F(VideoWindowTest, ShowsTheBarsCaptionedCentredOnTopWhileTheConsoleKeepsThe
 
     // What the X server holds of the window: its caption, top-most.
     const QString properties =
-        Run("xprop", {"-id", QString::number(window.winId()), "WM_NAME", "_NET_WM_STATE"});
+        Output("xprop", {"-id", QString::number(window.winId()), "WM_NAME", "_NET_WM_STATE"});
     EXPECT_TRUE(properties.contains("\"Button 12\"")) << properties.toStdString();
     EXPECT_TRUE(properties.contains("_NET_WM_STATE_ABOVE")) << properties.toStdString();
     // The keyboard stays with the console.
@@ -184,7 +184,7 @@ TEST_F(VideoWindowTest, ShowsTheBarsCaptionedCentredOnTopWhileTheConsoleKeepsThe
     graph.Stop();
     ASSERT_TRUE(WaitUntil([&] { return !window.isVisible(); }));
     ProcessEventsFor(200);
-    const QString info = Run("xwininfo", {"-id", QString::number(window.winId())});
+    const QString info = Output("xwininfo", {"-id", QString::number(window.winId())});
     EXPECT_TRUE(info.contains("IsUnMapped")) << info.toStdString();
     graph.RemoveAll();
 }

@@ -37,6 +37,15 @@ bool WriteBarsClip(const std::string& path, VideoCodec codec, int width, int hei
     return WriteMediaFile(path, pipeline);
 }
 
+bool WriteEightKClip(const std::string& path) {
+    return WriteMediaFile(
+        path,
+        "videotestsrc pattern=black num-buffers=2 ! "
+        "video/x-raw,format=I420,width=7680,height=4320,framerate=25/1 ! jpegenc ! "
+        "matroskamux name=mux audiotestsrc num-buffers=130 ! audioconvert ! vorbisenc ! mux. "
+        "mux.");
+}
+
 bool ShowsColourBars(int width, int height, const PixelFn& pixel, std::string* why) {
     // White, yellow, cyan, green, magenta, red, blue (videotestsrc's bars
     // are at full level).

@@ -18,6 +18,10 @@ enum class VideoCodec { kVp8InWebM, kVp9InWebM, kTheoraInOgg };
 bool WriteBarsClip(const std::string& path, VideoCodec codec, int width, int height, double seconds,
                    bool withSound = true);
 
+// Writes a clip of two black 7680 x 4320 pictures (Motion JPEG: quick to
+// write) with 3 s of sound.
+bool WriteEightKClip(const std::string& path);
+
 // Whether a picture shows the seven upper bars of the SMPTE pattern, from
 // white to blue; `pixel` gives the red, green and blue of a point.
 // `why` tells the first bar that differs.

@@ -192,12 +192,8 @@ TEST_F(VideoGraphTest, DamagedClipsFailOrEndWithoutHanging) {
 }
 
 TEST_F(VideoGraphTest, AnEightKPictureGivesItsSize) {
-    const std::string path = dir_.File("8k.webm");
-    ASSERT_TRUE(testing::WriteMediaFile(
-        path,
-        "videotestsrc pattern=black num-buffers=2 ! "
-        "video/x-raw,format=I420,width=7680,height=4320,framerate=25/1 ! vp8enc deadline=1 ! "
-        "webmmux name=mux audiotestsrc num-buffers=10 ! audioconvert ! vorbisenc ! mux. mux."));
+    const std::string path = dir_.File("8k.mkv");
+    ASSERT_TRUE(testing::WriteEightKClip(path));
     ASSERT_TRUE(Render(path));
     int width = 0;
     int height = 0;
