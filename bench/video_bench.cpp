@@ -103,7 +103,8 @@ double Median(std::vector<double> values) {
 
 void Measure(const std::string& path, const char* label, int starts) {
     TimedScreen screen;
-    VideoDisplay display(nullptr);
+    int notShown = 0;
+    VideoDisplay display([&notShown](const std::string&) { ++notShown; });
     display.SetScreen(&screen);
     MediaGraph graph(0, nullptr);
     std::vector<double> total;
@@ -122,6 +123,9 @@ void Measure(const std::string& path, const char* label, int starts) {
         }
         const Clock::time_point prepared = Clock::now();
         display.ShowVideo(0, graph, path);
+        if (!graph.ShowsPicture()) {
+            ++notShown;
+        }
         graph.Run();
         const double ms = screen.WaitSince(trigger);
         if (ms < 0) {
@@ -135,9 +139,9 @@ void Measure(const std::string& path, const char* label, int starts) {
     }
     std::printf(
         "%-10s trigger -> first picture: median %.1f ms, max %.1f ms; after the file "
-        "is prepared: median %.1f ms (%zu starts, %d failed)\n",
+        "is prepared: median %.1f ms (%zu starts, %d failed, %d not shown)\n",
         label, Median(total), total.empty() ? -1.0 : *std::max_element(total.begin(), total.end()),
-        Median(afterPrepare), total.size(), failed);
+        Median(afterPrepare), total.size(), failed, notShown);
 }
 
 }  // namespace

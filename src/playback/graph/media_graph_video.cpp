@@ -135,8 +135,16 @@ bool MediaGraph::ShowPicture(GstElement* renderer, int width, int height,
     // cannot be opened fails here, before any picture flows.
     gst_object_ref_sink(bin);
     pictureBin_ = bin;
-    const bool ready = built && gst_bin_add(GST_BIN(pipeline_), bin) &&
-                       gst_element_set_state(bin, GST_STATE_READY) != GST_STATE_CHANGE_FAILURE;
+    bool ready = built && gst_bin_add(GST_BIN(pipeline_), bin);
+    // An X server may refuse a connection now and then: once more before
+    // the picture is given up.
+    for (int attempt = 0; ready && attempt < 2; ++attempt) {
+        if (gst_element_set_state(bin, GST_STATE_READY) != GST_STATE_CHANGE_FAILURE) {
+            break;
+        }
+        gst_element_set_state(bin, GST_STATE_NULL);
+        ready = attempt == 0;
+    }
     GstPad* binInput = ready ? gst_element_get_static_pad(bin, "sink") : nullptr;
     const bool linked = binInput != nullptr && gst_pad_link(source, binInput) == GST_PAD_LINK_OK &&
                         gst_element_sync_state_with_parent(bin);
