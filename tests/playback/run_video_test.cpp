@@ -178,6 +178,40 @@ TEST_F(RunVideo, TheFirstVideoButtonShowsItsPictureAndTheSecondPlaysItsSoundOnly
     runner_->StopButton(12);
 }
 
+TEST_F(RunVideo, ALoopingButtonKeepsTheDisplayAcrossPasses) {
+    const std::string path = dir_.File("short.webm");
+    ASSERT_TRUE(WriteBarsClip(path, VideoCodec::kVp8InWebM, 320, 240, 1.0));
+    ButtonRecord record = Record(path, kCard);
+    record.loop = 1;
+    Load(2, record);
+    runner_->StartButton(2);
+    ASSERT_TRUE(screen_.WaitForCalls(1));
+    Events(2500ms);  // two passes and more
+    EXPECT_TRUE(runner_->State(2).running);
+    EXPECT_EQ(screen_.Calls(), std::vector<std::string>{"show Button 3 320x240"});
+    EXPECT_EQ(display_.Owner(), 2);
+    EXPECT_TRUE(graphs_[2]->ShowsPicture());
+    runner_->StopButton(2);
+    EXPECT_EQ(screen_.Calls().back(), "hide");
+}
+
+TEST_F(RunVideo, APausedButtonKeepsItsPictureAndShowsItAgainOnResuming) {
+    ButtonRecord record = Record(Clip("clip.webm"), kCard);
+    record.flags = kFlagPause;
+    Load(4, record);
+    runner_->StartButton(4);
+    ASSERT_TRUE(screen_.WaitForCalls(1));
+    runner_->ReleaseButton(4);
+    ASSERT_TRUE(runner_->State(4).paused);
+    EXPECT_EQ(display_.Owner(), 4);
+    EXPECT_EQ(screen_.Calls().size(), 1u);  // the paused picture stays up
+    runner_->StartButton(4);
+    EXPECT_TRUE(runner_->State(4).running);
+    EXPECT_EQ(screen_.Calls(),
+              (std::vector<std::string>{"show Button 5 320x240", "show Button 5 320x240"}));
+    runner_->StopButton(4);
+}
+
 TEST_F(RunVideo, AStopBeforeTheFirstPictureLeavesTheWindowHidden) {
     Load(3, Record(Clip("clip.webm"), kCard));
     for (int i = 0; i < 5; ++i) {

@@ -22,10 +22,8 @@ ConsoleKeyFilter::~ConsoleKeyFilter() {
 // then for the focus widget: only the widget's copy is taken.
 bool ConsoleKeyFilter::IsConsoleKey(QObject* watched) const {
     const auto* widget = qobject_cast<QWidget*>(watched);
-    return widget &&
-           (widget->window() == console_.window() ||
-            widget->window()->property(kPassesKeysToConsole).toBool()) &&
-           !QApplication::activeModalWidget() && !QApplication::activePopupWidget();
+    return widget && widget->window() == console_.window() && !QApplication::activeModalWidget() &&
+           !QApplication::activePopupWidget();
 }
 
 bool ConsoleKeyFilter::eventFilter(QObject* watched, QEvent* event) {

@@ -8,10 +8,6 @@ namespace tamberline {
 
 class GridGestures;
 
-// A window of the console's own with this property set (the video window)
-// hands its keys to the console as well.
-inline constexpr char kPassesKeysToConsole[] = "passesKeysToConsole";
-
 // Takes the console's keys before any of its widgets does, whichever of them
 // has the focus (menu bar, grid, anything later), and hands them to the
 // gestures as key codes of the physical keys. Keys meant for an open dialog,

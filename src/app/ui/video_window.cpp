@@ -5,7 +5,6 @@
 #include <QTimer>
 #include <QWindow>
 
-#include "app/ui/console_key_filter.h"
 #include "playback/graph/video_renderer.h"
 
 namespace tamberline {
@@ -21,7 +20,6 @@ VideoWindow::VideoWindow(QWidget& console, bool fullScreenOnSecond)
     setAttribute(Qt::WA_ShowWithoutActivating);
     setAttribute(Qt::WA_QuitOnClose, false);
     setFocusPolicy(Qt::NoFocus);
-    setProperty(kPassesKeysToConsole, true);
     // Only an X server's windows take the overlay; elsewhere (the offscreen
     // platform of tests) video files play their sound only.
     if (QGuiApplication::platformName() == QLatin1String("xcb")) {

@@ -27,15 +27,14 @@ public:
     void Show(const std::string& caption, int width, int height) override;
     void Hide() override;
 
-    // The screen pictures go to, and whether they fill it (GUI thread).
-    QScreen* PictureScreen(bool* fullScreen = nullptr) const;
-
 protected:
     // The graph draws the whole window; Qt paints nothing of it.
     QPaintEngine* paintEngine() const override { return nullptr; }
     void paintEvent(QPaintEvent*) override {}
 
 private:
+    // The screen pictures go to, and whether they fill it (GUI thread).
+    QScreen* PictureScreen(bool* fullScreen) const;
     void UpdateArea();
     void ShowNow(const QString& caption, int width, int height);
 
