@@ -18,12 +18,16 @@ packages=(
   libgstreamer1.0-dev libgstreamer-plugins-base1.0-dev
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-pulseaudio
   gstreamer1.0-x gstreamer1.0-gl gstreamer1.0-tools
+  # video: H.264 and MPEG-2 decoders (VP8/VP9 and Theora come with good and base)
+  gstreamer1.0-libav
   # test services: audio server, virtual display
   pipewire pipewire-bin pipewire-pulse wireplumber dbus gstreamer1.0-pipewire
   pulseaudio-utils xvfb xauth fonts-dejavu-core
-  sox procps
+  x11-utils sox procps
   # songlist tests: a common player's playlist parser reads our M3U back
   libtotem-plparser-dev
+  # driving and photographing the program on the virtual display by hand
+  xdotool imagemagick
 )
 
 sudo_cmd=()

@@ -9,8 +9,10 @@ namespace tamberline {
 
 namespace {
 
-RunServices Services(RunHost& host, RunLog& log, MidiOutQueue& midi, RunLink& link) {
+RunServices Services(RunHost& host, RunLog& log, MidiOutQueue& midi, RunLink& link,
+                     VideoDisplay& video) {
     RunServices services;
+    services.video = &video;
     services.host = &host;
     services.link = &link;
     services.runLog = &log;
@@ -22,7 +24,13 @@ RunServices Services(RunHost& host, RunLog& log, MidiOutQueue& midi, RunLink& li
 
 ConsoleRunControl::ConsoleRunControl(MessageBox& box, const std::string& documentsFolder,
                                      const LinkState& link)
-    : box_(box), log_(documentsFolder), link_(link), run_(Services(*this, log_, midiOut_, link_)) {}
+    : box_(box),
+      log_(documentsFolder),
+      link_(link),
+      video_([this](const std::string& text) {
+          OnGui([this, text] { box_.Show(text, mb::kOk | mb::kIconExclamation); });
+      }),
+      run_(Services(*this, log_, midiOut_, link_, video_)) {}
 
 ConsoleRunControl::~ConsoleRunControl() {
     run_.Shutdown();

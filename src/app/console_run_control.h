@@ -8,6 +8,7 @@
 #include "app/run_control.h"
 #include "app/state_run_link.h"
 #include "playback/run_controller.h"
+#include "playback/video_display.h"
 #include "session/run_log.h"
 
 namespace tamberline {
@@ -36,6 +37,8 @@ public:
     // The echo of starts and stops for the MIDI outputs.
     MidiOutQueue& midiOut() { return midiOut_; }
     RunLog& runLog() { return log_; }
+    // The one video display; the console gives it its window.
+    VideoDisplay& video() { return video_; }
     void NoteSessionLoaded(const std::string& path) override;
 
     // RunControl, GUI thread.
@@ -73,6 +76,7 @@ private:
     std::function<void(int)> find_;
     // GUI thread: the version of each record last handed to run control.
     std::array<uint32_t, kButtonCount> versions_{};
+    VideoDisplay video_;
     RunController run_;
 };
 

@@ -24,6 +24,7 @@ class ControlThread;
 class MediaGraph;
 class RunLog;
 class SoundSystem;
+class VideoDisplay;
 
 // What the grid draws of a button, published by the control thread and
 // read by any thread without a lock.
@@ -53,6 +54,7 @@ struct RunServices {
     MidiOutQueue* midiOut = nullptr;
     RunLink* link = nullptr;
     AudioSinkCatalog* catalog = nullptr;
+    VideoDisplay* video = nullptr;  // null: video files play their sound only
     // Measures songlist entries; the media detector when empty.
     MediaLengthFn mediaLength;
     // Empty: the file work and what follows it run at once, on the
@@ -146,6 +148,7 @@ private:
     void RunStart(int button);
     void PlayNextEntry(int button, float level, long balance);
     void SetStartPosition(int button);
+    void ShowVideo(int button, MediaGraph& graph);
     void StopGroups(int button);
     void LockBuzzers();
     void SilenceAndHalt(int button);

@@ -8,6 +8,7 @@
 #include "playback/graph/outputs.h"
 #include "playback/prepare_work.h"
 #include "playback/sound/sound_system.h"
+#include "playback/video_display.h"
 
 namespace tamberline {
 
@@ -43,6 +44,7 @@ void ButtonRunner::PrepareButton(int button, bool freshStart, Prepared then) {
     // missing file from one the graph cannot play.
     if (MediaGraph* graph = Graph(button); !work->onEngine && graph) {
         ReleaseButtonMedia(button);
+        graph->ExposeVideo(services_.video != nullptr && services_.video->ShowsPictures());
         if (entry < 0 ||
             (services_.catalog && AddOutputRenderer(*graph, table_, entry, *services_.catalog))) {
             s.onMediaGraph = true;

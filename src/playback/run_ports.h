@@ -28,7 +28,6 @@ public:
     virtual void AskAboutFailedStart(int button, const std::string& path, int code) = 0;
     // Some songlist entries were missing; shown without holding up the start.
     virtual void ShowSonglistWarning() = 0;
-    virtual void HideVideo(int /*button*/) {}
     // A file stopped being readable while it played (kind 1 of the
     // sample-error report): the cue has been stopped.
     virtual void ReportPlayError(int /*button*/, const std::string& /*path*/) {}

@@ -55,6 +55,7 @@ void ButtonRunner::PlayNextEntry(int button, float level, long balance) {
         } else if (MediaGraph* graph = Graph(button)) {
             graph->PutVolume(static_cast<long>(level));
             graph->PutBalance(balance);
+            ShowVideo(button, *graph);
             graph->Run();
         }
         s.runLog.fileName = s.songlist.front();

@@ -4,6 +4,7 @@
 #include "playback/button_runner.h"
 #include "playback/graph/media_graph.h"
 #include "playback/sound/sound_system.h"
+#include "playback/video_display.h"
 
 namespace tamberline {
 
@@ -116,6 +117,7 @@ void ButtonRunner::RunStart(int button) {
         // Levelled before it runs: a level set just after Run would reach
         // the sound only after its first buffer, cutting the attack.
         graph->PutVolume(s.fadeInActive ? kFadeFloorCb : static_cast<long>(s.levelCb));
+        ShowVideo(button, *graph);
         graph->Run();
     }
     if (fresh) {
@@ -173,6 +175,15 @@ void ButtonRunner::SetStartPosition(int button) {
     int64_t duration = 0;
     graph->GetDuration(duration);
     graph->SetPositions(0, loops ? s.seekFlags : kSeekAbsolute, duration, kSeekAbsolute);
+}
+
+void ButtonRunner::ShowVideo(int button, MediaGraph& graph) {
+    if (services_.video) {
+        const ButtonRunState& s = states_[Index(button)];
+        services_.video->ShowVideo(
+            button, graph,
+            s.songlist.empty() ? std::string(PathOf(records_[Index(button)])) : s.songlist.front());
+    }
 }
 
 void ButtonRunner::StopGroups(int button) {

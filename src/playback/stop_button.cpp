@@ -1,6 +1,7 @@
 #include "playback/button_runner.h"
 #include "playback/graph/media_graph.h"
 #include "playback/sound/sound_system.h"
+#include "playback/video_display.h"
 #include "session/run_log.h"
 
 namespace tamberline {
@@ -55,8 +56,8 @@ void ButtonRunner::SilenceAndHalt(int button) {
         graph->PutVolume(kFadeFloorCb);
         graph->Stop();
     }
-    if (services_.host) {
-        services_.host->HideVideo(button);
+    if (services_.video) {
+        services_.video->HideVideo(button);
     }
 }
 

@@ -44,6 +44,8 @@ inline const StringSetting kMonitor{"Monitor", "+0000+0000+0000+0000"};
 // Qt font descriptions of the buttons' captions and of the menus.
 inline const BinarySetting kButtonFont{"BtnFont"};
 inline const BinarySetting kMenuFont{"MenuFont"};
+// Video pictures fill a second screen, where one exists.
+inline const SwitchSetting kVideoFullScreen{"VideoFullScreen"};
 
 // Trigger ports opened at start-up.
 inline const SwitchSetting kSmpteEnable{"SMPTEEnable"};

@@ -14,6 +14,7 @@
 #include "playback/graph/media_length.h"
 #include "playback/outputs_part.h"
 #include "session/session_paths.h"
+#include "session/settings.h"
 #include "songlist/ui/songlist_editor.h"
 #include "triggers/ui/midi_ports_dialog.h"
 
@@ -58,6 +59,8 @@ ConsoleWindow::ConsoleWindow(Registry& registry, Parts parts)
             },
             helpViewer_});
         programParts_->RegisterWith(console_);
+        video_ = std::make_unique<VideoWindow>(*this, registry.IsOn(settings::kVideoFullScreen));
+        run_.video().SetScreen(video_.get());
         gridHooks_.SetOutputs(&programParts_->outputs());
         gridHooks_.SetSampleEditor([this](int button) { EditSample(button); });
     } else {
@@ -85,6 +88,7 @@ ConsoleWindow::~ConsoleWindow() {
     if (!tornDown_) {
         console_.Teardown();
     }
+    run_.video().SetScreen(nullptr);
     // The grid widget shows the model, so it goes before the model does.
     delete grid_;
 }

@@ -21,6 +21,7 @@
 #include "app/ui/grid_fonts.h"
 #include "app/ui/list_selection_dialog.h"
 #include "app/ui/message_box_dialog.h"
+#include "app/ui/video_window.h"
 #include "base/clock.h"
 #include "files/external_editor.h"
 #include "files/file_copier.h"
@@ -96,6 +97,7 @@ private:
     std::unique_ptr<ConsoleModel> model_;
     Console console_;
     std::unique_ptr<ProgramParts> programParts_;
+    std::unique_ptr<VideoWindow> video_;
     DialogListSelectionRunner asioDialog_;
     AsioControlPanels asioPanels_;
     AsioMenuCommand asio_;

@@ -13,6 +13,7 @@ struct MediaGraph::Callbacks {
     static void OnPadAdded(GstElement* source, GstPad* pad, gpointer graph);
     static void OnNoMorePads(GstElement* source, gpointer graph);
     static GstPadProbeReturn OnDownstreamEvent(GstPad* pad, GstPadProbeInfo* info, gpointer graph);
+    static GstPadProbeReturn OnFirstPicture(GstPad* pad, GstPadProbeInfo* info, gpointer graph);
     static void OnDeviceChanged(GObject* renderer, GParamSpec* property, gpointer graph);
 };
 

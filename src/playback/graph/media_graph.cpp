@@ -135,6 +135,7 @@ void MediaGraph::Clear(bool keepRenderer) {
         }
         gst_object_unref(child);
     }
+    ForgetPicture();
     {
         std::lock_guard lock(mutex_);
         chainInput_ = nullptr;

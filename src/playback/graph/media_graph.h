@@ -4,12 +4,15 @@
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <mutex>
 #include <string>
 
 #include "playback/graph/media_event.h"
 
 typedef struct _GstElement GstElement;
+typedef struct _GstPad GstPad;
+typedef struct _GstMessage GstMessage;
 
 namespace tamberline {
 
@@ -98,6 +101,22 @@ public:
     // Takes the oldest pending event; each event is returned once.
     bool GetEvent(MediaEvent& event);
 
+    // Pictures. With ExposeVideo on when a file is rendered, its first
+    // picture stream is decoded but left unconnected: the file plays its
+    // sound only until ShowPicture connects the picture.
+    void ExposeVideo(bool on) { exposeVideo_ = on; }
+    bool HasVideo() const;
+    // The picture's size in square pixels.
+    bool VideoSize(int& width, int& height) const;
+    // Connects the picture, scaled to `width` x `height`, to `renderer`
+    // (taken; a floating reference is sunk); `firstFrame` is called once,
+    // on a streaming thread, when the first picture reaches the renderer.
+    // False when the renderer cannot start (its display cannot be opened):
+    // the graph then plays on without picture. Nothing waits for the
+    // picture; the next Run shows it with the sound.
+    bool ShowPicture(GstElement* renderer, int width, int height, std::function<void()> firstFrame);
+    bool ShowsPicture() const { return pictureBin_.load() != nullptr; }
+
     struct Callbacks;  // GStreamer's entry points into the graph
 
 private:
@@ -112,6 +131,10 @@ private:
     int64_t ToNanoseconds(int64_t value) const;
     int64_t FromNanoseconds(int64_t ns) const;
     void Post(MediaEvent event);
+    // Picture stream of the decoder (streaming thread) and of the graph.
+    void NoteVideoPad(GstPad* pad);
+    bool IsPictureMessage(GstMessage* message) const;
+    void ForgetPicture();
 
     const int button_;
     MediaEventSink* const sink_;
@@ -128,19 +151,24 @@ private:
     double rate_ = 1.0;
     int64_t stopNs_ = -1;  // -1: the end of the file
     bool segmentMode_ = false;
+    bool exposeVideo_ = false;
     long volume_ = kVolumeFull;
     long balance_ = 0;
     // The sound waiting at the renderer was levelled before the last change.
     bool levelsStale_ = false;
 
     // Shared with GStreamer's threads (written under mutex_ only).
-    std::mutex mutex_;
+    mutable std::mutex mutex_;
     GstElement* chainInput_ = nullptr;  // where the decoded sound enters
     std::condition_variable prerollChanged_;
     Preroll preroll_ = Preroll::kIdle;
     bool audioLinked_ = false;
     std::string chosenDevice_;  // the sound server's name of the renderer's device
     std::deque<MediaEvent> events_;
+    GstPad* videoPad_ = nullptr;  // the decoder's picture output, unconnected until shown
+    std::function<void()> firstFrame_;
+    // The picture's own bin, while one is connected.
+    std::atomic<GstElement*> pictureBin_{nullptr};
     // The last stretch has left the decoder: its streaming thread is idle, so
     // a seek without flushing cannot wait on it.
     std::atomic<bool> segmentDrained_{false};

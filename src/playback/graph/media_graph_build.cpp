@@ -95,11 +95,11 @@ bool MediaGraph::BuildChain(const std::string& uri) {
                                             renderer_, nullptr)) {
         return false;
     }
-    // Pictures and subtitles stay inside the decoder: only sound is exposed.
-    GstCaps* audioOnly = gst_caps_new_empty_simple("audio/x-raw");
-    g_object_set(source, "uri", uri.c_str(), "caps", audioOnly, "expose-all-streams", FALSE,
-                 nullptr);
-    gst_caps_unref(audioOnly);
+    // Subtitles, and pictures unless asked for, stay inside the decoder.
+    GstCaps* exposed =
+        gst_caps_from_string(exposeVideo_ ? "audio/x-raw; video/x-raw" : "audio/x-raw");
+    g_object_set(source, "uri", uri.c_str(), "caps", exposed, "expose-all-streams", FALSE, nullptr);
+    gst_caps_unref(exposed);
     g_object_set(panorama, "method", kPanoramaSimple, nullptr);
     {
         std::lock_guard lock(mutex_);
@@ -135,6 +135,9 @@ GstBusSyncReply MediaGraph::Callbacks::OnBusMessage(GstBus*, GstMessage* message
     auto* graph = static_cast<MediaGraph*>(data);
     switch (GST_MESSAGE_TYPE(message)) {
         case GST_MESSAGE_ERROR: {
+            if (graph->IsPictureMessage(message)) {
+                break;  // a picture that cannot be shown leaves the sound playing
+            }
             GError* error = nullptr;
             gst_message_parse_error(message, &error, nullptr);
             MediaEvent event{EC_USERABORT, error != nullptr ? error->message : ""};
@@ -177,6 +180,7 @@ GstBusSyncReply MediaGraph::Callbacks::OnBusMessage(GstBus*, GstMessage* message
 void MediaGraph::Callbacks::OnPadAdded(GstElement*, GstPad* pad, gpointer data) {
     auto* graph = static_cast<MediaGraph*>(data);
     if (!IsAudioPad(pad)) {
+        graph->NoteVideoPad(pad);
         return;
     }
     GstPad* input = nullptr;
