@@ -62,6 +62,11 @@ void ButtonRunner::SilenceAndHalt(int button) {
 
 void ButtonRunner::WriteRunLog(int button) {
     ButtonRunState& s = states_[Index(button)];
+    uint32_t underruns = 0;
+    if (s.onAudioEngine && engine_ &&
+        engine_->GetUnderruns(s.channel, underruns) == SoundResult::kOk) {
+        s.runLog.underruns = underruns;
+    }
     if (services_.runLog) {
         services_.runLog->AppendRunLogLine(s.runLog,
                                            std::string(CaptionOf(records_[Index(button)])));
@@ -72,6 +77,7 @@ void ButtonRunner::WriteRunLog(int button) {
 
 // What stopping one button and stopping all share once the sound is halted.
 void ButtonRunner::EndState(int button) {
+    DropFromGroup(button);
     ButtonRunState& s = states_[Index(button)];
     s.running = false;
     s.paused = false;
@@ -138,6 +144,7 @@ void ButtonRunner::StopAll() {
             ReleaseButtonMedia(i);
         }
     }
+    ForgetGroupStarts();
     ClearBuzzerLocks();
     MidiOutQueue& midi = *services_.midiOut;
     if (midi.enabled()) {
