@@ -125,6 +125,8 @@ void ButtonRunner::StopAll() {
         link.Send(link_command::kStopAll, -1);
         return;
     }
+    // Members held for a group start are stopped with the rest, never started.
+    ForgetGroupStarts();
     for (int i = 0; i < kButtonCount; ++i) {
         ButtonRunState& s = states_[Index(i)];
         if (busy_[Index(i)]) {
@@ -144,7 +146,6 @@ void ButtonRunner::StopAll() {
             ReleaseButtonMedia(i);
         }
     }
-    ForgetGroupStarts();
     ClearBuzzerLocks();
     MidiOutQueue& midi = *services_.midiOut;
     if (midi.enabled()) {
