@@ -320,9 +320,10 @@ void GraphStopClick(RunController& run, OneSinkCatalog& catalog, const std::stri
         ++trials;
     }
     const double own = 0.25 * 32767.0 * 2.0 * M_PI * 440.0 / 48000.0;
-    std::printf("  (c) media graph stop de-click: largest step %d (of 32767) over %d stops;"
-                " the tone's own %.0f; a cut would be up to %.0f\n",
-                worst, trials, own, 0.25 * 32767.0);
+    std::printf(
+        "  (c) media graph stop de-click: largest step %d (of 32767) over %d stops;"
+        " the tone's own %.0f; a cut would be up to %.0f\n",
+        worst, trials, own, 0.25 * 32767.0);
 }
 
 // (b) A start request to the first sound handed to the graph's renderer.
