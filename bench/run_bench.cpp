@@ -5,7 +5,8 @@
 //   run_bench --jack    also a trigger's start to the first sound at the
 //                       engine's output on the JACK dummy server
 //   run_bench --graph   also a start to the first sound handed to a media
-//                       graph's renderer (needs GStreamer only)
+//                       graph's renderer, and the steps a graph's stop
+//                       leaves (needs GStreamer only)
 
 #include <gst/app/gstappsink.h>
 #include <gst/gst.h>
@@ -18,6 +19,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <mutex>
 #include <thread>
 #include <vector>
 
@@ -233,11 +235,21 @@ void JackStart(const std::string& path) {
 struct FirstSoundSink {
     GstElement* sink = nullptr;
     std::atomic<int64_t> firstNs{0};
+    std::mutex mutex;
+    std::vector<int16_t> left;  // what the renderer got, left channel
     static GstFlowReturn OnSample(GstAppSink* appsink, gpointer self) {
         auto* me = static_cast<FirstSoundSink*>(self);
         GstSample* sample = gst_app_sink_pull_sample(appsink);
+        GstMapInfo map;
+        if (sample && gst_buffer_map(gst_sample_get_buffer(sample), &map, GST_MAP_READ)) {
+            const auto* s = reinterpret_cast<const int16_t*>(map.data);
+            std::lock_guard lock(me->mutex);
+            for (size_t i = 0; i < map.size / 2; i += 2) {
+                me->left.push_back(s[i]);
+            }
+            gst_buffer_unmap(gst_sample_get_buffer(sample), &map);
+        }
         if (sample && me->firstNs.load() == 0) {
-            GstMapInfo map;
             GstBuffer* buffer = gst_sample_get_buffer(sample);
             if (gst_buffer_map(buffer, &map, GST_MAP_READ)) {
                 const auto* s = reinterpret_cast<const int16_t*>(map.data);
@@ -276,6 +288,43 @@ public:
     }
     FirstSoundSink current;
 };
+
+// (c) Stops of the tone (0.25 of full scale, 440 Hz) 300 ms into play: the
+// largest move between two samples the renderer got, silence after the last
+// counted, against the tone's own largest move.
+void GraphStopClick(RunController& run, OneSinkCatalog& catalog, const std::string& path) {
+    int worst = 0;
+    int trials = 0;
+    for (int trial = 0; trial < 20; ++trial) {
+        run.LoadRecord(1, Record(path, 0));
+        run.Drain();
+        {
+            std::lock_guard lock(catalog.current.mutex);
+            catalog.current.left.clear();
+        }
+        run.RequestStarts({1});
+        std::this_thread::sleep_for(std::chrono::milliseconds(300 + 7 * trial));
+        run.StopButton(1);
+        run.Drain();
+        std::lock_guard lock(catalog.current.mutex);
+        std::vector<int16_t>& left = catalog.current.left;
+        if (left.size() < 4800) {
+            continue;
+        }
+        left.push_back(0);
+        int largest = 0;
+        for (size_t i = 1; i < left.size(); ++i) {
+            largest = std::max(largest, std::abs(left[i] - left[i - 1]));
+        }
+        worst = std::max(worst, largest);
+        ++trials;
+    }
+    const double own = 0.25 * 32767.0 * 2.0 * M_PI * 440.0 / 48000.0;
+    std::printf(
+        "  (c) media graph stop de-click: largest step %d (of 32767) over %d stops;"
+        " the tone's own %.0f; a cut would be up to %.0f\n",
+        worst, trials, own, 0.25 * 32767.0);
+}
 
 // (b) A start request to the first sound handed to the graph's renderer.
 void GraphStart(const std::string& path) {
@@ -321,6 +370,7 @@ void GraphStart(const std::string& path) {
     }
     std::printf("\n      first start %.2f ms, median %.2f ms over %zu starts\n",
                 ms.empty() ? 0.0 : ms[0], Median(ms), ms.size());
+    GraphStopClick(run, catalog, path);
     run.Shutdown();
 }
 

@@ -2,7 +2,7 @@
 // stream. Prints them; it asserts nothing.
 //
 //   sound_bench            offline figures
-//   sound_bench --jack     also trigger to first sample through PortAudio
+//   sound_bench --jack     also trigger to first sample through our JACK client
 //                          on JACK, 1,000 starts with 0 and 300 busy voices
 //                          (needs the JACK dummy server of the test services)
 // The slow disk of the streaming figure is a reader that hands out 20 MB/s
@@ -136,7 +136,7 @@ double Percentile(std::vector<double> values, double p) {
     return values[static_cast<size_t>(p * static_cast<double>(values.size() - 1) + 0.5)];
 }
 
-// Trigger to first sample through PortAudio on JACK: a cue opened and played
+// Trigger to first sample through our JACK client: a cue opened and played
 // at once (what a start does), from the call to the first recorded sample of
 // it, over `trials` starts while `busy` looping voices play on the other
 // speakers. 0 ms: heard in the first period the server ran after the call.

@@ -25,8 +25,10 @@ ProgramParts::ProgramParts(const Services& services)
     Add(std::make_unique<MediaLibraryPart>(services.box));
     Add(std::make_unique<FolderTreeFillerPart>(services.registry));
     Add(std::make_unique<MediaGraphsPart>(services.run.controller()));
+    MainTick& tick = services.tick;
     auto outputs = std::make_unique<OutputsPart>(services.registry, services.box, services.header,
-                                                 services.run.controller());
+                                                 services.run.controller(),
+                                                 [&tick] { tick.NoteDeviceChange(true); });
     outputs_ = outputs.get();
     Add(std::move(outputs));
     RunController& controller = services.run.controller();

@@ -187,13 +187,27 @@ void ButtonRunner::ReleaseButtonMedia(int button) {
     }
     s.sound = {};
     s.channel = {};
+    s.rawFile.reset();
     s.onAudioEngine = false;
     if (s.onMediaGraph) {
-        if (MediaGraph* graph = Graph(button)) {
-            graph->Stop();
-            graph->RemoveAll();
-        }
         s.onMediaGraph = false;
+        MediaGraph* graph = Graph(button);
+        if (graph == nullptr) {
+            return;
+        }
+        graph->Stop();
+        if (!graph->FadingOut()) {
+            graph->RemoveAll();
+            return;
+        }
+        // Emptying the graph waits for its stop to fade out: that is file
+        // work, and later commands for this button wait behind it.
+        busy_[Index(button)] = true;
+        RunFileWork([graph] { graph->RemoveAll(); },
+                    [this, button] {
+                        busy_[Index(button)] = false;
+                        ReplayDeferred(button);
+                    });
     }
 }
 

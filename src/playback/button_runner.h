@@ -2,6 +2,7 @@
 
 #include <array>
 #include <atomic>
+#include <bitset>
 #include <deque>
 #include <functional>
 #include <memory>
@@ -157,6 +158,17 @@ private:
     void MidiNote(int button, bool on);
     void WriteRunLog(int button);
 
+    // Start groups on the engine start on one frame.
+    bool OnEngineOutput(int button) const;
+    void BeginGroupStart(int button);
+    // Started by its group's start, which is gathering it.
+    bool GatheredForGroup(int button) const;
+    bool HoldForGroup(int button);
+    void DropFromGroup(int button);
+    void FinishGroupStart(int group);
+    void AgeGroupStarts(uint32_t elapsedMs);
+    void ForgetGroupStarts();
+
     // The tick's pieces.
     void FadeIn(int button, ButtonRunState& state, uint32_t elapsedMs);
     void FadeOut(int button, ButtonRunState& state, uint32_t elapsedMs);
@@ -189,6 +201,15 @@ private:
         std::function<void()> command;
     };
     std::array<std::deque<Deferred>, kButtonCount> deferred_;
+    // The members of a group start gathered so far, held paused.
+    struct GroupStart {
+        bool active = false;
+        std::bitset<kButtonCount> waiting;  // members still to come
+        std::vector<int> held;
+        uint32_t ageMs = 0;
+    };
+    std::array<GroupStart, kStartGroupCount + 1> groupStarts_{};
+    std::array<bool, kButtonCount> heldForGroup_{};
 };
 
 // The shared sample-file error report of the button setup (kinds 1..5).

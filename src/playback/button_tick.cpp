@@ -10,10 +10,12 @@ void ButtonRunner::RunFades(uint32_t elapsedMs) {
     if (services_.link->IsLinkedMaster()) {
         return;
     }
+    AgeGroupStarts(elapsedMs);
     for (int i = 0; i < kButtonCount; ++i) {
         ButtonRunState& s = states_[Index(i)];
-        // A songlist between entries waits for its next file.
-        if (!s.running || busy_[Index(i)]) {
+        // A songlist between entries waits for its next file; a member of a
+        // start group held for the others fades once it is heard.
+        if (!s.running || busy_[Index(i)] || heldForGroup_[Index(i)]) {
             continue;
         }
         const bool fading = s.fadeInActive || s.fadeOutActive;
@@ -78,7 +80,7 @@ void ButtonRunner::RunClocks(uint32_t elapsedMs) {
     const bool engineLost = engine_ && engine_->Update() == SoundResult::kErrOutputLost;
     for (int i = 0; i < kButtonCount; ++i) {
         ButtonRunState& s = states_[Index(i)];
-        if (!s.running || busy_[Index(i)]) {
+        if (!s.running || busy_[Index(i)] || heldForGroup_[Index(i)]) {
             continue;
         }
         s.playedMs += elapsedMs;

@@ -1,5 +1,7 @@
 #include "playback/engine_outputs.h"
 
+#include <algorithm>
+
 #include "base/message_box.h"
 #include "playback/sound/sound_system.h"
 #include "session/registry.h"
@@ -57,6 +59,15 @@ bool SoundOutputBuilder::EngineLost() const {
     return engine_ && engine_->Update() == SoundResult::kErrOutputLost;
 }
 
+bool SoundOutputBuilder::DriverListed() const {
+    if (driverName_.empty()) {
+        return false;
+    }
+    const std::unique_ptr<AudioBackend> backend = backends_();
+    const std::vector<std::string> names = EngineDriverNames(*backend);
+    return std::find(names.begin(), names.end(), driverName_) != names.end();
+}
+
 void SoundOutputBuilder::AddEngineOutputs(OutputTable& table, const HeaderMessageFn& header) {
     ReleaseEngine();
     table.asioActive = false;
@@ -89,6 +100,7 @@ void SoundOutputBuilder::AddEngineOutputs(OutputTable& table, const HeaderMessag
         }
         return;
     }
+    engine_->GetDriverName(static_cast<int>(index) - 1, driverName_);
     std::vector<OutputEntry> pairs;
     for (int p = 0; p < kPairs; ++p) {
         OutputEntry entry;

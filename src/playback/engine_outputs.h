@@ -43,6 +43,10 @@ public:
     // Its device went away (a JACK server quit, a card was unplugged):
     // building the outputs again starts it afresh once the device is back.
     bool EngineLost() const;
+    // The driver the engine last started on, empty before.
+    const std::string& DriverName() const { return driverName_; }
+    // That driver is listed again (a lost device is back).
+    bool DriverListed() const;
     void ReleaseEngine();
 
 private:
@@ -50,6 +54,7 @@ private:
     MessageBox& messages_;
     BackendFactory backends_;
     std::unique_ptr<SoundSystem> engine_;
+    std::string driverName_;
 };
 
 }  // namespace tamberline

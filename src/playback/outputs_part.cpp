@@ -4,17 +4,20 @@
 
 #include "playback/graph/outputs.h"
 #include "playback/run_controller.h"
-#include "playback/sound/portaudio_backend.h"
+#include "playback/sound/device_backends.h"
+#include "playback/sound/jack_backend.h"
 
 namespace tamberline {
 
 OutputsPart::OutputsPart(Registry& registry, MessageBox& box, HeaderMessageFn header,
-                         RunController& run)
+                         RunController& run, std::function<void()> deviceChanged)
     : registry_(registry),
       box_(box),
       header_(std::move(header)),
       run_(run),
-      engine_(registry, box, [] { return std::make_unique<PortAudioBackend>(); }) {}
+      deviceChanged_(std::move(deviceChanged)),
+      engine_(registry, box, [] { return std::make_unique<DeviceBackends>(); }),
+      returnWatch_(&JackBackend::ServerRuns) {}
 
 bool OutputsPart::Start(StartStep step) {
     if (step == StartStep::kOutputs) {
@@ -29,14 +32,25 @@ void OutputsPart::Teardown(TeardownStep step) {
     }
 }
 
+void OutputsPart::Tick(const TickState&) {
+    if (engine_.EngineLost() && engine_.DriverName() == JackBackend::kDriverName) {
+        returnWatch_.Arm();
+    }
+    if (returnWatch_.TakeReturn() && deviceChanged_) {
+        deviceChanged_();
+    }
+}
+
 void OutputsPart::HardwareCheck() {
-    if (engine_.EngineLost()) {
+    // Built while the device is still away, the outputs would find no such
+    // driver and switch the engine off for good.
+    if (engine_.EngineLost() && engine_.DriverListed()) {
         Build();
     }
 }
 
 std::vector<std::string> OutputsPart::EngineDrivers() const {
-    PortAudioBackend backend;
+    DeviceBackends backend;
     return EngineDriverNames(backend);
 }
 

@@ -28,6 +28,11 @@ void ButtonRunner::RunFileWork(std::function<void()> work, std::function<void()>
 // What needs no file is done here; opening, examining and prerolling the
 // file go to the file work, and the rest follows when it is done.
 void ButtonRunner::PrepareButton(int button, bool freshStart, Prepared then) {
+    // The graph may still be let go of after a stop (file work too).
+    if (Defer(button, false,
+              [this, button, freshStart, then] { PrepareButton(button, freshStart, then); })) {
+        return;
+    }
     ButtonRunState& s = states_[Index(button)];
     const ButtonRecord& r = records_[Index(button)];
     auto work = std::make_shared<PrepareWork>();

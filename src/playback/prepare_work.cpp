@@ -90,6 +90,10 @@ void ExamineFiles(PrepareWork& work) {
         ReadWavPlaylist(work.played, work.segments, work.format, nullptr, &work.manyChannels);
     work.segmentsRaw = !songlist && work.hasPlayList && PlaysSegmentsRaw(work.format);
     if (work.onEngine) {
+        if (work.segmentsRaw &&
+            SoundSystem::OpenRawFile(work.played, work.rawFile) != SoundResult::kOk) {
+            work.segmentsRaw = false;
+        }
         // Opened even for segments: the plain stream stands in when the
         // segments cannot be queued.
         if (SoundSystem::OpenStreamFile(work.played, work.reader, work.source) !=

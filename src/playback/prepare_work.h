@@ -16,8 +16,9 @@ class FileReader;
 
 class MediaGraph;
 namespace sound {
+class OpenedFile;
 class SoundSource;
-}
+}  // namespace sound
 
 // The part of preparing a button that reads files: whether the file is
 // there, its playlist, its play list and stamp, the opened stream for the
@@ -48,6 +49,7 @@ struct PrepareWork {
     WaveFormat format;
     bool manyChannels = false;
     std::shared_ptr<sound::SoundSource> source;  // engine path, plain stream
+    std::shared_ptr<sound::OpenedFile> rawFile;  // engine path, segments read raw
 };
 
 // Any thread; touches nothing but `work` and, on the graph path, its graph.

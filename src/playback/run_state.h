@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -11,6 +12,10 @@
 #include "songlist/wav_segments.h"
 
 namespace tamberline {
+
+namespace sound {
+class OpenedFile;
+}
 
 // Results of PrepareButton (3 is found by StartButton).
 enum PrepareResult : int {
@@ -64,8 +69,8 @@ struct ButtonRunState {
     // Engine objects (the parent sound when segmented).
     SoundId sound;
     ChannelId channel;
-    RawStreamInfo rawInfo;  // kept for queuing segments
-    std::string rawFile;
+    RawStreamInfo rawInfo;                       // kept for queuing segments
+    std::shared_ptr<sound::OpenedFile> rawFile;  // opened by the file work
     uint16_t blockAlign = 0;
     int soundChannels = 0;
     // The graph's playback rate (varispeed) and the file's sample rate.

@@ -49,7 +49,7 @@ bool ButtonRunner::CreateSegmentStream(int button, const PrepareWork& work) {
         s.sound = {};
         return false;
     }
-    s.rawFile = work.played;
+    s.rawFile = work.rawFile;
     s.blockAlign = format.blockAlign;
     bool ok = QueueSegment(button, 0, false);
     if (ok && SegmentDone(s.segments.segments[0])) {

@@ -19,6 +19,7 @@ void ButtonRunner::StartButton(int button) {
     }
     ButtonRunState& s = states_[Index(button)];
     if (!CanStart(button)) {
+        DropFromGroup(button);
         return;
     }
     RunLink& link = *services_.link;
@@ -47,6 +48,7 @@ void ButtonRunner::StartButton(int button) {
 void ButtonRunner::StartPrepared(int button, int result) {
     ButtonRunState& s = states_[Index(button)];
     if (stoppedAll_[Index(button)] || !CanStart(button)) {
+        DropFromGroup(button);
         ReleaseButtonMedia(button);
         s.songlist.clear();
         Publish(button);
@@ -59,6 +61,7 @@ void ButtonRunner::StartPrepared(int button, int result) {
         return;
     }
     if (result != kPrepared) {
+        DropFromGroup(button);
         if (!s.songlist.empty()) {
             s.songlist.clear();
         } else if (result != kNoPlayableEntry && services_.host) {
@@ -98,8 +101,19 @@ void ButtonRunner::RunStart(int button) {
     s.fadeOutActive = false;
     s.pauseAfterFade = false;
 
+    // A member the group's start requested starts no group start of its own
+    // (the group may be armed again before its file is ready).
+    const bool member = GatheredForGroup(button);
+    if (s.onAudioEngine && fresh && !member) {
+        BeginGroupStart(button);
+    }
+    const bool held = s.onAudioEngine && fresh && HoldForGroup(button);
+    if (!held) {
+        DropFromGroup(button);  // a member that runs already, or plays on a graph
+    }
     if (s.onAudioEngine) {
         if (!engine_ || engine_->SetVolume(s.channel, kSilentVolume) != SoundResult::kOk) {
+            DropFromGroup(button);
             s.fileSeen.reset();
             if (s.running || s.paused) {
                 StopButton(button);
@@ -109,7 +123,9 @@ void ButtonRunner::RunStart(int button) {
             }
             return;
         }
-        engine_->SetPaused(s.channel, false);
+        if (!held) {
+            engine_->SetPaused(s.channel, false);
+        }
         if (!s.fadeInActive) {
             engine_->SetVolume(s.channel, std::pow(10.0f, s.levelCb / 1000.0f));
         }
@@ -133,7 +149,10 @@ void ButtonRunner::RunStart(int button) {
         LockBuzzers();
     }
     if (const int group = StartGroupOf(button); group != 0) {
-        requests_.StartGroupMembers(group, button);
+        if (!member) {
+            requests_.StartGroupMembers(group, button);
+        }
+        FinishGroupStart(group);  // the last member to come starts them all
     }
     MidiNote(button, true);
 }

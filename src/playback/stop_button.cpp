@@ -63,6 +63,11 @@ void ButtonRunner::SilenceAndHalt(int button) {
 
 void ButtonRunner::WriteRunLog(int button) {
     ButtonRunState& s = states_[Index(button)];
+    uint32_t underruns = 0;
+    if (s.onAudioEngine && engine_ &&
+        engine_->GetUnderruns(s.channel, underruns) == SoundResult::kOk) {
+        s.runLog.underruns = underruns;
+    }
     if (services_.runLog) {
         services_.runLog->AppendRunLogLine(s.runLog,
                                            std::string(CaptionOf(records_[Index(button)])));
@@ -73,6 +78,7 @@ void ButtonRunner::WriteRunLog(int button) {
 
 // What stopping one button and stopping all share once the sound is halted.
 void ButtonRunner::EndState(int button) {
+    DropFromGroup(button);
     ButtonRunState& s = states_[Index(button)];
     s.running = false;
     s.paused = false;
@@ -120,6 +126,8 @@ void ButtonRunner::StopAll() {
         link.Send(link_command::kStopAll, -1);
         return;
     }
+    // Members held for a group start are stopped with the rest, never started.
+    ForgetGroupStarts();
     for (int i = 0; i < kButtonCount; ++i) {
         ButtonRunState& s = states_[Index(i)];
         if (busy_[Index(i)]) {

@@ -4,6 +4,7 @@
 #include <QFile>
 #include <cstdio>
 #include <ctime>
+#include <string>
 
 #include "base/path_parts.h"
 
@@ -83,8 +84,13 @@ void RunLog::AppendRunLogLine(RunLogEntry& entry, const std::string& caption) {
         char start[16];
         std::snprintf(start, sizeof start, "%02d:%02d:%02d", entry.start.hour, entry.start.minute,
                       entry.start.second);
-        text += SessionField() + "\t" + FileNamePart(entry.fileName) + "\t" + caption + "\t" +
-                start + "\t" + RunLogRuntime(entry.runMs) + "\t\n";
+        const std::string fileName = FileNamePart(entry.fileName);
+        text += SessionField() + "\t" + fileName + "\t" + caption + "\t" + start + "\t" +
+                RunLogRuntime(entry.runMs) + "\t\n";
+        if (entry.underruns > 0) {
+            text += "\t" + fileName + "\tUnderruns: " + std::to_string(entry.underruns) + "\t" +
+                    start + "\t\t\n";
+        }
         // The log is a text file with CR LF line ends.
         std::string crlf;
         crlf.reserve(text.size() + 8);

@@ -22,6 +22,8 @@ struct RunLogEntry {
     LocalDateTime start;
     uint32_t runMs = 0;
     std::string fileName;  // the path played; only its name part is logged
+    // Times its sound ran dry while it played (a read slower than play).
+    uint32_t underruns = 0;
 };
 
 inline constexpr const char* kRunLogName = "Tamberline_Logfile.txt";
@@ -45,7 +47,9 @@ public:
     void NoteLogDeleted();
     bool SessionHeaderPending() const;
 
-    // Writes one line unless nothing was played; clears `entry` either way.
+    // Writes one line unless nothing was played, and after it, for a sound
+    // that ran dry, one line that says how often ("Underruns: 3" as its
+    // caption, no run time); clears `entry` either way.
     void AppendRunLogLine(RunLogEntry& entry, const std::string& caption);
 
 private:

@@ -7,8 +7,10 @@
 #include <cmath>
 
 #include <algorithm>
+#include <chrono>
 #include <fstream>
 #include <iterator>
+#include <thread>
 
 #include "playback/sound/file_reader.h"
 #include "playback/sound/sound_system.h"
@@ -228,6 +230,49 @@ TEST_F(RunFixture, AReadErrorMidPlayStopsTheCueAndReportsItInsteadOfEndingIt) {
     Play(2500);
     EXPECT_FALSE(runner_->State(3).running);
     EXPECT_EQ(host_.playErrors, (std::vector<std::pair<int, std::string>>{{3, path}}));
+}
+
+// A disk that stalls under two cues on a streaming engine: the one that ran
+// dry gets one line more in the log, saying how often; the one that had
+// read ahead far enough gets none.
+TEST_F(RunFixture, ACueThatRanDryIsNotedOnceInTheRunLog) {
+    auto backend = std::make_unique<OfflineBackend>(48000, 256, true);
+    OfflineBackend* device = backend.get();
+    SoundSystem streaming;
+    ASSERT_EQ(streaming.SetOutputBackend(std::move(backend)), SoundResult::kOk);
+    ASSERT_EQ(streaming.Init(64), SoundResult::kOk);
+    auto reader = std::make_shared<GatedReader>();
+    streaming.SetFileReader(reader);
+    runner_->SetEngine(&streaming);
+    Load(1, Record(MonoFile("long.wav", 48000 * 8)));
+    Load(2, Record(MonoFile("short.wav", 48000)));
+    runner_->StartButton(1);
+    runner_->StartButton(2);
+    ASSERT_TRUE(runner_->State(1).running);
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));  // both read ahead
+    std::vector<float> block(256 * kSpeakerCount);
+    reader->shut = true;
+    for (int period = 0; period < 3 * 48000 / 256; ++period) {  // 3 s: past the read-ahead
+        ASSERT_TRUE(device->Mix(block.data(), 256));
+        if (period % 19 == 0) {
+            runner_->RunClocks(100);
+        }
+    }
+    reader->shut = false;
+    for (int period = 0; period < 100; ++period) {
+        ASSERT_TRUE(device->Mix(block.data(), 256));
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    runner_->StopButton(1);
+    runner_->StopButton(2);
+    runner_->SetEngine(&system_);
+    const std::string log = LogText();
+    const size_t line = log.find("\tlong.wav\tUnderruns: ");
+    ASSERT_NE(line, std::string::npos) << log;
+    EXPECT_EQ(log.find("\tlong.wav\tUnderruns: ", line + 1), std::string::npos) << log;
+    EXPECT_NE(log.find("\tlong.wav\tCap\t"), std::string::npos) << log;
+    EXPECT_NE(log.find("\tshort.wav\tCap\t"), std::string::npos) << log;
+    EXPECT_EQ(log.find("\tshort.wav\tUnderruns"), std::string::npos) << log;
 }
 
 TEST_F(RunFixture, LoopingButtonKeepsPlayingPastItsEnd) {

@@ -4,6 +4,8 @@
 
 #include <array>
 #include <chrono>
+#include <deque>
+#include <functional>
 #include <future>
 #include <thread>
 
@@ -48,6 +50,77 @@ TEST_F(RunFixture, StartGroupStartsEachMemberOnceAndReArms) {
     for (int b : {3, 7, 12}) {
         EXPECT_TRUE(runner_->State(b).running) << b;
     }
+}
+
+// The members' files open one by one on the file work, with output mixed
+// between: still every member starts on one frame. Eight members of one
+// marker file on one pair: any member late by d frames leaves a frame that
+// is not eight times the file's.
+TEST_F(RunFixture, AStartGroupStartsOnOneFrameThoughItsFilesOpenOneByOne) {
+    std::deque<std::pair<std::function<void()>, std::function<void()>>> queued;
+    RunServices services;
+    services.host = &host_;
+    services.runLog = log_.get();
+    services.fileWork = [&queued](std::function<void()> work, std::function<void()> done) {
+        queued.emplace_back(std::move(work), std::move(done));
+    };
+    UseRunner(services);
+    const std::string path = MonoFile("m.wav", 9000);
+    constexpr int kMembers = 8;
+    for (int m = 0; m < kMembers; ++m) {
+        ButtonRecord record = Record(path);
+        record.startGroup = 3;
+        Load(10 + 20 * m, record);
+    }
+    runner_->Requests().Request(50);
+    std::vector<float> out;
+    for (int round = 0; round < 40 && (round < 2 || !queued.empty()); ++round) {
+        control_->Drain();
+        if (!queued.empty()) {
+            auto [work, done] = std::move(queued.front());
+            queued.pop_front();
+            work();
+            done();
+        }
+        const std::vector<float> block = Speaker(Render(512), 0);
+        out.insert(out.end(), block.begin(), block.end());
+    }
+    ASSERT_TRUE(queued.empty());
+    for (int m = 0; m < kMembers; ++m) {
+        EXPECT_TRUE(runner_->State(10 + 20 * m).running) << m;
+    }
+    const std::vector<float> rest = Speaker(Render(8000), 0);
+    out.insert(out.end(), rest.begin(), rest.end());
+    const auto start = std::find_if(out.begin(), out.end(), [](float v) { return v != 0.0f; });
+    ASSERT_NE(start, out.end());
+    const size_t first = static_cast<size_t>(start - out.begin());
+    ASSERT_GE(first, 512u * (kMembers - 1)) << "nothing plays before the last member is ready";
+    for (size_t f = 0; f < 6000; ++f) {
+        ASSERT_FLOAT_EQ(out[first + f], kMembers * 0.5f * MarkerFloat(static_cast<int64_t>(f), 0))
+            << "frame " << f;
+    }
+}
+
+// A member that cannot start holds up the others only until it is known.
+TEST_F(RunFixture, AStartGroupMemberThatCannotStartHoldsNoOneBack) {
+    const std::string path = MonoFile("m.wav", 48000);
+    for (int b : {1, 2, 3}) {
+        ButtonRecord record = Record(b == 2 ? dir_.File("missing.wav") : path);
+        record.startGroup = 4;
+        Load(b, record);
+    }
+    host_.box.Answer("Ignore");
+    runner_->Requests().Request(1);
+    control_->Drain();
+    control_->Drain();
+    EXPECT_TRUE(runner_->State(1).running);
+    EXPECT_FALSE(runner_->State(2).running);
+    EXPECT_TRUE(runner_->State(3).running);
+    float peak = 0.0f;
+    for (float v : Speaker(Render(4800), 0)) {
+        peak = std::max(peak, std::abs(v));
+    }
+    EXPECT_GT(peak, 0.0f) << "the members that could start play";
 }
 
 // Starts and stops from several threads at once: no crash, no deadlock, and

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <fstream>
 
 #include "../songlist/wav_builder.h"
@@ -60,6 +61,22 @@ TEST_F(RunSegments, SegmentsPlayTheirRepeatCountsSeamlesslyThenEnd) {
     }
     EXPECT_FALSE(runner_->State(0).running);
     EXPECT_FALSE(runner_->State(0).onAudioEngine);
+}
+
+// The file is opened once, by the file work: the stretches queued while it
+// plays open nothing, so they play on even once the file has gone.
+TEST_F(RunSegments, SegmentsStreamFromTheFileOpenedWhenPrepared) {
+    const std::string path =
+        SegmentedFile(dir_, 28800, {{1, 0}, {2, 14400}}, {{1, 14400, 2}, {2, 14400, 1}});
+    Load(0, Segmented(path));
+    runner_->StartButton(0);
+    ASSERT_TRUE(runner_->State(0).running);
+    ASSERT_EQ(std::remove(path.c_str()), 0);
+    const std::vector<int64_t> source = SourceFrames(Play(1500));
+    for (size_t f = 28800; f < 43200; ++f) {
+        ASSERT_EQ(source[f], static_cast<int64_t>(f) - 14400) << f;
+    }
+    EXPECT_FALSE(runner_->State(0).running);
 }
 
 TEST_F(RunSegments, ReleaseToEndLeavesTheLoopAndPlaysTheRest) {

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "playback/graph/gain_ramp.h"
 #include "playback/graph/graph_callbacks.h"
 #include "playback/graph/gstreamer.h"
 
@@ -114,6 +115,9 @@ void MediaGraph::Clear(bool keepRenderer) {
     if (pipeline_ == nullptr) {
         return;
     }
+    // A stop still fading out is let finish, then forgotten.
+    WaitForHalt();
+    CancelHalt();
     // Joins every streaming thread; no callback runs after this.
     gst_element_set_state(pipeline_, GST_STATE_NULL);
     if (!keepRenderer && deviceWatch_ != 0) {
@@ -153,6 +157,7 @@ void MediaGraph::Clear(bool keepRenderer) {
     }
     volumeElement_ = nullptr;
     panoramaElement_ = nullptr;
+    ramp_.reset();
     segmentDrained_ = false;
     ended_ = false;
     rendered_ = false;
@@ -169,6 +174,10 @@ bool MediaGraph::Run() {
     if (!rendered_) {
         return false;
     }
+    CancelHalt();
+    if (ramp_ && ramp_->FadingOut()) {
+        ramp_->FadeIn();
+    }
     if (levelsStale_) {
         // The renderer already holds sound at the old level (a whole buffer,
         // up to a tenth of a second): fetch it again at the new one.
@@ -182,7 +191,11 @@ bool MediaGraph::Run() {
 }
 
 bool MediaGraph::Pause() {
-    if (!rendered_ ||
+    if (!rendered_) {
+        return false;
+    }
+    // A stop or pause under way ends paused too.
+    if (!FadingOut() && !HaltAfterFade(GST_STATE_PAUSED) &&
         gst_element_set_state(pipeline_, GST_STATE_PAUSED) == GST_STATE_CHANGE_FAILURE) {
         return false;
     }
@@ -191,9 +204,13 @@ bool MediaGraph::Pause() {
 }
 
 bool MediaGraph::Stop() {
-    // Paused underneath: the sound stops at once and the graph stays ready,
-    // so the next Run starts without preparing the file again.
-    if (!rendered_ ||
+    // Paused underneath: the graph stays ready, so the next Run starts
+    // without preparing the file again.
+    if (!rendered_) {
+        return false;
+    }
+    // A stop or pause under way ends paused too.
+    if (!FadingOut() && !HaltAfterFade(GST_STATE_PAUSED) &&
         gst_element_set_state(pipeline_, GST_STATE_PAUSED) == GST_STATE_CHANGE_FAILURE) {
         return false;
     }
@@ -264,8 +281,12 @@ bool MediaGraph::Seek(unsigned flags, int64_t startNs, int64_t stopNs) {
     }
     segmentDrained_ = false;
     if (!joinSeamlessly) {
+        const bool audible = state_ == GraphState::kRunning && !ended_.load();
         ended_ = false;
         levelsStale_ = false;  // what the flush brings is levelled anew
+        if (ramp_ && audible) {
+            ramp_->FadeIn();  // the sound at the new place starts from silence
+        }
     }
     // An open end is "set to none", which every demuxer honours.
     if (!gst_element_seek(pipeline_, rate_, GST_FORMAT_TIME, static_cast<GstSeekFlags>(seekFlags),
@@ -344,8 +365,10 @@ void MediaGraph::ApplyLevels() {
     if (rendered_ && state_ != GraphState::kRunning) {
         levelsStale_ = true;
     }
-    if (GstElement* volume = volumeElement_.load()) {
-        g_object_set(volume, "volume", LinearGain(volume_), nullptr);
+    if (ramp_) {
+        // While the graph runs a step is ramped over the time until the
+        // next one: the steps of a fade join up.
+        ramp_->SetGain(LinearGain(volume_), state_ == GraphState::kRunning);
     }
     if (panoramaElement_ != nullptr) {
         g_object_set(panoramaElement_, "panorama", Panorama(balance_), nullptr);

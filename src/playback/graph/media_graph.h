@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <string>
 
@@ -15,6 +16,9 @@ typedef struct _GstPad GstPad;
 typedef struct _GstMessage GstMessage;
 
 namespace tamberline {
+
+class GainRamp;
+struct GraphHalt;
 
 enum class GraphState { kStopped = 0, kPaused = 1, kRunning = 2 };
 
@@ -46,6 +50,12 @@ inline constexpr long kBalanceRightOnly = 10000;
 // Every operation is called from one thread at a time (the control thread);
 // only the event queue is shared with GStreamer's threads. Nothing blocks
 // except RenderFile (until the file is ready to play) and RemoveAll.
+//
+// Levels change over a short ramp, never in a step. A stop or pause of a
+// running graph fades out first and takes effect once the renderer has
+// played the fade, on a thread of GStreamer's; RemoveAll waits for that
+// (a few hundred milliseconds at most), so a caller that must not wait
+// asks FadingOut first. A graph that runs again fades in.
 class MediaGraph {
 public:
     // `sink` may be null: events are then only queued.
@@ -74,6 +84,8 @@ public:
     bool Pause();
     bool Stop();
     GraphState GetState() const { return state_; }
+    // A stop or pause is still fading out.
+    bool FadingOut() const;
 
     // Positions, in the current time format. The sample format is available
     // once a file is rendered.
@@ -135,6 +147,11 @@ private:
     void NoteVideoPad(GstPad* pad);
     bool IsPictureMessage(GstMessage* message) const;
     void ForgetPicture();
+    // The stop and pause fades (graph_fade.cpp). `state` is a GstState.
+    void AttachRamp(GstElement* volume);
+    bool HaltAfterFade(int state);
+    void CancelHalt();
+    void WaitForHalt();
 
     const int button_;
     MediaEventSink* const sink_;
@@ -142,6 +159,8 @@ private:
     GstElement* renderer_ = nullptr;  // in pipeline_ while set
     std::atomic<GstElement*> volumeElement_{nullptr};
     GstElement* panoramaElement_ = nullptr;
+    std::shared_ptr<GainRamp> ramp_;  // the level, on the sound entering `volume`
+    std::shared_ptr<GraphHalt> halt_;
     unsigned long deviceWatch_ = 0;  // signal handler on the renderer
 
     bool rendered_ = false;

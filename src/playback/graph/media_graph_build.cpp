@@ -15,6 +15,7 @@ namespace {
 constexpr auto kPrerollTimeout = std::chrono::seconds(10);
 
 constexpr int kPanoramaSimple = 1;  // GstAudioPanoramaMethod "simple"
+constexpr int kDitherNone = 0;      // GstAudioDitherMethod "none"
 
 bool IsAudioPad(GstPad* pad) {
     GstCaps* caps = gst_pad_get_current_caps(pad);
@@ -91,8 +92,14 @@ bool MediaGraph::BuildChain(const std::string& uri) {
             gst_bin_add(GST_BIN(pipeline_), element);  // RemoveAll frees them on failure
         }
     }
-    if (!complete || !gst_element_link_many(convertIn, volume, panorama, convertOut, resample,
-                                            renderer_, nullptr)) {
+    // The level is ramped on floats, sample by sample, as they enter `volume`.
+    GstCaps* floats = gst_caps_new_simple("audio/x-raw", "format", G_TYPE_STRING, "F32LE", "layout",
+                                          G_TYPE_STRING, "interleaved", nullptr);
+    const bool linked =
+        complete && gst_element_link_filtered(convertIn, volume, floats) &&
+        gst_element_link_many(volume, panorama, convertOut, resample, renderer_, nullptr);
+    gst_caps_unref(floats);
+    if (!linked) {
         return false;
     }
     // Subtitles, and pictures unless asked for, stay inside the decoder.
@@ -101,6 +108,9 @@ bool MediaGraph::BuildChain(const std::string& uri) {
     g_object_set(source, "uri", uri.c_str(), "caps", exposed, "expose-all-streams", FALSE, nullptr);
     gst_caps_unref(exposed);
     g_object_set(panorama, "method", kPanoramaSimple, nullptr);
+    // Back to the renderer's format as it came: no dither noise on samples
+    // that were whole numbers before.
+    g_object_set(convertOut, "dithering", kDitherNone, nullptr);
     {
         std::lock_guard lock(mutex_);
         chainInput_ = convertIn;
@@ -109,6 +119,7 @@ bool MediaGraph::BuildChain(const std::string& uri) {
     }
     volumeElement_ = volume;
     panoramaElement_ = panorama;
+    AttachRamp(volume);
     ApplyLevels();
     GstPad* input = gst_element_get_static_pad(convertIn, "sink");
     gst_pad_add_probe(input, GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM,

@@ -43,7 +43,8 @@ public:
     // False: Process is only called when someone asks for rendering, and
     // decoding runs on that caller's thread (no streaming thread).
     virtual bool Realtime() const = 0;
-    // The device stopped calling back while open.
+    // The device stopped calling back while open. Any thread: run control
+    // and the outputs both ask.
     virtual bool Lost() = 0;
 };
 

@@ -134,7 +134,9 @@ bool PortAudioBackend::Initialise() {
     const PaDeviceIndex count = Pa_GetDeviceCount();
     for (PaDeviceIndex i = 0; i < count; ++i) {
         const PaDeviceInfo* info = Pa_GetDeviceInfo(i);
-        if (info != nullptr && info->maxOutputChannels >= 2) {
+        const PaHostApiInfo* api = info != nullptr ? Pa_GetHostApiInfo(info->hostApi) : nullptr;
+        if (info != nullptr && info->maxOutputChannels >= 2 && api != nullptr &&
+            api->type != paJACK) {
             devices_.push_back(i);
         }
     }
@@ -220,6 +222,7 @@ SoundResult PortAudioBackend::Start() {
 }
 
 bool PortAudioBackend::Lost() {
+    const std::lock_guard<std::mutex> lock(lostMutex_);
     if (stream_ == nullptr || !started_) {
         return false;
     }

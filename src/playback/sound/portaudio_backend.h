@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -9,10 +10,10 @@
 
 namespace tamberline {
 
-// PortAudio output devices (JACK and ALSA) with at least two output
-// channels, in PortAudio's order: these are the program's "ASIO drivers".
-// PortAudio lists JACK devices only when the JACK server runs before the
-// first call here.
+// PortAudio output devices with at least two output channels, in
+// PortAudio's order, JACK's left out: the JACK server is played through a
+// client of the program's own (JackBackend), because PortAudio's JACK host
+// hangs on a server that quit.
 //
 // A device that goes away (the JACK server quits, a card is unplugged)
 // makes Lost() true. Closing such a stream can block, so it is left open
@@ -23,9 +24,10 @@ namespace tamberline {
 // fails at once, and the outputs are built without the engine.
 class PortAudioBackend final : public AudioBackend {
 public:
-    // `jackClientName`: the name the program shows on a JACK server. PortAudio
-    // takes it from the first backend of the process.
-    explicit PortAudioBackend(std::string jackClientName = "Tamberline");
+    // `jackClientName`: the client PortAudio's JACK host keeps on a running
+    // server while PortAudio is initialised. PortAudio takes it from the
+    // first backend of the process.
+    explicit PortAudioBackend(std::string jackClientName = "Tamberline-PortAudio");
     ~PortAudioBackend() override;
     PortAudioBackend(const PortAudioBackend&) = delete;
     PortAudioBackend& operator=(const PortAudioBackend&) = delete;
@@ -50,6 +52,7 @@ private:
     void* stream_ = nullptr;
     Shared* shared_ = nullptr;
     bool started_ = false;
+    std::mutex lostMutex_;
     uint64_t lastCallbacks_ = 0;
     std::chrono::steady_clock::time_point lastProgress_;
 };

@@ -79,18 +79,12 @@ namespace sound {
 // The bytes of a file, or of a raw stretch of one, seen by libsndfile as a
 // whole file; read through the source's FileReader.
 struct SoundSource::Region {
-    int fd = -1;
+    std::shared_ptr<OpenedFile> file;
     std::shared_ptr<FileReader> reader;
     sf_count_t offset = 0;
     sf_count_t length = 0;
     sf_count_t position = 0;
     std::atomic<bool> failed{false};
-
-    ~Region() {
-        if (fd >= 0) {
-            ::close(fd);
-        }
-    }
 
     static sf_count_t Length(void* self) { return static_cast<Region*>(self)->length; }
     static sf_count_t Seek(sf_count_t offset, int whence, void* self) {
@@ -110,7 +104,7 @@ struct SoundSource::Region {
         while (done < count && r->position < r->length) {
             const sf_count_t wanted = std::min(count - done, r->length - r->position);
             const ssize_t got =
-                r->reader->ReadAt(r->fd, static_cast<char*>(out) + done,
+                r->reader->ReadAt(r->file->Descriptor(), static_cast<char*>(out) + done,
                                   static_cast<size_t>(wanted), r->offset + r->position);
             if (got < 0 && errno == EINTR) {
                 continue;
@@ -145,29 +139,50 @@ SoundSource::~SoundSource() {
     }
 }
 
-SoundResult SoundSource::OpenRegion(const std::string& path, int64_t offset, int64_t length,
-                                    std::shared_ptr<FileReader> reader,
-                                    std::unique_ptr<Region>& region) {
-    region = std::make_unique<Region>();
-    region->fd = OpenReadable(path);
-    if (region->fd < 0) {
+OpenedFile::~OpenedFile() {
+    if (fd_ >= 0) {
+        ::close(fd_);
+    }
+}
+
+SoundResult OpenedFile::Open(const std::string& path, std::shared_ptr<OpenedFile>& file) {
+    std::shared_ptr<OpenedFile> opened(new OpenedFile());
+    opened->fd_ = OpenReadable(path);
+    if (opened->fd_ < 0) {
         return SoundResult::kErrFileNotFound;
     }
     struct stat st {};
-    if (::fstat(region->fd, &st) != 0 || offset > st.st_size ||
-        (length >= 0 && length > st.st_size - offset)) {
+    if (::fstat(opened->fd_, &st) != 0) {
         return SoundResult::kErrFileBad;
     }
+    opened->size_ = st.st_size;
+    file = std::move(opened);
+    return SoundResult::kOk;
+}
+
+SoundResult SoundSource::OpenRegion(std::shared_ptr<OpenedFile> file, int64_t offset,
+                                    int64_t length, std::shared_ptr<FileReader> reader,
+                                    std::unique_ptr<Region>& region) {
+    if (!file || offset < 0 || offset > file->Size() ||
+        (length >= 0 && length > file->Size() - offset)) {
+        return SoundResult::kErrFileBad;
+    }
+    region = std::make_unique<Region>();
+    region->length = length >= 0 ? length : file->Size() - offset;
+    region->file = std::move(file);
     region->reader = reader ? std::move(reader) : std::make_shared<PosixFileReader>();
     region->offset = offset;
-    region->length = length >= 0 ? length : st.st_size - offset;
     return SoundResult::kOk;
 }
 
 SoundResult SoundSource::OpenFile(const std::string& path, std::shared_ptr<FileReader> reader,
                                   std::shared_ptr<SoundSource>& source) {
+    std::shared_ptr<OpenedFile> file;
+    if (const SoundResult r = OpenedFile::Open(path, file); r != SoundResult::kOk) {
+        return r;
+    }
     std::shared_ptr<SoundSource> s(new SoundSource());
-    if (const SoundResult r = OpenRegion(path, 0, -1, std::move(reader), s->region_);
+    if (const SoundResult r = OpenRegion(std::move(file), 0, -1, std::move(reader), s->region_);
         r != SoundResult::kOk) {
         return r;
     }
@@ -194,6 +209,16 @@ SoundResult SoundSource::OpenFile(const std::string& path, std::shared_ptr<FileR
 SoundResult SoundSource::OpenRaw(const std::string& path, const RawStreamInfo& info,
                                  std::shared_ptr<FileReader> reader,
                                  std::shared_ptr<SoundSource>& source) {
+    std::shared_ptr<OpenedFile> file;
+    if (const SoundResult r = OpenedFile::Open(path, file); r != SoundResult::kOk) {
+        return r;
+    }
+    return OpenRaw(std::move(file), info, std::move(reader), source);
+}
+
+SoundResult SoundSource::OpenRaw(std::shared_ptr<OpenedFile> file, const RawStreamInfo& info,
+                                 std::shared_ptr<FileReader> reader,
+                                 std::shared_ptr<SoundSource>& source) {
     int subtype = 0;
     int bytes = 0;
     if (!RawSubtype(info.format, subtype, bytes) || info.channels < 1 ||
@@ -207,8 +232,8 @@ SoundResult SoundSource::OpenRaw(const std::string& path, const RawStreamInfo& i
         return SoundResult::kErrFileBad;
     }
     std::shared_ptr<SoundSource> s(new SoundSource());
-    if (const SoundResult r =
-            OpenRegion(path, info.fileOffset, info.length, std::move(reader), s->region_);
+    if (const SoundResult r = OpenRegion(std::move(file), info.fileOffset, info.length,
+                                         std::move(reader), s->region_);
         r != SoundResult::kOk) {
         return r;
     }

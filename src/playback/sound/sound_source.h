@@ -14,8 +14,27 @@ struct sf_private_tag;
 
 namespace tamberline::sound {
 
+// A file opened for raw stretches of it. Opening may wait for a slow disk,
+// so it is done where waiting holds up nothing; the stretches made from it
+// later open nothing, and play on even when the file is renamed meanwhile.
+class OpenedFile {
+public:
+    ~OpenedFile();
+    OpenedFile(const OpenedFile&) = delete;
+    OpenedFile& operator=(const OpenedFile&) = delete;
+
+    static SoundResult Open(const std::string& path, std::shared_ptr<OpenedFile>& file);
+    int Descriptor() const { return fd_; }
+    int64_t Size() const { return size_; }
+
+private:
+    OpenedFile() = default;
+    int fd_ = -1;
+    int64_t size_ = 0;
+};
+
 // One decoder: a whole file, or a raw stretch of one. Opened and measured on
-// the control thread; after that only the streaming thread reads from it.
+// one thread; after that only the streaming threads read from it.
 class SoundSource {
 public:
     ~SoundSource();
@@ -26,6 +45,10 @@ public:
     static SoundResult OpenFile(const std::string& path, std::shared_ptr<FileReader> reader,
                                 std::shared_ptr<SoundSource>& source);
     static SoundResult OpenRaw(const std::string& path, const RawStreamInfo& info,
+                               std::shared_ptr<FileReader> reader,
+                               std::shared_ptr<SoundSource>& source);
+    // Reads nothing and opens nothing: any thread.
+    static SoundResult OpenRaw(std::shared_ptr<OpenedFile> file, const RawStreamInfo& info,
                                std::shared_ptr<FileReader> reader,
                                std::shared_ptr<SoundSource>& source);
 
@@ -49,7 +72,7 @@ public:
 
 private:
     SoundSource() = default;
-    static SoundResult OpenRegion(const std::string& path, int64_t offset, int64_t length,
+    static SoundResult OpenRegion(std::shared_ptr<OpenedFile> file, int64_t offset, int64_t length,
                                   std::shared_ptr<FileReader> reader,
                                   std::unique_ptr<Region>& region);
     SoundResult Measure();

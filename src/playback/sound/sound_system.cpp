@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
+#include "playback/sound/device_backends.h"
 #include "playback/sound/engine.h"
 #include "playback/sound/offline_backend.h"
-#include "playback/sound/portaudio_backend.h"
 #include "playback/sound/sound_objects.h"
 #include "playback/sound/sound_source.h"
 
@@ -38,7 +38,7 @@ SoundResult SoundSystem::SetOutput(OutputType type) {
     if (type == OutputType::kOffline) {
         backend_ = std::make_unique<OfflineBackend>();
     } else {
-        backend_ = std::make_unique<PortAudioBackend>();
+        backend_ = std::make_unique<DeviceBackends>();
     }
     driver_ = 0;
     return SoundResult::kOk;
@@ -62,7 +62,7 @@ void SoundSystem::SetFileReader(std::shared_ptr<FileReader> reader) {
 
 void SoundSystem::EnsureBackend() {
     if (!backend_) {
-        backend_ = std::make_unique<PortAudioBackend>();
+        backend_ = std::make_unique<DeviceBackends>();
     }
 }
 
@@ -218,8 +218,27 @@ SoundResult SoundSystem::CreateRawStream(const std::string& path, const RawStrea
     if (!engine_) {
         return SoundResult::kErrUninitialized;
     }
+    std::shared_ptr<sound::OpenedFile> file;
+    if (const SoundResult r = OpenRawFile(path, file); r != SoundResult::kOk) {
+        return r;
+    }
+    return CreateRawStream(std::move(file), info, loop, sound);
+}
+
+SoundResult SoundSystem::OpenRawFile(const std::string& path,
+                                     std::shared_ptr<sound::OpenedFile>& file) {
+    return sound::OpenedFile::Open(path, file);
+}
+
+SoundResult SoundSystem::CreateRawStream(std::shared_ptr<sound::OpenedFile> file,
+                                         const RawStreamInfo& info, LoopMode loop, SoundId& sound) {
+    sound = {};
+    if (!engine_) {
+        return SoundResult::kErrUninitialized;
+    }
     SoundObject object;
-    const SoundResult r = sound::SoundSource::OpenRaw(path, info, reader_, object.source);
+    const SoundResult r =
+        sound::SoundSource::OpenRaw(std::move(file), info, reader_, object.source);
     if (r != SoundResult::kOk) {
         return r;
     }

@@ -16,6 +16,7 @@ namespace tamberline {
 
 namespace sound {
 class Engine;
+class OpenedFile;
 class SoundSource;
 }  // namespace sound
 
@@ -81,6 +82,12 @@ public:
                              SoundId& sound);
     SoundResult CreateRawStream(const std::string& path, const RawStreamInfo& info, LoopMode loop,
                                 SoundId& sound);
+    // CreateRawStream in two steps: the file opened once, on any thread;
+    // then each stretch of it, opening nothing.
+    static SoundResult OpenRawFile(const std::string& path,
+                                   std::shared_ptr<sound::OpenedFile>& file);
+    SoundResult CreateRawStream(std::shared_ptr<sound::OpenedFile> file, const RawStreamInfo& info,
+                                LoopMode loop, SoundId& sound);
     SoundResult CreateUserStream(const UserStreamInfo& info, LoopMode loop, SoundId& sound);
     // kMs or kPcm. A user stream's length is its sentence's.
     SoundResult GetLength(SoundId sound, TimeUnit unit, uint32_t& length);

@@ -115,13 +115,13 @@ struct SampleCollector::Access {
     }
 };
 
-SampleCollector::SampleCollector(int rate, int channels) {
+SampleCollector::SampleCollector(int rate, int channels, bool realTime) {
     EnsureGStreamer();
     sink_ = GST_ELEMENT(gst_object_ref_sink(gst_element_factory_make("appsink", nullptr)));
     GstCaps* caps = gst_caps_new_simple("audio/x-raw", "format", G_TYPE_STRING, "S16LE", "layout",
                                         G_TYPE_STRING, "interleaved", "rate", G_TYPE_INT, rate,
                                         "channels", G_TYPE_INT, channels, nullptr);
-    g_object_set(sink_, "caps", caps, "sync", FALSE, nullptr);
+    g_object_set(sink_, "caps", caps, "sync", realTime ? TRUE : FALSE, nullptr);
     gst_caps_unref(caps);
     GstAppSinkCallbacks callbacks{};
     callbacks.new_sample = &Access::OnSample;

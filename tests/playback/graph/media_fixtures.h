@@ -25,10 +25,10 @@ SampleFn Tone(double hz, double amplitude, int rate);
 bool WriteMediaFile(const std::string& path, const std::string& pipeline);
 
 // A renderer that keeps what reaches it as interleaved 16-bit samples, as
-// fast as the graph can play.
+// fast as the graph can play, or at the pace of a sound card.
 class SampleCollector {
 public:
-    SampleCollector(int rate, int channels);
+    SampleCollector(int rate, int channels, bool realTime = false);
     ~SampleCollector();
     SampleCollector(const SampleCollector&) = delete;
     SampleCollector& operator=(const SampleCollector&) = delete;

@@ -2,10 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <fstream>
 #include <memory>
+#include <thread>
 #include <vector>
 
 #include "playback/graph/gstreamer.h"
@@ -233,6 +235,98 @@ TEST_F(MediaGraphTest, RunPauseStopReportTheirState) {
     EXPECT_EQ(graph_.GetState(), GraphState::kPaused);
     ASSERT_TRUE(graph_.Stop());
     EXPECT_EQ(graph_.GetState(), GraphState::kStopped);
+}
+
+// ---- no steps, no cuts ----------------------------------------------------
+
+// The largest move between two samples of the left channel, silence after
+// the last one counted: a stop that cuts shows as a move to zero.
+int LargestStep(const std::vector<int16_t>& interleaved) {
+    int largest = 0;
+    int previous = 0;
+    for (size_t i = 0; i <= interleaved.size(); i += 2) {
+        const int value = i < interleaved.size() ? interleaved[i] : 0;
+        largest = std::max(largest, std::abs(value - previous));
+        previous = value;
+    }
+    return largest;
+}
+
+class MediaGraphRealTime : public MediaGraphTest {
+protected:
+    // `path` into a collector that takes the sound at the pace of a card.
+    void RenderPaced(const std::string& path) {
+        collector_ = std::make_unique<SampleCollector>(kRate, 2, true);
+        ASSERT_TRUE(graph_.AddRenderer(collector_->Renderer()));
+        ASSERT_TRUE(graph_.RenderFile(path));
+    }
+    std::string SteadyFile(int16_t value) {
+        const std::string path = dir_.File("steady.wav");
+        EXPECT_TRUE(
+            testing::WriteWav(path, 2, kRate, kRate * 3, [value](int, int) { return value; }));
+        return path;
+    }
+    std::string SineFile() {
+        const std::string path = dir_.File("sine.wav");
+        EXPECT_TRUE(testing::WriteWav(path, 2, kRate, kRate * 3, testing::Tone(440.0, 0.9, kRate)));
+        return path;
+    }
+};
+
+// A fade as run control makes it: a level step every 10 ms. Each step is
+// ramped until the next, so the sound moves smoothly; stepped once per
+// buffer it would jump by up to an eighth of full scale.
+TEST_F(MediaGraphRealTime, AFadeSteppedEveryTenMillisecondsIsOneSmoothRamp) {
+    RenderPaced(SteadyFile(16384));
+    ASSERT_TRUE(graph_.Run());
+    std::this_thread::sleep_for(100ms);
+    for (long level = -250; level >= -5000; level -= 250) {
+        ASSERT_TRUE(graph_.PutVolume(level));
+        std::this_thread::sleep_for(10ms);
+    }
+    std::this_thread::sleep_for(150ms);
+    const std::vector<int16_t> all = collector_->Samples();
+    ASSERT_TRUE(graph_.Stop());
+    graph_.RemoveAll();
+    ASSERT_GT(all.size(), 2u * kRate / 4);
+    int largest = 0;
+    for (size_t i = 2; i < all.size(); i += 2) {
+        largest = std::max(largest, std::abs(all[i] - all[i - 2]));
+    }
+    EXPECT_LT(largest, 64) << "a 16384 steady sound fades without a step";
+    EXPECT_NEAR(all[all.size() - 2], 16384 * 0.00316, 4) << "and reaches -50 dB";
+}
+
+// A stop or pause fades out before it halts the graph, and returns before
+// that; a graph run again fades in.
+TEST_F(MediaGraphRealTime, StopAndPauseFadeOutWithoutHoldingTheCaller) {
+    enum class Action { kStop, kStopAndRemove, kPauseAndRun };
+    for (const Action action : {Action::kStop, Action::kStopAndRemove, Action::kPauseAndRun}) {
+        SCOPED_TRACE(static_cast<int>(action));
+        RenderPaced(SineFile());
+        ASSERT_TRUE(graph_.Run());
+        std::this_thread::sleep_for(200ms);
+        ASSERT_TRUE(action == Action::kPauseAndRun ? graph_.Pause() : graph_.Stop());
+        EXPECT_TRUE(graph_.FadingOut()) << "the halt waits for the fade, not the caller";
+        EXPECT_NE(graph_.GetState(), GraphState::kRunning);
+        if (action == Action::kStopAndRemove) {
+            graph_.RemoveAll();
+        } else {
+            std::this_thread::sleep_for(300ms);
+            EXPECT_FALSE(graph_.FadingOut());
+        }
+        if (action == Action::kPauseAndRun) {
+            ASSERT_TRUE(graph_.Run());
+            std::this_thread::sleep_for(200ms);
+            ASSERT_TRUE(graph_.Stop());
+            std::this_thread::sleep_for(300ms);
+        }
+        const std::vector<int16_t> all = collector_->Samples();
+        ASSERT_GT(all.size(), 2u * kRate / 10);
+        // The sine moves by 0.9 * 2 pi * 440 / 44100 of full scale at most.
+        EXPECT_LT(LargestStep(all), 1850);
+        graph_.RemoveAll();
+    }
 }
 
 TEST_F(MediaGraphTest, RemoveAllEmptiesTheGraphAndDropsPendingEvents) {

@@ -264,6 +264,33 @@ TEST_F(PipeWireGraphTest, PlaysTheLevelSetOnTheSecondSinkAndCompletes) {
     EXPECT_EQ(heard.silentInside, 0);
 }
 
+// A stop on a real sound server's sink: the sound server plays what the
+// renderer holds, so the fade must have reached it before the stream halts.
+TEST_F(PipeWireGraphTest, AStopInMidSoundFadesOutOnTheSink) {
+    ASSERT_TRUE(Listed("Test Sink A"));
+    for (int trial = 0; trial < 3; ++trial) {
+        SCOPED_TRACE(trial);
+        MonitorRecorder recorder("test_a");
+        ASSERT_TRUE(recorder.Start());
+        ASSERT_TRUE(AddOutputRenderer(graph_, table_, 0, catalog_));
+        ASSERT_TRUE(graph_.RenderFile(Tone("tone.wav", 5.0, 440.0)));
+        ASSERT_TRUE(graph_.Run());
+        std::this_thread::sleep_for(std::chrono::milliseconds(400 + 13 * trial));
+        ASSERT_TRUE(graph_.Stop());
+        graph_.RemoveAll();
+        std::this_thread::sleep_for(300ms);
+        const std::vector<int16_t> recorded = recorder.Samples();
+        ASSERT_GT(Measure(WindowLevels(recorded, 0)).windows, 20) << "the tone was heard";
+        int largest = 0;
+        for (size_t i = 2; i < recorded.size(); i += 2) {
+            largest = std::max(largest, std::abs(recorded[i] - recorded[i - 2]));
+        }
+        // The tone itself moves by 0.5 * 2 pi * 440 / 48000 of full scale at
+        // most (943); a cut moves by up to half of full scale.
+        EXPECT_LT(largest, 1300);
+    }
+}
+
 TEST_F(PipeWireGraphTest, BalanceAttenuatesTheFarSide) {
     PrivateSink sink;
     ASSERT_TRUE(sink.Loaded());

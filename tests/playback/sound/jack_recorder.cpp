@@ -1,7 +1,7 @@
 #include "jack_recorder.h"
 
 #include "playback/engine_outputs.h"
-#include "playback/sound/portaudio_backend.h"
+#include "playback/sound/jack_backend.h"
 #include "playback/sound/sound_system.h"
 
 #include <unistd.h>
@@ -22,7 +22,7 @@ int JackSystemDriver(const std::vector<std::string>& drivers) {
 }
 
 bool StartEngineOnJack(SoundSystem& system, JackRecorder& recorder, const std::string& player) {
-    auto backend = std::make_unique<PortAudioBackend>(player);
+    auto backend = std::make_unique<JackBackend>(player);
     const int jack = JackSystemDriver(EngineDriverNames(*backend));
     system.SetOutputBackend(std::move(backend));
     return jack >= 0 && system.SetDriver(jack) == SoundResult::kOk &&

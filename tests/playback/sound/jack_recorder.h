@@ -14,8 +14,8 @@ namespace tamberline::testing {
 
 class JackRecorder;
 
-// The index of PortAudio's JACK "system" device among the engine's drivers,
-// or -1. Other JACK clients with inputs (a recorder) are listed too.
+// The index of the JACK server's "system" driver among the engine's drivers,
+// or -1.
 int JackSystemDriver(const std::vector<std::string>& drivers);
 
 // Starts `system` on the JACK system device under the JACK client name

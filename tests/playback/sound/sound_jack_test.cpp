@@ -1,4 +1,4 @@
-// End to end through PortAudio on the JACK dummy server of the test
+// End to end through the JACK client backend on the JACK dummy server of the test
 // services: a tone routed to "ASIO 3+4" must arrive on channels 3 and 4.
 
 #include <sndfile.h>
@@ -10,7 +10,7 @@
 
 #include "jack_recorder.h"
 #include "playback/engine_outputs.h"
-#include "playback/sound/portaudio_backend.h"
+#include "playback/sound/jack_backend.h"
 #include "sound_test_support.h"
 
 namespace tamberline::testing {
@@ -32,10 +32,10 @@ TEST_F(SoundOnJack, AToneOnPair3And4ArrivesOnChannels3And4Only) {
 
     // A JACK name of its own, so that only this player is recorded.
     const std::string player = "tamberline-test-" + std::to_string(::getpid());
-    auto backend = std::make_unique<PortAudioBackend>(player);
+    auto backend = std::make_unique<JackBackend>(player);
     const std::vector<std::string> drivers = EngineDriverNames(*backend);
     const int jack = JackSystemDriver(drivers);
-    ASSERT_GE(jack, 0) << "PortAudio lists no JACK system device";
+    ASSERT_GE(jack, 0) << "no JACK system driver";
     SoundSystem system;
     ASSERT_EQ(system.SetOutputBackend(std::move(backend)), SoundResult::kOk);
     ASSERT_EQ(system.SetDriver(jack), SoundResult::kOk);

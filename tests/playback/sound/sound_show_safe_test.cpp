@@ -29,22 +29,6 @@ float LargestStep(const std::vector<float>& samples) {
     return largest;
 }
 
-// Reads like pread, but waits while the gate is shut and fails once told to.
-class GatedReader final : public FileReader {
-public:
-    ssize_t ReadAt(int fd, void* out, size_t count, int64_t offset) override {
-        while (shut.load()) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        }
-        if (failFrom.load() >= 0 && offset + static_cast<int64_t>(count) > failFrom.load()) {
-            return -1;
-        }
-        return PosixFileReader().ReadAt(fd, out, count, offset);
-    }
-    std::atomic<bool> shut{false};
-    std::atomic<int64_t> failFrom{-1};
-};
-
 using ShowSafe = OfflineSound;
 
 TEST_F(ShowSafe, EveryStopPauseSeekAndRestartFadesInsteadOfCutting) {

@@ -2,9 +2,21 @@
 
 #include <sndfile.h>
 
+#include <chrono>
 #include <cmath>
+#include <thread>
 
 namespace tamberline::testing {
+
+ssize_t GatedReader::ReadAt(int fd, void* out, size_t count, int64_t offset) {
+    while (shut.load()) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    if (failFrom.load() >= 0 && offset + static_cast<int64_t>(count) > failFrom.load()) {
+        return -1;
+    }
+    return PosixFileReader().ReadAt(fd, out, count, offset);
+}
 
 std::string WriteWav16(const TempDir& dir, const std::string& name, int channels, int rate,
                        int64_t frames, const std::function<int16_t(int64_t, int)>& sample) {

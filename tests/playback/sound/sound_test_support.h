@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -34,6 +35,14 @@ std::string WriteSineFile(const TempDir& dir, const std::string& name, int forma
 // A 16-bit WAV whose samples come from `sample(frame, channel)`.
 std::string WriteWav16(const TempDir& dir, const std::string& name, int channels, int rate,
                        int64_t frames, const std::function<int16_t(int64_t, int)>& sample);
+
+// Reads like pread, but waits while the gate is shut and fails once told to.
+class GatedReader final : public FileReader {
+public:
+    ssize_t ReadAt(int fd, void* out, size_t count, int64_t offset) override;
+    std::atomic<bool> shut{false};
+    std::atomic<int64_t> failFrom{-1};
+};
 
 // An initialised SoundSystem on the offline backend: 48 kHz, periods of 256.
 class OfflineSound : public ::testing::Test {
