@@ -63,11 +63,8 @@ bool LtcDecoder::Decode(std::span<const uint8_t> samples) {
     rateChanged_ = false;
     for (sampleIndex_ = 0; sampleIndex_ < samples.size(); ++sampleIndex_) {
         Level(samples[sampleIndex_]);
-        if (rateChanged_) {
-            return false;
-        }
     }
-    return true;
+    return !rateChanged_;
 }
 
 // Envelope trackers decay towards the centre by 1/16 a sample and jump to
@@ -100,9 +97,6 @@ void LtcDecoder::Level(int s) {
 }
 
 void LtcDecoder::Emit(uint8_t value) {
-    if (rateChanged_) {
-        return;
-    }
     if (value == previousValue_) {
         biphaseState_ = 1;
         Bit(0);
@@ -145,13 +139,8 @@ void LtcDecoder::FrameComplete() {
         const bool confirmed = IsRate(rate) && rate == rateCandidate_;
         rateCandidate_ = rate;
         if (confirmed && rate != frameRate_) {
-            const uint64_t lost = framesLost_;
-            const uint64_t dropped = framesDropped_;
-            Reset(rate);
-            framesLost_ = lost;
-            framesDropped_ = dropped;
+            frameRate_ = rate;
             rateChanged_ = true;
-            return;
         }
     }
     lastFrameNumber_ = number;
@@ -162,6 +151,7 @@ void LtcDecoder::FrameComplete() {
     LtcFrame& slot = queue_[(readPos_ + count_) % kQueueSize];
     slot = frame_;
     slot.endSample = sampleIndex_ + 1;
+    slot.rate = frameRate_;
     ++count_;
 }
 

@@ -12,6 +12,7 @@ namespace tamberline {
 struct LtcFrame {
     std::array<uint32_t, 3> bits{};
     uint32_t endSample = 0;  // samples from the block's start to the sync word's end
+    int rate = 0;            // the decoder's rate for this frame
 
     int Bits(int first, int count) const;
     int FrameNumber() const { return Bits(0, 4) + 10 * Bits(8, 2); }
@@ -30,7 +31,9 @@ struct LtcFrame {
 // 80 bits. Frames carrying impossible BCD are dropped. The frame rate is
 // taken from the frame before a frame 0, only when it is 24, 25 or 30 and
 // the same at two frame 0s in a row, so a lost frame or a jump never sets
-// a wrong rate. One thread only.
+// a wrong rate. A new rate goes with the frames from that frame 0 on; the
+// bit clock follows the signal by itself, so nothing is dropped. One
+// thread only.
 class LtcDecoder {
 public:
     static constexpr int kSampleRate = 22050;
@@ -39,10 +42,9 @@ public:
 
     explicit LtcDecoder(int frameRate = 25) { Reset(frameRate); }
 
-    // Decodes one block. Returns false when the rate changed: the decoder
-    // then starts afresh at the new rate and the rest of the block is
-    // dropped. Frames go to the queue; when it is full further frames of
-    // the block are counted as lost.
+    // Decodes one block; false when the rate changed in it. Frames go to
+    // the queue; when it is full further frames of the block are counted
+    // as lost.
     bool Decode(std::span<const uint8_t> samples);
     // Oldest first; false when empty.
     bool Pop(LtcFrame& frame);
@@ -51,6 +53,7 @@ public:
     uint64_t framesLost() const { return framesLost_; }
     uint64_t framesDropped() const { return framesDropped_; }
 
+    // Starts afresh, as at creation.
     void Reset(int frameRate);
 
 private:

@@ -14,20 +14,19 @@ void LtcReader::Block(std::span<const uint8_t> samples, uint32_t atMs) {
         const uint32_t partEndMs =
             atMs - static_cast<uint32_t>(uint64_t{samples.size() - done} * 1000 /
                                          LtcDecoder::kSampleRate);
-        const int rate = decoder_.frameRate();
-        const bool sameRate = decoder_.Decode(part);
+        decoder_.Decode(part);
         std::vector<LtcArrival> arrivals;
         LtcFrame frame;
         while (decoder_.Pop(frame)) {
             LtcArrival arrival;
             arrival.frame = frame;
-            arrival.rate = rate;
+            arrival.rate = frame.rate;
             arrival.atMs = partEndMs - static_cast<uint32_t>(uint64_t{length - frame.endSample} *
                                                              1000 / LtcDecoder::kSampleRate);
             arrivals.push_back(arrival);
         }
-        if (!arrivals.empty() || !sameRate) {
-            frames_(std::move(arrivals), !sameRate);
+        if (!arrivals.empty()) {
+            frames_(std::move(arrivals));
         }
     }
 }

@@ -11,11 +11,10 @@
 namespace tamberline {
 
 // The capture thread's share of the timecode: decodes each block and hands
-// the frames on with the time their last bit was heard. `rateChanged`
-// follows the frames when the decoder took another rate.
+// the frames on with the time their last bit was heard.
 class LtcReader {
 public:
-    using FramesFn = std::function<void(std::vector<LtcArrival> frames, bool rateChanged)>;
+    using FramesFn = std::function<void(std::vector<LtcArrival> frames)>;
 
     LtcReader(int frameRate, FramesFn frames) : decoder_(frameRate), frames_(std::move(frames)) {}
 

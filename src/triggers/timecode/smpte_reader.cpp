@@ -88,13 +88,8 @@ bool SmpteReader::OpenCapture(const std::string& device) {
     // The decoder exists before the first block can arrive.
     TimecodeEngine& engine = services_.engine;
     ltc_ = std::make_unique<LtcReader>(ltcRate_,
-                                       [&engine](std::vector<LtcArrival> frames, bool rateChanged) {
-                                           if (!frames.empty()) {
-                                               engine.LtcFrames(std::move(frames));
-                                           }
-                                           if (rateChanged) {
-                                               engine.LtcInterrupted();
-                                           }
+                                       [&engine](std::vector<LtcArrival> frames) {
+                                           engine.LtcFrames(std::move(frames));
                                        });
     lost_ = std::make_shared<std::atomic<bool>>(false);
     LtcReader& ltc = *ltc_;

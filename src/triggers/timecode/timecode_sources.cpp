@@ -59,6 +59,11 @@ void TimecodeSources::FollowLtc(const LtcArrival& arrival) {
     mtcFollowed_ = false;  // LTC comes first
     ltcReceiving_ = true;
     frameChecks_ = 0;
+    if (arrival.rate != ltcRate_) {
+        // The decoder took another rate: follow afresh.
+        LtcInterrupted();
+        ltcRate_ = arrival.rate;
+    }
     const int s = arrival.frame.SecondOfDay();
     const int f = arrival.frame.FrameNumber();
     // A frame the decoder's rate cannot have proves nothing until the
@@ -76,7 +81,6 @@ void TimecodeSources::FollowLtc(const LtcArrival& arrival) {
         LtcUnlock();
         return;
     }
-    ltcRate_ = arrival.rate;
     frameBase_ = static_cast<uint32_t>(s * ltcRate_ + std::min(f, ltcRate_ - 1));
     anchorMs_ = arrival.atMs;
     if (ltcLocked_) {

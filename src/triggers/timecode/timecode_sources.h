@@ -47,7 +47,7 @@ public:
     // The buttons' start times changed.
     void SetStarts(const TimecodeStarts& starts);
     void LtcFrames(std::span<const LtcArrival> frames);
-    // The decoder took another rate, or the reader went off.
+    // The reader went off, or its device was lost.
     void LtcInterrupted();
     void MtcLocked(uint32_t frameCount, int rate);
     void MtcFrame(uint32_t frameCount);
