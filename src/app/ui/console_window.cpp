@@ -49,8 +49,9 @@ ConsoleWindow::ConsoleWindow(Registry& registry, Parts parts)
             [this](MidiDriver& driver) {
                 return RunMidiPortsDialog(this, driver, registry_, box_);
             },
-            helpViewer_});
+            helpViewer_, &asioDialog_, &asioPanels_, &link_});
         programParts_->RegisterWith(console_);
+        model_->SetTimecodeRebuild([this] { programParts_->RebuildTimecodeTable(); });
         gridHooks_.SetOutputs(&programParts_->outputs());
         gridHooks_.SetSampleEditor([this](int button) { EditSample(button); });
     } else {
@@ -103,6 +104,11 @@ void ConsoleWindow::RunMenuCommand(int id) {
         case cmd::kMidiSetup:
             if (programParts_) {
                 programParts_->SetupMidiPorts();
+            }
+            break;
+        case cmd::kSmpteSetup:
+            if (programParts_) {
+                programParts_->SetupSmpte();
             }
             break;
         case cmd::kMenuFont: ChooseMenuFont(); break;
