@@ -64,8 +64,10 @@ public:
         }
     }
     // The timecode triggers' table, rebuilt from the records.
-    void SetTimecodeRebuild(std::function<void()> rebuild) { rebuildTimecode_ = std::move(rebuild); }
-    void RunSampleCheck() override {}        // not built yet: lost-sample check
+    void SetTimecodeRebuild(std::function<void()> rebuild) {
+        rebuildTimecode_ = std::move(rebuild);
+    }
+    void RunSampleCheck() override {}  // not built yet: lost-sample check
     bool IsLinkedMaster() const override;
     bool IsLinkedSlave() const override;
     void TellLinkSessionChanged() override {}  // not built yet: network link

@@ -79,8 +79,8 @@ void ProgramParts::AddMidi(const Services& services) {
     midi_ = std::make_unique<MidiPorts>(MidiPorts::Services{
         services.registry, services.box, *midiDriver_, clock_, services.run.midiOut(), *midiTarget_,
         *timecode_, *ltc_,
-        [&relay](int field, const std::string& text) { relay.Show(field, text); },
-        linkedMaster, [this] { return ChooseMidiPorts(); }});
+        [&relay](int field, const std::string& text) { relay.Show(field, text); }, linkedMaster,
+        [this] { return ChooseMidiPorts(); }});
     MidiPorts& midi = *midi_;
     services.portHooks.Plug(TriggerPort::kMidi,
                             {[&midi] { return midi.Open(); }, [&midi] { midi.Close(); }});

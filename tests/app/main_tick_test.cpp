@@ -136,11 +136,9 @@ TEST_F(MainTickTest, EachNewSecondIsToldAndJumpsAreMarked) {
 // clock must be taken afresh, or every cue runs an hour off the clock shown.
 TEST_F(MainTickTest, AnHourChangeWithTheSecondsRunningOnIsAJump) {
     const SecondStep steps[] = {
-        {1, 59, 58, {{7198, true}}},
-        {1, 59, 59, {{7199, false}}},
-        {3, 0, 0, {{10800, true}}},  // clocks go forward
-        {3, 0, 1, {{10801, false}}},
-        {2, 0, 2, {{7202, true}}},  // and back
+        {1, 59, 58, {{7198, true}}}, {1, 59, 59, {{7199, false}}},
+        {3, 0, 0, {{10800, true}}},                              // clocks go forward
+        {3, 0, 1, {{10801, false}}}, {2, 0, 2, {{7202, true}}},  // and back
     };
     for (const SecondStep& step : steps) {
         part_.seconds.clear();

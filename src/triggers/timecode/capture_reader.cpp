@@ -51,16 +51,14 @@ std::unique_ptr<CaptureStream> GstCaptureSource::Open(const std::string& device,
         return nullptr;
     }
     GstCaps* caps = gst_caps_new_simple("audio/x-raw", "format", G_TYPE_STRING, "U8", "channels",
-                                        G_TYPE_INT, 1, "rate", G_TYPE_INT,
-                                        LtcDecoder::kSampleRate, "layout", G_TYPE_STRING,
-                                        "interleaved", nullptr);
+                                        G_TYPE_INT, 1, "rate", G_TYPE_INT, LtcDecoder::kSampleRate,
+                                        "layout", G_TYPE_STRING, "interleaved", nullptr);
     g_object_set(sink, "caps", caps, "sync", FALSE, "max-buffers", 64, nullptr);
     gst_caps_unref(caps);
     gst_bin_add_many(GST_BIN(pipeline), source, convert, resample, sink, nullptr);
     if (!gst_element_link_many(source, convert, resample, sink, nullptr) ||
         gst_element_set_state(pipeline, GST_STATE_PLAYING) == GST_STATE_CHANGE_FAILURE ||
-        gst_element_get_state(pipeline, nullptr, nullptr, kStartWait) ==
-            GST_STATE_CHANGE_FAILURE) {
+        gst_element_get_state(pipeline, nullptr, nullptr, kStartWait) == GST_STATE_CHANGE_FAILURE) {
         gst_element_set_state(pipeline, GST_STATE_NULL);
         gst_object_unref(pipeline);
         return nullptr;
@@ -87,8 +85,8 @@ CaptureReader::~CaptureReader() {
 
 bool CaptureReader::Failed() {
     GstBus* bus = gst_element_get_bus(pipeline_);
-    GstMessage* message = gst_bus_pop_filtered(
-        bus, static_cast<GstMessageType>(GST_MESSAGE_ERROR | GST_MESSAGE_EOS));
+    GstMessage* message =
+        gst_bus_pop_filtered(bus, static_cast<GstMessageType>(GST_MESSAGE_ERROR | GST_MESSAGE_EOS));
     gst_object_unref(bus);
     if (message == nullptr) {
         return false;

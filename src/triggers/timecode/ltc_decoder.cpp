@@ -25,8 +25,7 @@ int LtcFrame::Bits(int first, int count) const {
 
 bool LtcFrame::InRange() const {
     return Bits(0, 4) <= 9 && FrameNumber() < kMaxFrameNumber && Bits(16, 4) <= 9 &&
-           Seconds() < 60 && Bits(32, 4) <= 9 && Minutes() < 60 && Bits(48, 4) <= 9 &&
-           Hours() < 24;
+           Seconds() < 60 && Bits(32, 4) <= 9 && Minutes() < 60 && Bits(48, 4) <= 9 && Hours() < 24;
 }
 
 void LtcDecoder::Reset(int frameRate) {

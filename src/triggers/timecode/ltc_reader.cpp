@@ -11,9 +11,8 @@ void LtcReader::Block(std::span<const uint8_t> samples, uint32_t atMs) {
         const std::span<const uint8_t> part = samples.subspan(done, length);
         done += length;
         // The end of this part was heard this long before the whole.
-        const uint32_t partEndMs =
-            atMs - static_cast<uint32_t>(uint64_t{samples.size() - done} * 1000 /
-                                         LtcDecoder::kSampleRate);
+        const uint32_t partEndMs = atMs - static_cast<uint32_t>(uint64_t{samples.size() - done} *
+                                                                1000 / LtcDecoder::kSampleRate);
         decoder_.Decode(part);
         std::vector<LtcArrival> arrivals;
         LtcFrame frame;

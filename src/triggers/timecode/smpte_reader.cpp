@@ -87,10 +87,9 @@ bool SmpteReader::OpenCapture(const std::string& device) {
     CloseCapture();
     // The decoder exists before the first block can arrive.
     TimecodeEngine& engine = services_.engine;
-    ltc_ = std::make_unique<LtcReader>(ltcRate_,
-                                       [&engine](std::vector<LtcArrival> frames) {
-                                           engine.LtcFrames(std::move(frames));
-                                       });
+    ltc_ = std::make_unique<LtcReader>(ltcRate_, [&engine](std::vector<LtcArrival> frames) {
+        engine.LtcFrames(std::move(frames));
+    });
     lost_ = std::make_shared<std::atomic<bool>>(false);
     LtcReader& ltc = *ltc_;
     auto status = services_.status;

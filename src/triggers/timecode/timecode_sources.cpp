@@ -68,7 +68,10 @@ void TimecodeSources::FollowLtc(const LtcArrival& arrival) {
     const int f = arrival.frame.FrameNumber();
     // A frame the decoder's rate cannot have proves nothing until the
     // decoder has taken the signal's rate.
-    run_ = f < arrival.rate && previousSecond_ >= 0 && FollowsOn(previousSecond_, previousFrame_, s, f) ? run_ + 1 : 1;
+    run_ =
+        f < arrival.rate && previousSecond_ >= 0 && FollowsOn(previousSecond_, previousFrame_, s, f)
+            ? run_ + 1
+            : 1;
     previousSecond_ = s;
     previousFrame_ = f;
     if (s == lastSecond_) {
@@ -124,7 +127,8 @@ void TimecodeSources::LtcInterrupted() {
 uint32_t TimecodeSources::LtcPosition() const {
     const uint32_t elapsed = services_.clock.TickCount() - anchorMs_;
     const uint64_t frames = uint64_t{elapsed} * static_cast<uint64_t>(ltcRate_) / 1000;
-    return frameBase_ + static_cast<uint32_t>(std::min<uint64_t>(frames, static_cast<uint64_t>(ltcRate_ - 1)));
+    return frameBase_ +
+           static_cast<uint32_t>(std::min<uint64_t>(frames, static_cast<uint64_t>(ltcRate_ - 1)));
 }
 
 void TimecodeSources::FrameTick() {

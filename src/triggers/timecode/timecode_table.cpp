@@ -25,7 +25,8 @@ void TimecodeTable::Rebuild(const TimecodeStarts& starts, int rate) {
         const uint32_t b = raw % kDayFrames30;
         Entry entry;
         entry.button = static_cast<int>(button);
-        int seconds = static_cast<int>((b % 1800) / 30 + 60 * ((b % 108000) / 1800) + 3600 * (b / 108000));
+        int seconds =
+            static_cast<int>((b % 1800) / 30 + 60 * ((b % 108000) / 1800) + 3600 * (b / 108000));
         entry.secondOfDay = seconds;
         int f = static_cast<int>(b % 30);
         if (rate > 0) {
@@ -35,7 +36,8 @@ void TimecodeTable::Rebuild(const TimecodeStarts& starts, int rate) {
                 f -= rate;
             }
             // 23:59:59 and a frame past the rate is early next day.
-            entry.frameValue = static_cast<uint32_t>((f + rate * seconds) % (rate * kSecondsPerDay));
+            entry.frameValue =
+                static_cast<uint32_t>((f + rate * seconds) % (rate * kSecondsPerDay));
         } else {
             entry.frameValue = raw;
         }

@@ -3,11 +3,11 @@
 // reader, fires a start time; the sink removed while reading and loaded
 // again. Skips without the test services (scripts/test-services.sh start).
 
+#include <gtest/gtest.h>
+#include <unistd.h>
 #include <QCoreApplication>
 #include <QFile>
 #include <QProcess>
-#include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <mutex>
 #include <thread>
@@ -44,12 +44,15 @@ bool Pactl(const QStringList& arguments, QString* output = nullptr) {
 // A null sink of this test's own, unloaded at the end.
 class LtcSink {
 public:
-    LtcSink() : name_("ltc_test_" + std::to_string(getpid())), description_("LtcTest" + std::to_string(getpid())) {}
+    LtcSink()
+        : name_("ltc_test_" + std::to_string(getpid())),
+          description_("LtcTest" + std::to_string(getpid())) {}
     ~LtcSink() { Unload(); }
     bool Load() {
-        return Pactl({"load-module", "module-null-sink", QString::fromStdString("sink_name=" + name_),
-                      QString::fromStdString("sink_properties=device.description=" + description_)},
-                     &module_);
+        return Pactl(
+            {"load-module", "module-null-sink", QString::fromStdString("sink_name=" + name_),
+             QString::fromStdString("sink_properties=device.description=" + description_)},
+            &module_);
     }
     void Unload() {
         if (!module_.isEmpty()) {
@@ -104,7 +107,8 @@ protected:
         const std::string path = dir_.File("ltc.raw");
         QFile file(QString::fromStdString(path));
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(reinterpret_cast<const char*>(samples.data()), static_cast<qint64>(samples.size()));
+        file.write(reinterpret_cast<const char*>(samples.data()),
+                   static_cast<qint64>(samples.size()));
         file.close();
         QProcess pacat;
         pacat.start("pacat", {"--playback", "--raw", "--format=u8", "--rate=22050", "--channels=1",
@@ -134,7 +138,8 @@ protected:
     std::vector<int> fired_;
     std::vector<std::string> shown_;
     TimecodeEngine engine_{control_,
-                           {clock_, presence_,
+                           {clock_,
+                            presence_,
                             [this](std::span<const int> buttons) {
                                 std::lock_guard lock(mutex_);
                                 fired_.insert(fired_.end(), buttons.begin(), buttons.end());
@@ -144,11 +149,11 @@ protected:
                                 shown_.push_back(text);
                             },
                             {}}};
-    SmpteReader reader_{{registry_, box_, capture_, engine_, presence_,
-                         [this](int, const std::string& text) {
-                             std::lock_guard lock(mutex_);
-                             shown_.push_back(text);
-                         }}};
+    SmpteReader reader_{
+        {registry_, box_, capture_, engine_, presence_, [this](int, const std::string& text) {
+             std::lock_guard lock(mutex_);
+             shown_.push_back(text);
+         }}};
 };
 
 TEST_F(LtcCaptureTest, TimecodeFromAMonitorFiresItsStartTimeAndSurvivesTheDeviceGoing) {

@@ -140,17 +140,17 @@ TEST_P(LtcConditions, MostFramesAreRead) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Signals, LtcConditions,
-    ::testing::Values(SignalCase{"full", -3, false, 0, 0.99}, SignalCase{"quiet", -30, false, 0, 0.99},
-                      SignalCase{"inverted", -3, true, 0, 0.99},
-                      SignalCase{"noisy", -6, false, 30, 0.95},
-                      SignalCase{"quiet inverted", -30, true, 0, 0.99}),
-    [](const auto& info) {
-        std::string name = info.param.name;
-        std::replace(name.begin(), name.end(), ' ', '_');
-        return name;
-    });
+INSTANTIATE_TEST_SUITE_P(Signals, LtcConditions,
+                         ::testing::Values(SignalCase{"full", -3, false, 0, 0.99},
+                                           SignalCase{"quiet", -30, false, 0, 0.99},
+                                           SignalCase{"inverted", -3, true, 0, 0.99},
+                                           SignalCase{"noisy", -6, false, 30, 0.95},
+                                           SignalCase{"quiet inverted", -30, true, 0, 0.99}),
+                         [](const auto& info) {
+                             std::string name = info.param.name;
+                             std::replace(name.begin(), name.end(), ' ', '_');
+                             return name;
+                         });
 
 TEST(LtcDecoder, LevelChangesAndClippingKeepTheFramesComing) {
     LtcSignal loud;

@@ -12,7 +12,8 @@ constexpr double kSampleRate = 22050;
 }
 
 std::vector<uint8_t> EncodeLtc(const LtcSignal& signal) {
-    const LTC_TV_STANDARD standard = signal.fps == 25 ? LTC_TV_625_50 : (signal.fps == 24 ? LTC_TV_FILM_24 : LTC_TV_525_60);
+    const LTC_TV_STANDARD standard =
+        signal.fps == 25 ? LTC_TV_625_50 : (signal.fps == 24 ? LTC_TV_FILM_24 : LTC_TV_525_60);
     LTCEncoder* encoder = ltc_encoder_create(kSampleRate, signal.fps, standard, 0);
     ltc_encoder_set_volume(encoder, signal.dbfs);
     SMPTETimecode time{};

@@ -50,8 +50,8 @@ TEST(TimecodeTable, FrameValuesFollowTheRateOfTheSource) {
         {StartTime(1, 0, 0, 12), 24, 3600 * 24 + 12},
         {StartTime(1, 0, 0, 29), 25, 3601 * 25 + 4},  // frame 29 is frame 4 of the next second
         {StartTime(1, 0, 0, 29), 30, 3600 * 30 + 29},
-        {StartTime(23, 59, 59, 29), 25, 4},  // past the day: early the next
-        {StartTime(25, 0, 0, 0), 25, 3600 * 25},  // start times wrap at a day
+        {StartTime(23, 59, 59, 29), 25, 4},                 // past the day: early the next
+        {StartTime(25, 0, 0, 0), 25, 3600 * 25},            // start times wrap at a day
         {StartTime(1, 0, 0, 5), 0, StartTime(1, 0, 0, 5)},  // no source: the raw value
     };
     for (const auto& c : cases) {
@@ -193,8 +193,8 @@ TEST_F(TimecodeSourcesTest, ALockAtAnotherRateRebuildsTheTable) {
     // MIDI timecode at 30 fps builds the table for 30 frames a second ...
     sources_.MtcLocked(3600 * 30, 30);
     EXPECT_EQ(sources_.table().rate(), 30);
-    // ... then LTC comes (and MIDI timecode yields) and locks at 25: the cue still fires at 01:00:10:00, not at
-    // the 25 fps count of 108000 frames (01:12:00).
+    // ... then LTC comes (and MIDI timecode yields) and locks at 25: the cue still fires at
+    // 01:00:10:00, not at the 25 fps count of 108000 frames (01:12:00).
     Play(3605, 0, 25 * 6, 25);
     EXPECT_EQ(sources_.table().rate(), 25);
     ASSERT_EQ(fired_.size(), 1U);
