@@ -14,6 +14,8 @@ packages=(
   jackd2 libjack-jackd2-dev
   # MIDI in and out
   librtmidi-dev
+  # timecode: the reference LTC encoder and decoder of tests and benchmarks
+  libltc-dev
   # media graphs
   libgstreamer1.0-dev libgstreamer-plugins-base1.0-dev
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-pulseaudio

@@ -38,9 +38,9 @@ bool ReadProcessState(int64_t pid, ProcessState& out) {
 }
 
 // Control programs are executables without an extension, mostly in /usr/bin.
-FileDialogRequest PanelRequest() {
+FileDialogRequest PanelRequest(const std::string& title) {
     FileDialogRequest request;
-    request.title = std::string("Assign an ASIO control panel.");
+    request.title = title;
     request.okCaption = std::string("Open");
     request.initialPath = std::string("/usr/bin/");
     request.pattern = std::string("*");
@@ -64,7 +64,11 @@ void AsioControlPanels::Open(const std::vector<std::string>& drivers, int row, b
                        mb::kOk | mb::kIconStop);
         return;
     }
-    const std::string& driver = drivers[static_cast<size_t>(row - 1)];
+    OpenProgram(drivers[static_cast<size_t>(row - 1)], reassign, "Assign an ASIO control panel.");
+}
+
+void AsioControlPanels::OpenProgram(const std::string& driver, bool reassign,
+                                    const std::string& assignTitle) {
     const auto it = started_.find(driver);
     if (it != started_.end()) {
         if (StillRunning(it->second)) {
@@ -75,7 +79,7 @@ void AsioControlPanels::Open(const std::vector<std::string>& drivers, int row, b
     std::string path;
     registry_.GetString(settings::ControlPanelProgram(driver), path);
     if (reassign || !QFileInfo(QString::fromStdString(path)).isFile()) {
-        const FileDialogResult chosen = files_.Run(PanelRequest());
+        const FileDialogResult chosen = files_.Run(PanelRequest(assignTitle));
         path = chosen.Path();
         registry_.SetString(settings::ControlPanelProgram(driver), path);
         if (path.empty()) {

@@ -11,7 +11,8 @@ class FileDialog;
 class MessageBox;
 class Registry;
 
-// The control-panel programs started from the ASIO driver list: a program
+// The control-panel programs started from the ASIO driver list (and the
+// "Device control" of the SMPTE source list): a program
 // path stored in the settings under the driver's name (a JACK or mixer
 // control program), started once and kept for the whole run. A panel that
 // still runs is left alone; one that has ended is started again. Panels
@@ -24,6 +25,9 @@ public:
     // is "Do not use ASIO"); `reassign` asks for the program even when one
     // is stored (a right-click).
     void Open(const std::vector<std::string>& drivers, int row, bool reassign);
+    // The control program stored under `name` (any device's), asked for
+    // with a file dialog titled `assignTitle` when none is stored.
+    void OpenProgram(const std::string& name, bool reassign, const std::string& assignTitle);
 
 private:
     struct Started {

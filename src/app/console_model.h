@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -57,8 +58,16 @@ public:
     void ReselectCurrentButton() override;
     void SetWaitCursor(bool on) override;
     bool IsModalDialogOpen() const override;
-    void RebuildTimecodeTable() override {}  // not built yet: timecode triggers
-    void RunSampleCheck() override {}        // not built yet: lost-sample check
+    void RebuildTimecodeTable() override {
+        if (rebuildTimecode_) {
+            rebuildTimecode_();
+        }
+    }
+    // The timecode triggers' table, rebuilt from the records.
+    void SetTimecodeRebuild(std::function<void()> rebuild) {
+        rebuildTimecode_ = std::move(rebuild);
+    }
+    void RunSampleCheck() override {}  // not built yet: lost-sample check
     bool IsLinkedMaster() const override;
     bool IsLinkedSlave() const override;
     void TellLinkSessionChanged() override {}  // not built yet: network link
@@ -71,6 +80,7 @@ private:
     ConsoleMenu& menu_;
     Session* session_ = nullptr;
     ConsoleGrid* grid_ = nullptr;
+    std::function<void()> rebuildTimecode_;
 };
 
 // Everything the console window shows and edits, without a widget: the
@@ -86,6 +96,9 @@ public:
     ConsoleGrid& grid() { return grid_; }
     GridGestures& gestures() { return gestures_; }
     PortSwitches& ports() { return ports_; }
+    void SetTimecodeRebuild(std::function<void()> rebuild) {
+        host_.SetTimecodeRebuild(std::move(rebuild));
+    }
 
     // The menu commands the model runs itself (File menu, pages, port
     // switches); false for the others, which the window runs.

@@ -9,7 +9,6 @@ namespace {
 constexpr uint32_t kSlowPassMs = 500;
 constexpr uint32_t kHardwareCheckPasses = 4;
 constexpr int kTimecodeLostPasses = 3;
-constexpr int kSecondsPerDay = 86400;
 }  // namespace
 
 MainTick::MainTick(const Clock& clock, const std::vector<ConsolePart*>& parts,
@@ -58,33 +57,26 @@ void MainTick::CheckTimecodeLoss(TimecodeWatch& watch) {
         for (ConsolePart* part : parts_) {
             part->TimecodeLost();
         }
-        lastSecond_ = -2;
+        dayClock_.Resync();
     }
 }
 
 void MainTick::TimeOfDay() {
     const LocalTimeOfDay t = clock_.LocalTime();
-    if (t.second == lastSecond_) {
+    // Anything but the next second of the day is a jump: the triggers are
+    // placed again rather than every skipped second fired.
+    const DayClock::Step step = dayClock_.Next(t);
+    if (!step.newSecond) {
         return;
     }
-    const int previous = lastSecond_ == 59 ? -1 : lastSecond_;
-    // Anything but one second on is a jump: the triggers are placed again
-    // rather than every skipped second fired.
-    const bool jumped = t.second - previous != 1;
-    if (jumped) {
-        secondOfDay_ = t.second + 60 * (t.minute + 60 * t.hour);
-    } else {
-        secondOfDay_ = (secondOfDay_ + 1) % kSecondsPerDay;
-    }
     for (ConsolePart* part : parts_) {
-        part->ClockSecond(secondOfDay_, jumped);
+        part->ClockSecond(step.secondOfDay, step.jumped);
     }
     char text[16];
     std::snprintf(text, sizeof text, " %02d:%02d:%02d ", t.hour, t.minute, t.second);
     if (showClock_) {
         showClock_(text);
     }
-    lastSecond_ = t.second;
 }
 
 void MainTick::NoteDeviceChange(bool outputsBuilt) {

@@ -7,6 +7,7 @@
 
 #include "base/clock.h"
 #include "base/console_part.h"
+#include "base/day_clock.h"
 
 namespace tamberline {
 
@@ -36,9 +37,9 @@ public:
     bool ltcReceiving() const { return ltc_.receiving; }
     bool mtcReceiving() const { return mtc_.receiving; }
 
-    int secondOfDay() const { return secondOfDay_; }
+    int secondOfDay() const { return dayClock_.secondOfDay(); }
     // Forces the next slow pass to resynchronise the time of day.
-    void ForceClockRedraw() { lastSecond_ = -2; }
+    void ForceClockRedraw() { dayClock_.Resync(); }
 
 private:
     struct TimecodeWatch {
@@ -61,8 +62,7 @@ private:
     uint32_t hardwareCheckCount_ = 0;
     TimecodeWatch ltc_;
     TimecodeWatch mtc_;
-    int lastSecond_ = -2;
-    int secondOfDay_ = 0;
+    DayClock dayClock_;
 };
 
 }  // namespace tamberline

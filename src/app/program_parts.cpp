@@ -1,27 +1,39 @@
 #include "app/program_parts.h"
 
+#include "app/asio_control_panel.h"
 #include "app/console.h"
 #include "app/console_run_control.h"
 #include "app/port_switches.h"
 #include "app/program_port_hooks.h"
 #include "app/run_control_part.h"
+#include "app/smpte_setup.h"
 #include "files/folder_tree_filler_part.h"
 #include "help/help_service.h"
+#include "net/link_state.h"
 #include "playback/graph/media_library_part.h"
 #include "playback/media_graphs_part.h"
 #include "playback/outputs_part.h"
+#include "session/session.h"
 #include "triggers/ltc_presence.h"
 #include "triggers/midi/midi_part.h"
 #include "triggers/midi/midi_ports.h"
 #include "triggers/midi/midi_run_target.h"
 #include "triggers/midi/rtmidi_driver.h"
 #include "triggers/status_relay.h"
-#include "triggers/timecode_triggers.h"
+#include "triggers/timecode/capture_reader.h"
+#include "triggers/timecode/smpte_part.h"
+#include "triggers/timecode/smpte_reader.h"
+#include "triggers/timecode/timecode_engine.h"
 
 namespace tamberline {
 
 ProgramParts::ProgramParts(const Services& services)
-    : ports_(services.ports), chooseMidiPorts_(services.chooseMidiPorts) {
+    : ports_(services.ports),
+      registry_(services.registry),
+      chooseMidiPorts_(services.chooseMidiPorts),
+      session_(services.session),
+      smpteDialog_(services.smpteDialog),
+      controlPanels_(services.controlPanels) {
     Add(std::make_unique<MediaLibraryPart>(services.box));
     Add(std::make_unique<FolderTreeFillerPart>(services.registry));
     Add(std::make_unique<MediaGraphsPart>(services.run.controller()));
@@ -36,6 +48,7 @@ ProgramParts::ProgramParts(const Services& services)
         services.run, services.session, services.box,
         [&controller](int from) { return controller.NextRunningGraphButton(from); }));
     AddMidi(services);
+    AddSmpte(services);
     // The trigger ports open after run control's thread runs, in the
     // switches' own order.
     order_.push_back(&services.ports);
@@ -50,21 +63,65 @@ void ProgramParts::Add(std::unique_ptr<ConsolePart> part) {
 void ProgramParts::AddMidi(const Services& services) {
     statusRelay_ = std::make_unique<StatusRelay>(services.statusField);
     ltc_ = std::make_unique<LtcPresence>();
-    timecode_ = std::make_unique<TimecodeTriggers>();
+    const LinkState* link = services.link;
+    auto linkedMaster = [link] { return link != nullptr && link->IsLinkedMaster(); };
+    RunController& controller = services.run.controller();
+    timecode_ = std::make_unique<TimecodeEngine>(
+        controller.control(),
+        TimecodeSources::Services{
+            clock_, *ltc_,
+            [&controller](std::span<const int> buttons) {
+                controller.RequestStarts(std::vector<int>(buttons.begin(), buttons.end()));
+            },
+            [&relay = *statusRelay_](const std::string& text) { relay.Show(15, text); },
+            linkedMaster});
     midiDriver_ = std::make_unique<RtMidiDriver>();
     midiTarget_ = std::make_unique<MidiRunTarget>(services.run.controller());
     StatusRelay& relay = *statusRelay_;
     midi_ = std::make_unique<MidiPorts>(MidiPorts::Services{
         services.registry, services.box, *midiDriver_, clock_, services.run.midiOut(), *midiTarget_,
         *timecode_, *ltc_,
-        [&relay](int field, const std::string& text) { relay.Show(field, text); },
-        // The network link is not built: this machine is never a master.
-        [] { return false; }, [this] { return ChooseMidiPorts(); }});
+        [&relay](int field, const std::string& text) { relay.Show(field, text); }, linkedMaster,
+        [this] { return ChooseMidiPorts(); }});
     MidiPorts& midi = *midi_;
     services.portHooks.Plug(TriggerPort::kMidi,
                             {[&midi] { return midi.Open(); }, [&midi] { midi.Close(); }});
     MainTick& tick = services.tick;
     Add(std::make_unique<MidiPart>(midi, [&tick] { tick.NoteMtcFrame(); }));
+}
+
+void ProgramParts::AddSmpte(const Services& services) {
+    capture_ = std::make_unique<GstCaptureSource>(clock_);
+    StatusRelay& relay = *statusRelay_;
+    smpte_ = std::make_unique<SmpteReader>(SmpteReader::Services{
+        services.registry, services.box, *capture_, *timecode_, *ltc_,
+        [&relay](int field, const std::string& text) { relay.Show(field, text); }});
+    SmpteReader& smpte = *smpte_;
+    services.portHooks.Plug(TriggerPort::kSmpte,
+                            {[&smpte] { return smpte.Enable(); }, [&smpte] { smpte.Disable(); }});
+    MainTick& tick = services.tick;
+    PortSwitches& ports = services.ports;
+    Add(std::make_unique<SmptePart>(
+        smpte, *timecode_, *ltc_, [&tick] { tick.NoteLtcFrame(); },
+        [&ports] { ports.Enable(TriggerPort::kSmpte); }));
+}
+
+void ProgramParts::SetupSmpte() {
+    if (smpteDialog_ == nullptr || controlPanels_ == nullptr) {
+        return;
+    }
+    SetupTriggerPort(ports_, TriggerPort::kSmpte, [this] {
+        return ChooseSmpteSource(*smpte_, registry_, *smpteDialog_, *controlPanels_);
+    });
+}
+
+void ProgramParts::RebuildTimecodeTable() {
+    TimecodeStarts starts{};
+    for (size_t button = 0; button < starts.size(); ++button) {
+        const ButtonRecord& record = session_.records()[button];
+        starts[button] = {record.startTimeOn != 0, record.startTime};
+    }
+    timecode_->SetStarts(starts);
 }
 
 int ProgramParts::ChooseMidiPorts() {

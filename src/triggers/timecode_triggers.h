@@ -4,11 +4,11 @@
 
 namespace tamberline {
 
-// Where a running timecode source (MIDI timecode now, LTC later) drives the
-// timecode triggers. Frame counts are whole frames since midnight at the
-// source's rate. Called on the source's own thread; an implementation hands
-// starts on as start requests and never waits. Does nothing until the
-// timecode triggers' table is built.
+// Where MIDI timecode drives the timecode triggers (TimecodeEngine; the
+// LTC reader hands it decoded frames instead). Frame counts are whole
+// frames since midnight at the source's rate. Called on the source's own
+// thread; an implementation hands starts on as start requests and never
+// waits. The defaults do nothing.
 class TimecodeTriggers {
 public:
     virtual ~TimecodeTriggers() = default;

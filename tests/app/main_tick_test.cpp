@@ -132,5 +132,22 @@ TEST_F(MainTickTest, EachNewSecondIsToldAndJumpsAreMarked) {
     EXPECT_EQ(tick_.secondOfDay(), 6);
 }
 
+// Daylight saving moves the hour while the seconds run on by one: the
+// clock must be taken afresh, or every cue runs an hour off the clock shown.
+TEST_F(MainTickTest, AnHourChangeWithTheSecondsRunningOnIsAJump) {
+    const SecondStep steps[] = {
+        {1, 59, 58, {{7198, true}}}, {1, 59, 59, {{7199, false}}},
+        {3, 0, 0, {{10800, true}}},                              // clocks go forward
+        {3, 0, 1, {{10801, false}}}, {2, 0, 2, {{7202, true}}},  // and back
+    };
+    for (const SecondStep& step : steps) {
+        part_.seconds.clear();
+        clock_.SetLocalTime(step.h, step.m, step.s);
+        RunTicks(51, 10);
+        EXPECT_EQ(part_.seconds, step.told) << step.h << ":" << step.m << ":" << step.s;
+    }
+    EXPECT_EQ(tick_.secondOfDay(), 7202);
+}
+
 }  // namespace
 }  // namespace tamberline

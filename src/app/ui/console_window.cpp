@@ -57,10 +57,11 @@ ConsoleWindow::ConsoleWindow(Registry& registry, Parts parts)
             [this](MidiDriver& driver) {
                 return RunMidiPortsDialog(this, driver, registry_, box_);
             },
-            helpViewer_});
+            helpViewer_, &asioDialog_, &asioPanels_, &link_});
         programParts_->RegisterWith(console_);
         video_ = std::make_unique<VideoWindow>(*this, registry.IsOn(settings::kVideoFullScreen));
         run_.video().SetScreen(video_.get());
+        model_->SetTimecodeRebuild([this] { programParts_->RebuildTimecodeTable(); });
         gridHooks_.SetOutputs(&programParts_->outputs());
         gridHooks_.SetSampleEditor([this](int button) { EditSample(button); });
     } else {
@@ -114,6 +115,11 @@ void ConsoleWindow::RunMenuCommand(int id) {
         case cmd::kMidiSetup:
             if (programParts_) {
                 programParts_->SetupMidiPorts();
+            }
+            break;
+        case cmd::kSmpteSetup:
+            if (programParts_) {
+                programParts_->SetupSmpte();
             }
             break;
         case cmd::kMenuFont: ChooseMenuFont(); break;

@@ -59,7 +59,7 @@ std::vector<AudioSinkDevice> DeviceMonitorCatalog::Enumerate() {
         return listed;
     }
     GstDeviceMonitor* monitor = gst_device_monitor_new();
-    gst_device_monitor_add_filter(monitor, "Audio/Sink", nullptr);
+    gst_device_monitor_add_filter(monitor, deviceClass_.c_str(), nullptr);
     // Providers may hide each other's devices; the choice is made here.
     gst_device_monitor_set_show_all_devices(monitor, TRUE);
     GList* found = gst_device_monitor_get_devices(monitor);
@@ -89,7 +89,7 @@ GstElement* DeviceMonitorCatalog::CreateRenderer(const std::string& friendlyName
     GstDevice* chosen = nullptr;
     bool chosenViaServer = false;
     for (const auto& [described, device] : devices_) {
-        if (described.friendlyName == friendlyName && !described.isMonitor &&
+        if (described.friendlyName == friendlyName && (monitors_ || !described.isMonitor) &&
             (chosen == nullptr || (described.viaSoundServer && !chosenViaServer))) {
             chosen = device;
             chosenViaServer = described.viaSoundServer;

@@ -35,9 +35,13 @@ public:
 std::vector<std::string> SelectSoundCards(const std::vector<AudioSinkDevice>& devices);
 
 // The system's audio sinks through GStreamer's device monitor. Thread-safe.
+// Made for "Audio/Source" with `monitors` it lists the capture devices,
+// the monitors of sinks among them, and creates their sources.
 class DeviceMonitorCatalog final : public AudioSinkCatalog {
 public:
     DeviceMonitorCatalog() = default;
+    DeviceMonitorCatalog(std::string deviceClass, bool monitors)
+        : deviceClass_(std::move(deviceClass)), monitors_(monitors) {}
     ~DeviceMonitorCatalog() override;
     DeviceMonitorCatalog(const DeviceMonitorCatalog&) = delete;
     DeviceMonitorCatalog& operator=(const DeviceMonitorCatalog&) = delete;
@@ -48,6 +52,8 @@ public:
 private:
     void ForgetLocked();
 
+    std::string deviceClass_ = "Audio/Sink";
+    bool monitors_ = false;
     std::mutex mutex_;
     bool listed_ = false;
     std::vector<std::pair<AudioSinkDevice, GstDevice*>> devices_;
