@@ -14,6 +14,8 @@ packages=(
   jackd2 libjack-jackd2-dev
   # MIDI in and out
   librtmidi-dev
+  # game controllers, the P-Bus serial line (socat: its test line), device hot-plug
+  libsdl2-dev qt6-serialport-dev socat libudev-dev
   # media graphs
   libgstreamer1.0-dev libgstreamer-plugins-base1.0-dev
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-pulseaudio

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include <QObject>
+
 #include "base/clock.h"
 #include "playback/output_table.h"
 
@@ -13,6 +15,10 @@ namespace tamberline {
 class Console;
 class ConsolePart;
 class ConsoleRunControl;
+class GamePort;
+class GameRunTarget;
+class GstDeviceWatch;
+class GstMediaDevices;
 class HelpViewer;
 class LtcPresence;
 class MainTick;
@@ -21,12 +27,15 @@ class MidiDriver;
 class MidiPorts;
 class MidiTriggerTarget;
 class OutputsPart;
+class PbusPort;
+class PbusRunTarget;
 class PortSwitches;
 class ProgramPortHooks;
 class Registry;
 class Session;
 class StatusRelay;
 class TimecodeTriggers;
+class UdevDeviceWatch;
 
 // The subsystems of the running program, each one console part, made and
 // registered with the console in start-up order. A new subsystem adds its
@@ -48,6 +57,10 @@ public:
         // The "Setup Midi Ports" dialog: 9 when applied with a selection.
         std::function<int(MidiDriver&)> chooseMidiPorts;
         HelpViewer& help;
+        // The "P-Bus Setup." dialog: 1 when applied.
+        std::function<int()> choosePbusSetup;
+        // Clears the console's status line.
+        std::function<void()> clearStatusLine;
     };
 
     explicit ProgramParts(const Services& services);
@@ -58,10 +71,15 @@ public:
     const OutputsPart& outputs() const { return *outputs_; }
     // The "Setup" item of the "Midi" menu.
     void SetupMidiPorts();
+    // The "Setup" item of the "P-Bus" menu.
+    void SetupPbus();
 
 private:
     void Add(std::unique_ptr<ConsolePart> part);
     void AddMidi(const Services& services);
+    void AddGamePort(const Services& services);
+    void AddPbus(const Services& services);
+    void AddHotplug(const Services& services);
     int ChooseMidiPorts();
 
     std::vector<std::unique_ptr<ConsolePart>> owned_;
@@ -77,6 +95,17 @@ private:
     std::unique_ptr<MidiDriver> midiDriver_;
     std::unique_ptr<MidiTriggerTarget> midiTarget_;
     std::unique_ptr<MidiPorts> midi_;
+    // Where the controller thread's notices are handed to the GUI thread;
+    // it outlives the port.
+    std::unique_ptr<QObject> guiThread_;
+    std::unique_ptr<GameRunTarget> gameTarget_;
+    std::unique_ptr<GamePort> game_;
+    std::unique_ptr<PbusRunTarget> pbusTarget_;
+    std::unique_ptr<PbusPort> pbus_;
+    std::unique_ptr<GstMediaDevices> mediaDevices_;
+    // Device arrivals and departures, for the hardware check.
+    std::unique_ptr<GstDeviceWatch> gstWatch_;
+    std::unique_ptr<UdevDeviceWatch> udevWatch_;
 };
 
 }  // namespace tamberline

@@ -14,6 +14,7 @@
 #include "playback/outputs_part.h"
 #include "session/session_paths.h"
 #include "triggers/ui/midi_ports_dialog.h"
+#include "triggers/ui/pbus_setup_dialog.h"
 
 namespace tamberline {
 
@@ -49,7 +50,12 @@ ConsoleWindow::ConsoleWindow(Registry& registry, Parts parts)
             [this](MidiDriver& driver) {
                 return RunMidiPortsDialog(this, driver, registry_, box_);
             },
-            helpViewer_});
+            helpViewer_,
+            [this] {
+                return RunPbusSetupDialog(this, registry_,
+                                          [this] { help_.ShowHelpTopic(help::kPbus); });
+            },
+            [this] { model_->grid().RefreshStatusLine(); }});
         programParts_->RegisterWith(console_);
         gridHooks_.SetOutputs(&programParts_->outputs());
         gridHooks_.SetSampleEditor([this](int button) { EditSample(button); });
@@ -103,6 +109,11 @@ void ConsoleWindow::RunMenuCommand(int id) {
         case cmd::kMidiSetup:
             if (programParts_) {
                 programParts_->SetupMidiPorts();
+            }
+            break;
+        case cmd::kPbusSetup:
+            if (programParts_) {
+                programParts_->SetupPbus();
             }
             break;
         case cmd::kMenuFont: ChooseMenuFont(); break;
