@@ -97,8 +97,8 @@ void ProgramParts::AddPbus(const Services& services) {
     pbus_ = std::make_unique<PbusPort>(PbusPort::Services{
         services.registry, services.box, *pbusTarget_,
         [&relay](int field, const std::string& text) { relay.Show(field, text); },
-        services.choosePbusSetup,
-        [&switches] { switches.Disable(TriggerPort::kPbus, false); }, &OpenablePbusPorts});
+        services.choosePbusSetup, [&switches] { switches.Disable(TriggerPort::kPbus, false); },
+        &OpenablePbusPorts});
     PbusPort& pbus = *pbus_;
     services.portHooks.Plug(TriggerPort::kPbus,
                             {[&pbus] { return pbus.Open(); }, [&pbus] { pbus.Close(); }});
@@ -125,7 +125,8 @@ void ProgramParts::AddGamePort(const Services& services) {
     guiThread_ = std::make_unique<QObject>();
     QObject* gui = guiThread_.get();
     game_ = std::make_unique<GamePort>(GamePort::Handlers{
-        gameTarget_.get(), [&relay](int field, const std::string& text) { relay.Show(field, text); },
+        gameTarget_.get(),
+        [&relay](int field, const std::string& text) { relay.Show(field, text); },
         [this, gui, &tick] {
             QMetaObject::invokeMethod(
                 gui, [this, &tick] { tick.NoteDeviceChange(outputs_->built()); },
@@ -137,8 +138,9 @@ void ProgramParts::AddGamePort(const Services& services) {
                                                          if (game.Open()) {
                                                              return true;
                                                          }
-                                                         box.Show("No game port hardware\navailable.",
-                                                                  mb::kOk | mb::kIconExclamation);
+                                                         box.Show(
+                                                             "No game port hardware\navailable.",
+                                                             mb::kOk | mb::kIconExclamation);
                                                          return false;
                                                      },
                                                      [&game] { game.Close(); }});

@@ -79,7 +79,8 @@ OutputsPart::Plan OutputsPart::PlanRefresh() {
         }
     }
     std::vector<std::string> present = SelectSoundCards(catalog_.Enumerate());
-    present.resize(std::min(present.size(), static_cast<size_t>(kMaxOutputs) - next.entries.size()));
+    present.resize(
+        std::min(present.size(), static_cast<size_t>(kMaxOutputs) - next.entries.size()));
     plan.cards = SortedCards(cards) != SortedCards(present);
     for (const std::string& name : present) {
         next.entries.push_back({name, OutputDisplayName(name, registry_), false});

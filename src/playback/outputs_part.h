@@ -50,8 +50,8 @@ public:
 
 private:
     struct Plan {
-        bool engine = false;   // the engine's device is lost
-        bool cards = false;    // the sound cards differ
+        bool engine = false;    // the engine's device is lost
+        bool cards = false;     // the sound cards differ
         std::vector<int> rows;  // output rows whose device changes
     };
     Plan PlanRefresh();

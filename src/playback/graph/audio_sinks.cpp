@@ -58,6 +58,7 @@ std::vector<AudioSinkDevice> DeviceMonitorCatalog::Enumerate() {
     if (!EnsureGStreamer()) {
         return listed;
     }
+    std::unique_lock listing(DeviceListingLock());
     GstDeviceMonitor* monitor = gst_device_monitor_new();
     gst_device_monitor_add_filter(monitor, "Audio/Sink", nullptr);
     // Providers may hide each other's devices; the choice is made here.
@@ -73,6 +74,7 @@ std::vector<AudioSinkDevice> DeviceMonitorCatalog::Enumerate() {
     }
     g_list_free(found);
     gst_object_unref(monitor);
+    listing.unlock();
     return listed;
 }
 

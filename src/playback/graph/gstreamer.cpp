@@ -6,6 +6,11 @@
 
 namespace tamberline {
 
+std::mutex& DeviceListingLock() {
+    static std::mutex lock;
+    return lock;
+}
+
 bool EnsureGStreamer() {
     static std::once_flag once;
     static bool started = false;

@@ -30,7 +30,9 @@ bool SameGuid(const SDL_JoystickGUID& a, const SDL_JoystickGUID& b) {
 
 GamePort::GamePort(Handlers handlers) : handlers_(std::move(handlers)) {}
 
-GamePort::~GamePort() { Close(); }
+GamePort::~GamePort() {
+    Close();
+}
 
 bool GamePort::Open() {
     if (IsOpen()) {
@@ -90,7 +92,8 @@ void GamePort::Run() {
 
     auto slotOf = [&slots](SDL_JoystickID instance) -> int {
         for (int s = 0; s < kGameSlots; ++s) {
-            if (slots[static_cast<size_t>(s)].joystick && slots[static_cast<size_t>(s)].instance == instance) {
+            if (slots[static_cast<size_t>(s)].joystick &&
+                slots[static_cast<size_t>(s)].instance == instance) {
                 return s;
             }
         }

@@ -12,7 +12,9 @@ inline constexpr int kGameSlots = 8;
 inline constexpr int kGameButtons = 16;
 
 // 16 x slot + button + 1: 1..128 for slots 0..7 and buttons 0..15.
-inline int GameTriggerId(int slot, int button) { return kGameButtons * slot + button + 1; }
+inline int GameTriggerId(int slot, int button) {
+    return kGameButtons * slot + button + 1;
+}
 
 // A button's record by index.
 using RecordOf = std::function<const ButtonRecord&(int button)>;

@@ -49,6 +49,7 @@ MediaDeviceList GstMediaDevices::List() {
     if (!EnsureGStreamer()) {
         return names;
     }
+    std::lock_guard listing(DeviceListingLock());
     GstDeviceMonitor* monitor = NewMonitor();
     GList* found = gst_device_monitor_get_devices(monitor);
     bool serverListsAudio = false;

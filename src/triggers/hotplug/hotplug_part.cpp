@@ -32,9 +32,9 @@ void HotplugPart::HardwareCheck() {
         return;
     }
     if (!change.added.empty()) {
-        const int answer =
-            box_.Show(change.added.front() + "\n\nNew hardware found." + "\nDo you want to use it?\n",
-                      mb::kYesNo | mb::kIconQuestion);
+        const int answer = box_.Show(
+            change.added.front() + "\n\nNew hardware found." + "\nDo you want to use it?\n",
+            mb::kYesNo | mb::kIconQuestion);
         if (answer == kResultYes) {
             kept_ = std::move(now);
             TakeIn();

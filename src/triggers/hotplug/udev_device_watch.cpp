@@ -27,8 +27,8 @@ UdevDeviceWatch::UdevDeviceWatch(std::function<void()> changed) : changed_(std::
         monitor_ = nullptr;
         return;
     }
-    notifier_ = std::make_unique<QSocketNotifier>(udev_monitor_get_fd(monitor_),
-                                                  QSocketNotifier::Read);
+    notifier_ =
+        std::make_unique<QSocketNotifier>(udev_monitor_get_fd(monitor_), QSocketNotifier::Read);
     QObject::connect(notifier_.get(), &QSocketNotifier::activated, notifier_.get(),
                      [this] { Receive(); });
 }

@@ -28,7 +28,9 @@ PbusPort::PbusPort(Services services)
                        &gui_, [this] { Lost(); }, Qt::QueuedConnection);
                }}) {}
 
-PbusPort::~PbusPort() { reader_.Stop(); }
+PbusPort::~PbusPort() {
+    reader_.Stop();
+}
 
 bool PbusPort::PortsExist() const {
     return IsOpen() ||
@@ -57,7 +59,9 @@ bool PbusPort::Open() {
     return true;
 }
 
-void PbusPort::Close() { reader_.Stop(); }
+void PbusPort::Close() {
+    reader_.Stop();
+}
 
 bool PbusPort::SetupPossible() {
     if (!PortsExist()) {

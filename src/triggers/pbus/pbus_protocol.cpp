@@ -27,9 +27,13 @@ uint32_t Hex(const std::string& line, size_t from, size_t count) {
     return value;
 }
 
-char Upper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+char Upper(char c) {
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
 
-bool UsedAddress(uint32_t value) { return value >= 1 && value <= kPbusBusAddresses; }
+bool UsedAddress(uint32_t value) {
+    return value >= 1 && value <= kPbusBusAddresses;
+}
 
 }  // namespace
 

@@ -60,9 +60,9 @@ struct PbusEffects {
         bool start = false;  // else a release
         bool operator==(const Action&) const = default;
     };
-    bool shown = false;       // the status field shows `statusText`
-    std::string statusText;   // " Last PBus :  " + the line as understood
-    std::string reply;        // empty when none is due
+    bool shown = false;      // the status field shows `statusText`
+    std::string statusText;  // " Last PBus :  " + the line as understood
+    std::string reply;       // empty when none is due
     std::vector<Action> actions;
 };
 

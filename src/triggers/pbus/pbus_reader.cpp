@@ -35,12 +35,10 @@ bool SetUp(QSerialPort& port, const PbusSetup& setup) {
     if (!port.open(QIODevice::ReadWrite)) {
         return false;
     }
-    const bool set = port.setBaudRate(PbusBaudRate(setup.rate)) &&
-                     port.setDataBits(QSerialPort::Data8) &&
-                     (port.setParity(QtParity(PbusPortParity(setup.parity))) ||
-                      IsPseudoTerminal(setup.port)) &&
-                     port.setStopBits(QSerialPort::OneStop) &&
-                     port.setFlowControl(QSerialPort::SoftwareControl);
+    const bool set =
+        port.setBaudRate(PbusBaudRate(setup.rate)) && port.setDataBits(QSerialPort::Data8) &&
+        (port.setParity(QtParity(PbusPortParity(setup.parity))) || IsPseudoTerminal(setup.port)) &&
+        port.setStopBits(QSerialPort::OneStop) && port.setFlowControl(QSerialPort::SoftwareControl);
     if (!set) {
         port.close();
         return false;
@@ -61,7 +59,9 @@ bool Failed(QSerialPort::SerialPortError error) {
 
 PbusReader::PbusReader(Handlers handlers) : handlers_(std::move(handlers)) {}
 
-PbusReader::~PbusReader() { Stop(); }
+PbusReader::~PbusReader() {
+    Stop();
+}
 
 bool PbusReader::Start(const PbusSetup& setup, PbusParser& parser) {
     Stop();
@@ -110,17 +110,16 @@ void PbusReader::Run(PbusSetup setup, PbusParser* parser,
         // Whatever has come is taken, however much: a flood is read and
         // dropped by the assembler, never left to stall the line.
         const QByteArray bytes = port.readAll();
-        assembler.Feed(bytes.constData(), static_cast<size_t>(bytes.size()),
-                       [&](const std::string& line) {
-                           PbusEffects effects = parser->Parse(line, setup.config);
-                           if (!effects.reply.empty() && port.bytesToWrite() < kReplyBacklog) {
-                               port.write(effects.reply.data(),
-                                          static_cast<qint64>(effects.reply.size()));
-                           }
-                           if (effects.shown && handlers_.effects) {
-                               handlers_.effects(effects);
-                           }
-                       });
+        assembler.Feed(
+            bytes.constData(), static_cast<size_t>(bytes.size()), [&](const std::string& line) {
+                PbusEffects effects = parser->Parse(line, setup.config);
+                if (!effects.reply.empty() && port.bytesToWrite() < kReplyBacklog) {
+                    port.write(effects.reply.data(), static_cast<qint64>(effects.reply.size()));
+                }
+                if (effects.shown && handlers_.effects) {
+                    handlers_.effects(effects);
+                }
+            });
         if (Failed(port.error())) {
             break;
         }

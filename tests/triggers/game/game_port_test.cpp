@@ -54,7 +54,8 @@ protected:
 
     // A controller with `buttons` buttons; its index among the test's.
     int Attach(int buttons) {
-        const int device = SDL_JoystickAttachVirtual(SDL_JOYSTICK_TYPE_GAMECONTROLLER, 0, buttons, 0);
+        const int device =
+            SDL_JoystickAttachVirtual(SDL_JOYSTICK_TYPE_GAMECONTROLLER, 0, buttons, 0);
         EXPECT_GE(device, 0) << SDL_GetError();
         sticks_.push_back(SDL_JoystickOpen(device));
         EXPECT_NE(sticks_.back(), nullptr);

@@ -137,7 +137,8 @@ protected:
     int RowOf(const std::string& card) const {
         for (int row = 0; row < OutputList::kRows; ++row) {
             const int index = outputs_->list().TableIndex(row, outputs_->table());
-            if (index >= 0 && outputs_->table().entries[static_cast<size_t>(index)].deviceName == card) {
+            if (index >= 0 &&
+                outputs_->table().entries[static_cast<size_t>(index)].deviceName == card) {
                 return row;
             }
         }
@@ -172,7 +173,8 @@ TEST_F(HotplugPipeWireTest, PluggedSinkIsOfferedAndUsedThenReportedLost) {
 
     sink_.Unload();
     ASSERT_TRUE(RunUntil([&] { return box_.Texts().size() == 2; }));
-    EXPECT_EQ(box_.Texts()[1], sink_.description() + "\n\nHardware lost.\nDevice is not available.\n");
+    EXPECT_EQ(box_.Texts()[1],
+              sink_.description() + "\n\nHardware lost.\nDevice is not available.\n");
     EXPECT_FALSE(Offers(sink_.description()));
 }
 

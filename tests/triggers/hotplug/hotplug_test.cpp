@@ -28,17 +28,23 @@ TEST_P(CompareTest, ListsCompareAsMultisets) {
 
 INSTANTIATE_TEST_SUITE_P(
     Lists, CompareTest,
-    ::testing::Values(
-        CompareCase{"same", {"A", "B"}, {"A", "B"}, {}, {}},
-        CompareCase{"order_alone_is_no_change", {"A", "B"}, {"B", "A"}, {}, {}},
-        CompareCase{"added_at_the_end", {"A"}, {"A", "Mic"}, {"Mic"}, {}},
-        CompareCase{"added_in_the_middle", {"A", "C"}, {"A", "B", "C"}, {"B"}, {}},
-        // Equal counts: a count comparison sees nothing.
-        CompareCase{"swap_inside_the_window", {"A", "Old"}, {"A", "New"}, {"New"}, {"Old"}},
-        CompareCase{"second_device_of_one_name", {"USB Audio Device"},
-                    {"USB Audio Device", "USB Audio Device"}, {"USB Audio Device"}, {}},
-        CompareCase{"one_of_two_equal_names_gone", {"USB Audio Device", "X", "USB Audio Device"},
-                    {"X", "USB Audio Device"}, {}, {"USB Audio Device"}}),
+    ::testing::Values(CompareCase{"same", {"A", "B"}, {"A", "B"}, {}, {}},
+                      CompareCase{"order_alone_is_no_change", {"A", "B"}, {"B", "A"}, {}, {}},
+                      CompareCase{"added_at_the_end", {"A"}, {"A", "Mic"}, {"Mic"}, {}},
+                      CompareCase{"added_in_the_middle", {"A", "C"}, {"A", "B", "C"}, {"B"}, {}},
+                      // Equal counts: a count comparison sees nothing.
+                      CompareCase{
+                          "swap_inside_the_window", {"A", "Old"}, {"A", "New"}, {"New"}, {"Old"}},
+                      CompareCase{"second_device_of_one_name",
+                                  {"USB Audio Device"},
+                                  {"USB Audio Device", "USB Audio Device"},
+                                  {"USB Audio Device"},
+                                  {}},
+                      CompareCase{"one_of_two_equal_names_gone",
+                                  {"USB Audio Device", "X", "USB Audio Device"},
+                                  {"X", "USB Audio Device"},
+                                  {},
+                                  {"USB Audio Device"}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 class FakeDevices final : public MediaDeviceSource {

@@ -1,8 +1,8 @@
 // MIDI switched on and off over ports a test fakes: which devices open,
 // what the operator is told, and what reaches the buttons and the outputs.
 
-#include "triggers/midi/midi_part.h"
 #include "triggers/midi/midi_ports.h"
+#include "triggers/midi/midi_part.h"
 
 #include <gtest/gtest.h>
 

@@ -108,18 +108,17 @@ protected:
     std::vector<std::string> statuses_;
     int setups_ = 0;
     int lost_ = 0;
-    PbusPort port_{PbusPort::Services{
-        registry_, box_, target_,
-        [this](int field, const std::string& text) {
-            std::lock_guard<std::mutex> lock(statusLock_);
-            statuses_.push_back(std::to_string(field) + text);
-        },
-        [this] {
-            ++setups_;
-            registry_.SetDword(settings::kPbusAddressA, 1);
-            return 1;
-        },
-        [this] { ++lost_; }, &OpenablePbusPorts}};
+    PbusPort port_{PbusPort::Services{registry_, box_, target_,
+                                      [this](int field, const std::string& text) {
+                                          std::lock_guard<std::mutex> lock(statusLock_);
+                                          statuses_.push_back(std::to_string(field) + text);
+                                      },
+                                      [this] {
+                                          ++setups_;
+                                          registry_.SetDword(settings::kPbusAddressA, 1);
+                                          return 1;
+                                      },
+                                      [this] { ++lost_; }, &OpenablePbusPorts}};
     Controller controller_;
 };
 
@@ -127,8 +126,7 @@ TEST_F(PbusLineTest, LinesStartAndReleaseInTheirOrder) {
     ASSERT_TRUE(port_.Open());
     controller_.Write("R000001063\rT0000010\rT0000011\rR000002005\rt0000020\r");
     ASSERT_TRUE(WaitFor([&] { return target_.actions().size() == 3; }));
-    EXPECT_EQ(target_.actions(),
-              (std::vector<Action>{{99, true}, {99, false}, {105, true}}));
+    EXPECT_EQ(target_.actions(), (std::vector<Action>{{99, true}, {99, false}, {105, true}}));
     EXPECT_EQ(Statuses().back(), "19 Last PBus :  T0000020");
     EXPECT_TRUE(box_.Texts().empty());
 }
@@ -214,23 +212,23 @@ TEST_F(PbusLineTest, NoAddressConfiguredRunsTheSetupThenOpens) {
 
 TEST_F(PbusLineTest, PortThatWillNotOpenIsNamedInTheMessage) {
     registry_.SetString(settings::kPbusPort, dir_.File("gone"));
-    PbusPort port{PbusPort::Services{registry_, box_, target_, nullptr, nullptr, nullptr,
-                                     [](const std::string&) {
-                                         return std::vector<std::string>{"/dev/ttyS9"};
-                                     }}};
+    PbusPort port{PbusPort::Services{
+        registry_, box_, target_, nullptr, nullptr, nullptr,
+        [](const std::string&) { return std::vector<std::string>{"/dev/ttyS9"}; }}};
     EXPECT_FALSE(port.Open());
     EXPECT_EQ(box_.Texts(),
               std::vector<std::string>{"Unable to connect using\ncomm port " + dir_.File("gone")});
 }
 
 TEST_F(PbusLineTest, NoSerialPortAtAll) {
-    PbusPort port{PbusPort::Services{
-        registry_, box_, target_, nullptr, nullptr, nullptr,
-        [](const std::string&) { return std::vector<std::string>(); }}};
+    PbusPort port{
+        PbusPort::Services{registry_, box_, target_, nullptr, nullptr, nullptr,
+                           [](const std::string&) { return std::vector<std::string>(); }}};
     EXPECT_FALSE(port.Open());
     EXPECT_FALSE(port.SetupPossible());
-    EXPECT_EQ(box_.Texts(), (std::vector<std::string>{"No serial ports found.\nCannot enable P-Bus.",
-                                                      "No serial ports found.\nCannot enable P-Bus."}));
+    EXPECT_EQ(box_.Texts(),
+              (std::vector<std::string>{"No serial ports found.\nCannot enable P-Bus.",
+                                        "No serial ports found.\nCannot enable P-Bus."}));
 }
 
 TEST_F(PbusLineTest, TypedPathIsOfferedWhenItOpens) {

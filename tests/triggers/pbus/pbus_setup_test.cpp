@@ -65,7 +65,8 @@ TEST(PbusSetup, ParityOutsideTheListMeansEvenOnTheLine) {
 TEST(PbusSetup, FailureMessageNamesThePort) {
     EXPECT_EQ(PbusConnectFailedText("COM3"), "Unable to connect using\ncomm port 3");
     EXPECT_EQ(PbusConnectFailedText("COM16"), "Unable to connect using\ncomm port 16");
-    EXPECT_EQ(PbusConnectFailedText("/dev/ttyUSB0"), "Unable to connect using\ncomm port /dev/ttyUSB0");
+    EXPECT_EQ(PbusConnectFailedText("/dev/ttyUSB0"),
+              "Unable to connect using\ncomm port /dev/ttyUSB0");
     EXPECT_EQ(PbusConnectFailedText("COM"), "Unable to connect using\ncomm port COM");
     EXPECT_EQ(PbusConnectFailedText("COM99999999999999"),
               "Unable to connect using\ncomm port COM99999999999999");

@@ -12,7 +12,9 @@ namespace tamberline::testing {
 SocatLine::SocatLine(const std::string& folder)
     : programEnd_(folder + "/ttyProgram"), controllerEnd_(folder + "/ttyController") {}
 
-SocatLine::~SocatLine() { Stop(); }
+SocatLine::~SocatLine() {
+    Stop();
+}
 
 bool SocatLine::Start(std::string& why) {
     if (access("/usr/bin/socat", X_OK) != 0) {

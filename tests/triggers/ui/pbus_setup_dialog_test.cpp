@@ -14,8 +14,8 @@ class PbusSetupDialogTest : public ::testing::Test {
 protected:
     PbusSetupDialogTest() {
         setup_.port = "/tmp/ttyLine";
-        setup_.rate = 9;     // out of range: shown as 38400
-        setup_.parity = 7;   // out of range: shown as "No parity"
+        setup_.rate = 9;    // out of range: shown as 38400
+        setup_.parity = 7;  // out of range: shown as "No parity"
         setup_.config.playMask = 0x0005;
         setup_.config.stopMask = 0x0002;
         setup_.config.addresses = {1, 0, 24, 4};
@@ -65,9 +65,9 @@ TEST_F(PbusSetupDialogTest, ShowsTheStoredSetupInItsLists) {
     for (QLabel* label : dialog_->findChildren<QLabel*>()) {
         labels << label->text();
     }
-    for (const char* text : {"Port ", "Rate", "Parity", "Address A ", "Address D", "Play Command",
-                             "Stop command", "Registers 0..99 map to buttons 1..100",
-                             "Registers 0..35 map to buttons 301..336"}) {
+    for (const char* text :
+         {"Port ", "Rate", "Parity", "Address A ", "Address D", "Play Command", "Stop command",
+          "Registers 0..99 map to buttons 1..100", "Registers 0..35 map to buttons 301..336"}) {
         EXPECT_TRUE(labels.contains(text)) << text;
     }
     for (const char* text : {"Apply", "Cancel", "Set defaults", "Help"}) {
