@@ -1,6 +1,9 @@
 #pragma once
 
 #include <mutex>
+#include <vector>
+
+typedef struct _GstDevice GstDevice;
 
 namespace tamberline {
 
@@ -9,9 +12,12 @@ namespace tamberline {
 // thread. False when GStreamer could not start (no media graphs then).
 bool EnsureGStreamer();
 
-// Held while a device monitor lists devices: the device providers behind
-// the monitors are shared by the whole process, and two listings at once
-// from different threads trip over each other.
-std::mutex& DeviceListingLock();
+// The devices of the given classes ("Audio/Sink", ...), each with a
+// reference of the caller's, listed one provider after the other. Where the
+// sound server's PulseAudio interface lists devices, PipeWire's own device
+// provider is left out: it lists the same devices once more, and its thread
+// crashes when a device leaves while a provider of it is being let go.
+// Listings take turns across threads. Any thread.
+std::vector<GstDevice*> ListDevices(const std::vector<const char*>& classes);
 
 }  // namespace tamberline

@@ -13,17 +13,6 @@ namespace tamberline {
 
 namespace {
 
-constexpr const char* kClasses[] = {"Audio/Sink", "Audio/Source", "Video/Source"};
-
-GstDeviceMonitor* NewMonitor() {
-    GstDeviceMonitor* monitor = gst_device_monitor_new();
-    for (const char* kind : kClasses) {
-        gst_device_monitor_add_filter(monitor, kind, nullptr);
-    }
-    gst_device_monitor_set_show_all_devices(monitor, TRUE);
-    return monitor;
-}
-
 bool IsMonitorSource(GstDevice* device) {
     bool monitor = false;
     if (GstStructure* properties = gst_device_get_properties(device)) {
@@ -46,18 +35,13 @@ bool IsAudio(GstDevice* device) {
 
 MediaDeviceList GstMediaDevices::List() {
     MediaDeviceList names;
-    if (!EnsureGStreamer()) {
-        return names;
-    }
-    std::lock_guard listing(DeviceListingLock());
-    GstDeviceMonitor* monitor = NewMonitor();
-    GList* found = gst_device_monitor_get_devices(monitor);
+    const std::vector<GstDevice*> found =
+        ListDevices({"Audio/Sink", "Audio/Source", "Video/Source"});
     bool serverListsAudio = false;
-    for (GList* item = found; item != nullptr; item = item->next) {
-        serverListsAudio |= ViaSoundServer(GST_DEVICE(item->data));
+    for (GstDevice* device : found) {
+        serverListsAudio |= ViaSoundServer(device);
     }
-    for (GList* item = found; item != nullptr; item = item->next) {
-        GstDevice* device = GST_DEVICE(item->data);
+    for (GstDevice* device : found) {
         const bool skipped = IsMonitorSource(device) ||
                              (IsAudio(device) && serverListsAudio && !ViaSoundServer(device));
         if (!skipped) {
@@ -67,9 +51,8 @@ MediaDeviceList GstMediaDevices::List() {
             }
             g_free(name);
         }
+        gst_object_unref(device);
     }
-    g_list_free_full(found, gst_object_unref);
-    gst_object_unref(monitor);
     return names;
 }
 
