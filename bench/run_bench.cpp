@@ -100,7 +100,7 @@ double Median(std::vector<double> v) {
 // running buttons, every one of them fading in (the dearest case).
 void TickCost(const std::string& path) {
     QuietHost host;
-    RunController run({&host, nullptr, nullptr, nullptr, nullptr, {}, {}});
+    RunController run({&host, nullptr, nullptr, nullptr, nullptr, nullptr, {}, {}});
     SoundSystem system;
     auto backend = std::make_unique<OfflineBackend>(48000, 256);
     system.SetOutputBackend(std::move(backend));
@@ -144,7 +144,7 @@ void TickCost(const std::string& path) {
 // trigger thread requests starts; fades run on the control thread's tick.
 void BlockedGui(const std::string& path) {
     QuietHost host;
-    RunController run({&host, nullptr, nullptr, nullptr, nullptr, {}, {}});
+    RunController run({&host, nullptr, nullptr, nullptr, nullptr, nullptr, {}, {}});
     SoundSystem system;
     system.SetOutputBackend(std::make_unique<OfflineBackend>(48000, 256));
     system.Init(336);
@@ -197,7 +197,7 @@ void JackStart(const std::string& path) {
         return;
     }
     QuietHost host;
-    RunController run({&host, nullptr, nullptr, nullptr, nullptr, {}, {}});
+    RunController run({&host, nullptr, nullptr, nullptr, nullptr, nullptr, {}, {}});
     run.SetEngine(&system);
     EngineOutputs(run, 4);
     run.StartTicking();
@@ -331,7 +331,7 @@ void GraphStart(const std::string& path) {
     EnsureGStreamer();
     QuietHost host;
     OneSinkCatalog catalog;
-    RunController run({&host, nullptr, nullptr, nullptr, &catalog, {}, {}});
+    RunController run({&host, nullptr, nullptr, nullptr, &catalog, nullptr, {}, {}});
     std::vector<std::unique_ptr<MediaGraph>> graphs;
     std::vector<MediaGraph*> pointers;
     for (int b = 0; b < 2; ++b) {

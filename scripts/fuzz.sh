@@ -18,6 +18,7 @@ targets=(
   fuzz_run_control:run:run:8192
   fuzz_help_text:help:html:16384
   fuzz_ltc_decoder:ltc:ltc:16384
+  fuzz_pbus_line:pbus:pbus:8192
 )
 
 cmake -S "$top" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \

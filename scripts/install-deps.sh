@@ -16,6 +16,8 @@ packages=(
   librtmidi-dev
   # timecode: the reference LTC encoder and decoder of tests and benchmarks
   libltc-dev
+  # game controllers, the P-Bus serial line (socat: its test line), device hot-plug
+  libsdl2-dev qt6-serialport-dev socat libudev-dev
   # media graphs
   libgstreamer1.0-dev libgstreamer-plugins-base1.0-dev
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-pulseaudio

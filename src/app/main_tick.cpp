@@ -36,12 +36,17 @@ void MainTick::Run() {
 }
 
 void MainTick::SlowPass() {
-    if (hardwareCheckPending_ && ++hardwareCheckCount_ > kHardwareCheckPasses) {
+    // A check asks and tells the operator in modal boxes, while this tick
+    // goes on: one that comes due meanwhile waits for the next pass.
+    if (hardwareCheckPending_ && !inHardwareCheck_ &&
+        ++hardwareCheckCount_ > kHardwareCheckPasses) {
         hardwareCheckPending_ = false;
         hardwareCheckCount_ = 0;
+        inHardwareCheck_ = true;
         for (ConsolePart* part : parts_) {
             part->HardwareCheck();
         }
+        inHardwareCheck_ = false;
     }
     CheckTimecodeLoss(ltc_);
     CheckTimecodeLoss(mtc_);
@@ -80,9 +85,8 @@ void MainTick::TimeOfDay() {
 }
 
 void MainTick::NoteDeviceChange(bool outputsBuilt) {
-    if (outputsBuilt) {
-        hardwareCheckPending_ = true;
-    }
+    // Changes while the outputs are being built are theirs to see.
+    hardwareCheckPending_ = outputsBuilt;
     hardwareCheckCount_ = 0;
 }
 

@@ -59,6 +59,7 @@ private:
     bool oddTick_ = false;
     uint32_t lastSlowTick_;
     bool hardwareCheckPending_ = false;
+    bool inHardwareCheck_ = false;
     uint32_t hardwareCheckCount_ = 0;
     TimecodeWatch ltc_;
     TimecodeWatch mtc_;

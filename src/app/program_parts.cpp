@@ -1,12 +1,16 @@
 #include "app/program_parts.h"
 
+#include <QObject>
+
 #include "app/asio_control_panel.h"
 #include "app/console.h"
 #include "app/console_run_control.h"
+#include "app/main_tick.h"
 #include "app/port_switches.h"
 #include "app/program_port_hooks.h"
 #include "app/run_control_part.h"
 #include "app/smpte_setup.h"
+#include "base/message_box.h"
 #include "files/folder_tree_filler_part.h"
 #include "help/help_service.h"
 #include "net/link_state.h"
@@ -14,11 +18,19 @@
 #include "playback/media_graphs_part.h"
 #include "playback/outputs_part.h"
 #include "session/session.h"
+#include "triggers/game/game_port.h"
+#include "triggers/game/game_port_part.h"
+#include "triggers/game/game_run_target.h"
+#include "triggers/hotplug/gst_media_devices.h"
+#include "triggers/hotplug/hotplug_part.h"
+#include "triggers/hotplug/udev_device_watch.h"
 #include "triggers/ltc_presence.h"
 #include "triggers/midi/midi_part.h"
 #include "triggers/midi/midi_ports.h"
 #include "triggers/midi/midi_run_target.h"
 #include "triggers/midi/rtmidi_driver.h"
+#include "triggers/pbus/pbus_port.h"
+#include "triggers/pbus/pbus_run_target.h"
 #include "triggers/status_relay.h"
 #include "triggers/timecode/capture_reader.h"
 #include "triggers/timecode/smpte_part.h"
@@ -49,10 +61,14 @@ ProgramParts::ProgramParts(const Services& services)
         [&controller](int from) { return controller.NextRunningGraphButton(from); }));
     AddMidi(services);
     AddSmpte(services);
+    AddPbus(services);
+    AddGamePort(services);
     // The trigger ports open after run control's thread runs, in the
     // switches' own order.
     order_.push_back(&services.ports);
     Add(std::make_unique<HelpPart>(services.help));
+    // Last: its messages come once every input has been restarted.
+    AddHotplug(services);
 }
 
 void ProgramParts::Add(std::unique_ptr<ConsolePart> part) {
@@ -87,7 +103,100 @@ void ProgramParts::AddMidi(const Services& services) {
     services.portHooks.Plug(TriggerPort::kMidi,
                             {[&midi] { return midi.Open(); }, [&midi] { midi.Close(); }});
     MainTick& tick = services.tick;
-    Add(std::make_unique<MidiPart>(midi, [&tick] { tick.NoteMtcFrame(); }));
+    auto part = std::make_unique<MidiPart>(midi, [&tick] { tick.NoteMtcFrame(); });
+    PortSwitches& switches = services.ports;
+    part->WatchDevices(*midiDriver_, [&switches] {
+        if (switches.IsOn(TriggerPort::kMidi)) {
+            switches.Disable(TriggerPort::kMidi, false);
+            switches.Enable(TriggerPort::kMidi);
+        }
+    });
+    Add(std::move(part));
+}
+
+void ProgramParts::AddPbus(const Services& services) {
+    pbusTarget_ = std::make_unique<PbusRunTarget>(services.run.controller());
+    StatusRelay& relay = *statusRelay_;
+    PortSwitches& switches = services.ports;
+    pbus_ = std::make_unique<PbusPort>(PbusPort::Services{
+        services.registry, services.box, *pbusTarget_,
+        [&relay](int field, const std::string& text) { relay.Show(field, text); },
+        services.choosePbusSetup, [&switches] { switches.Disable(TriggerPort::kPbus, false); },
+        &OpenablePbusPorts});
+    PbusPort& pbus = *pbus_;
+    services.portHooks.Plug(TriggerPort::kPbus,
+                            {[&pbus] { return pbus.Open(); }, [&pbus] { pbus.Close(); }});
+}
+
+void ProgramParts::SetupPbus() {
+    if (!pbus_->SetupPossible()) {
+        ports_.Disable(TriggerPort::kPbus, false);
+        return;
+    }
+    SetupTriggerPort(ports_, TriggerPort::kPbus, [this] {
+        constexpr int kApplied = 1;
+        constexpr int kAppliedForSwitches = 9;
+        return pbus_->RunSetup() == kApplied ? kAppliedForSwitches : 0;
+    });
+}
+
+void ProgramParts::AddGamePort(const Services& services) {
+    gameTarget_ = std::make_unique<GameRunTarget>(services.run.controller());
+    StatusRelay& relay = *statusRelay_;
+    MainTick& tick = services.tick;
+    // Controllers come and go on the controller thread; the tick is the
+    // GUI thread's.
+    guiThread_ = std::make_unique<QObject>();
+    QObject* gui = guiThread_.get();
+    game_ = std::make_unique<GamePort>(GamePort::Handlers{
+        gameTarget_.get(),
+        [&relay](int field, const std::string& text) { relay.Show(field, text); },
+        [this, gui, &tick] {
+            QMetaObject::invokeMethod(
+                gui, [this, &tick] { tick.NoteDeviceChange(outputs_->built()); },
+                Qt::QueuedConnection);
+        }});
+    GamePort& game = *game_;
+    MessageBox& box = services.box;
+    services.portHooks.Plug(TriggerPort::kGamePort, {[&game, &box] {
+                                                         if (game.Open()) {
+                                                             return true;
+                                                         }
+                                                         box.Show(
+                                                             "No game port hardware\navailable.",
+                                                             mb::kOk | mb::kIconExclamation);
+                                                         return false;
+                                                     },
+                                                     [&game] { game.Close(); }});
+    PortSwitches& switches = services.ports;
+    Add(std::make_unique<GamePortPart>(
+        game, box, [&switches] { switches.Disable(TriggerPort::kGamePort, false); }));
+}
+
+void ProgramParts::AddHotplug(const Services& services) {
+    mediaDevices_ = std::make_unique<GstMediaDevices>();
+    OutputsPart& outputs = *outputs_;
+    Add(std::make_unique<HotplugPart>(
+        services.box, *mediaDevices_,
+        HotplugPart::Hooks{[&outputs] { outputs.Refresh(); }, services.clearStatusLine}));
+    MainTick& tick = services.tick;
+    auto changed = [&tick, &outputs] { tick.NoteDeviceChange(outputs.built()); };
+    gstWatch_ = std::make_unique<GstDeviceWatch>(changed);
+    udevWatch_ = std::make_unique<UdevDeviceWatch>(changed);
+
+    // Outputs wait for the buttons that play on them.
+    ConsoleRunControl& run = services.run;
+    Session& session = services.session;
+    outputs.SetPlayingRows([&run, &session] {
+        std::vector<int> rows;
+        for (int button = 0; button < kButtonCount; ++button) {
+            if (!run.State(button).IsIdle()) {
+                rows.push_back(session.records()[static_cast<size_t>(button)].output);
+            }
+        }
+        return rows;
+    });
+    outputs.SetStatusNote(services.header);
 }
 
 void ProgramParts::AddSmpte(const Services& services) {

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include <QObject>
+
 #include "base/clock.h"
 #include "playback/output_table.h"
 
@@ -13,13 +15,15 @@ namespace tamberline {
 class AsioControlPanels;
 class CaptureSource;
 class Console;
-class LinkState;
-class ListSelectionRunner;
-class SmpteReader;
-class TimecodeEngine;
 class ConsolePart;
 class ConsoleRunControl;
+class GamePort;
+class GameRunTarget;
+class GstDeviceWatch;
+class GstMediaDevices;
 class HelpViewer;
+class LinkState;
+class ListSelectionRunner;
 class LtcPresence;
 class MainTick;
 class MessageBox;
@@ -27,11 +31,17 @@ class MidiDriver;
 class MidiPorts;
 class MidiTriggerTarget;
 class OutputsPart;
+class PbusPort;
+class PbusRunTarget;
 class PortSwitches;
 class ProgramPortHooks;
 class Registry;
 class Session;
+class SmpteReader;
 class StatusRelay;
+class TimecodeEngine;
+class TimecodeTriggers;
+class UdevDeviceWatch;
 
 // The subsystems of the running program, each one console part, made and
 // registered with the console in start-up order. A new subsystem adds its
@@ -58,6 +68,10 @@ public:
         ListSelectionRunner* smpteDialog = nullptr;
         AsioControlPanels* controlPanels = nullptr;
         const LinkState* link = nullptr;
+        // The "P-Bus Setup." dialog: 1 when applied.
+        std::function<int()> choosePbusSetup;
+        // Clears the console's status line.
+        std::function<void()> clearStatusLine;
     };
 
     explicit ProgramParts(const Services& services);
@@ -72,11 +86,16 @@ public:
     void SetupSmpte();
     // The buttons' start times changed: the timecode triggers follow.
     void RebuildTimecodeTable();
+    // The "Setup" item of the "P-Bus" menu.
+    void SetupPbus();
 
 private:
     void Add(std::unique_ptr<ConsolePart> part);
     void AddMidi(const Services& services);
     void AddSmpte(const Services& services);
+    void AddGamePort(const Services& services);
+    void AddPbus(const Services& services);
+    void AddHotplug(const Services& services);
     int ChooseMidiPorts();
 
     std::vector<std::unique_ptr<ConsolePart>> owned_;
@@ -98,6 +117,17 @@ private:
     AsioControlPanels* controlPanels_ = nullptr;
     std::unique_ptr<CaptureSource> capture_;
     std::unique_ptr<SmpteReader> smpte_;
+    // Where the controller thread's notices are handed to the GUI thread;
+    // it outlives the port.
+    std::unique_ptr<QObject> guiThread_;
+    std::unique_ptr<GameRunTarget> gameTarget_;
+    std::unique_ptr<GamePort> game_;
+    std::unique_ptr<PbusRunTarget> pbusTarget_;
+    std::unique_ptr<PbusPort> pbus_;
+    std::unique_ptr<GstMediaDevices> mediaDevices_;
+    // Device arrivals and departures, for the hardware check.
+    std::unique_ptr<GstDeviceWatch> gstWatch_;
+    std::unique_ptr<UdevDeviceWatch> udevWatch_;
 };
 
 }  // namespace tamberline

@@ -30,11 +30,22 @@ public:
     OutputsPart(Registry& registry, MessageBox& box, HeaderMessageFn header, RunController& run,
                 std::function<void()> deviceChanged = {});
 
+    // GUI thread: the output rows the buttons now playing use.
+    using PlayingRowsFn = std::function<std::vector<int>()>;
+    void SetPlayingRows(PlayingRowsFn rows) { playingRows_ = std::move(rows); }
+    // GUI thread: a note for the status line; empty clears it.
+    void SetStatusNote(std::function<void(const std::string&)> note) { note_ = std::move(note); }
+
     bool Start(StartStep step) override;
     void Teardown(TeardownStep step) override;
     void Tick(const TickState& state) override;
-    // A lost engine whose driver is back is started afresh.
+    // A lost engine whose driver is listed again is started afresh.
     void HardwareCheck() override;
+    // After devices came or went: the outputs whose device changed are
+    // re-initialised, the others left as they play. While a button plays
+    // on a changed output the change waits until it has stopped.
+    void Refresh();
+    bool refreshWaiting() const { return refreshWaiting_; }
 
     // Builds the outputs afresh; run control lets go of the old engine first.
     void Build();
@@ -45,6 +56,17 @@ public:
     const OutputList& list() const { return list_; }
 
 private:
+    struct Plan {
+        bool engine = false;    // the engine's device is lost
+        bool cards = false;     // the sound cards differ
+        std::vector<int> rows;  // output rows whose device changes
+    };
+    Plan PlanRefresh();
+    bool AnyPlaysOn(const std::vector<int>& rows) const;
+    void TryRefresh();
+    void RebuildEngine();
+    void RebuildSoundCards();
+
     Registry& registry_;
     MessageBox& box_;
     HeaderMessageFn header_;
@@ -56,6 +78,11 @@ private:
     OutputTable table_;
     OutputList list_;
     bool built_ = false;
+    PlayingRowsFn playingRows_;
+    std::function<void(const std::string&)> note_;
+    bool refreshWaiting_ = false;
+    bool engineWaiting_ = false;
+    int ticksToRetry_ = 0;
 };
 
 }  // namespace tamberline

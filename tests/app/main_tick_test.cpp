@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -89,6 +91,48 @@ TEST_F(MainTickTest, DeviceChangeBeforeOutputsAreBuiltIsIgnored) {
     tick_.NoteDeviceChange(false);
     RunTicks(500, 10);
     EXPECT_EQ(part_.hardwareChecks, 0);
+}
+
+TEST_F(MainTickTest, DeviceChangeWhileOutputsAreBuiltCancelsAPendingCheck) {
+    tick_.NoteDeviceChange(true);
+    tick_.NoteDeviceChange(false);  // the outputs are being built: they see it
+    RunTicks(500, 10);
+    EXPECT_EQ(part_.hardwareChecks, 0);
+}
+
+// A check's modal box runs the event loop, and the tick with it: a check
+// that comes due meanwhile waits for the first to end.
+class BoxAskingPart : public ConsolePart {
+public:
+    std::function<void()> whileAsking;
+    int checks = 0;
+    int deepest = 0;
+    int depth = 0;
+    void HardwareCheck() override {
+        ++checks;
+        deepest = std::max(deepest, ++depth);
+        if (whileAsking) {
+            whileAsking();
+        }
+        --depth;
+    }
+};
+
+TEST_F(MainTickTest, HardwareCheckNeverRunsInsideItself) {
+    BoxAskingPart asking;
+    parts_.push_back(&asking);
+    asking.whileAsking = [this] {
+        tick_.NoteDeviceChange(true);
+        RunTicks(400, 10);  // 4 s with the box open
+    };
+    tick_.NoteDeviceChange(true);
+    RunTicks(300, 10);
+    EXPECT_EQ(asking.checks, 1);
+    EXPECT_EQ(asking.deepest, 1);
+    asking.whileAsking = nullptr;
+    RunTicks(300, 10);  // the change noted meanwhile is checked afterwards
+    EXPECT_EQ(asking.checks, 2);
+    EXPECT_EQ(asking.deepest, 1);
 }
 
 TEST_F(MainTickTest, TimecodeIsLostAfterTwoSilentSeconds) {

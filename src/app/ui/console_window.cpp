@@ -17,6 +17,7 @@
 #include "session/settings.h"
 #include "songlist/ui/songlist_editor.h"
 #include "triggers/ui/midi_ports_dialog.h"
+#include "triggers/ui/pbus_setup_dialog.h"
 
 namespace tamberline {
 
@@ -57,7 +58,12 @@ ConsoleWindow::ConsoleWindow(Registry& registry, Parts parts)
             [this](MidiDriver& driver) {
                 return RunMidiPortsDialog(this, driver, registry_, box_);
             },
-            helpViewer_, &asioDialog_, &asioPanels_, &link_});
+            helpViewer_, &asioDialog_, &asioPanels_, &link_,
+            [this] {
+                return RunPbusSetupDialog(this, registry_,
+                                          [this] { help_.ShowHelpTopic(help::kPbus); });
+            },
+            [this] { model_->grid().RefreshStatusLine(); }});
         programParts_->RegisterWith(console_);
         video_ = std::make_unique<VideoWindow>(*this, registry.IsOn(settings::kVideoFullScreen));
         run_.video().SetScreen(video_.get());
@@ -120,6 +126,11 @@ void ConsoleWindow::RunMenuCommand(int id) {
         case cmd::kSmpteSetup:
             if (programParts_) {
                 programParts_->SetupSmpte();
+            }
+            break;
+        case cmd::kPbusSetup:
+            if (programParts_) {
+                programParts_->SetupPbus();
             }
             break;
         case cmd::kMenuFont: ChooseMenuFont(); break;

@@ -58,21 +58,16 @@ std::vector<AudioSinkDevice> DeviceMonitorCatalog::Enumerate() {
     if (!EnsureGStreamer()) {
         return listed;
     }
-    GstDeviceMonitor* monitor = gst_device_monitor_new();
-    gst_device_monitor_add_filter(monitor, deviceClass_.c_str(), nullptr);
-    // Providers may hide each other's devices; the choice is made here.
-    gst_device_monitor_set_show_all_devices(monitor, TRUE);
-    GList* found = gst_device_monitor_get_devices(monitor);
+    // Every device of the class from every provider: the choice among them
+    // is made here.
+    std::vector<GstDevice*> found = ListDevices({deviceClass_.c_str()});
     std::lock_guard lock(mutex_);
     ForgetLocked();
     listed_ = true;
-    for (GList* item = found; item != nullptr; item = item->next) {
-        auto* device = GST_DEVICE(item->data);
+    for (GstDevice* device : found) {
         devices_.emplace_back(Describe(device), device);  // the list's reference
         listed.push_back(devices_.back().first);
     }
-    g_list_free(found);
-    gst_object_unref(monitor);
     return listed;
 }
 

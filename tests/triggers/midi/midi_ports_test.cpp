@@ -2,6 +2,7 @@
 // what the operator is told, and what reaches the buttons and the outputs.
 
 #include "triggers/midi/midi_ports.h"
+#include "triggers/midi/midi_part.h"
 
 #include <gtest/gtest.h>
 
@@ -71,6 +72,26 @@ protected:
                           return dialog_();
                       }}};
 };
+
+TEST_F(MidiPortsTest, HardwareCheckRestartsMidiOnlyWhenItsDevicesChanged) {
+    MidiPart part(ports_, nullptr);
+    int restarts = 0;
+    part.WatchDevices(driver_, [&restarts] { ++restarts; });
+    part.Start(StartStep::kDeviceSnapshot);
+    part.HardwareCheck();
+    EXPECT_EQ(restarts, 0);
+    driver_.inputs = {"Pads", "Keys"};  // listed in another order only
+    part.HardwareCheck();
+    EXPECT_EQ(restarts, 0);
+    driver_.inputs.push_back("Keys");  // a second device of the same name
+    part.HardwareCheck();
+    EXPECT_EQ(restarts, 1);
+    driver_.outputs = {"Lights"};  // one gone, one come: the count is the same
+    part.HardwareCheck();
+    EXPECT_EQ(restarts, 2);
+    part.HardwareCheck();
+    EXPECT_EQ(restarts, 2);
+}
 
 TEST_F(MidiPortsTest, WithoutAnyPortMidiStaysOffAndSaysSo) {
     driver_.inputs.clear();
