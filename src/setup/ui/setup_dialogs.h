@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QWidget>
+#include <optional>
+#include <vector>
+
+#include "app/setup_commands.h"
+#include "setup/ui/setup_button_dialog.h"
+
+namespace tamberline {
+
+// Runs the Setup Button and Block assign dialogs modally over the console.
+class SetupDialogs {
+public:
+    SetupDialogs(const SetupDialogServices& services, QWidget* parent)
+        : services_(services), parent_(parent) {}
+
+    std::optional<ButtonRecord> RunSetupButton(int button, const ButtonRecord& record);
+    std::optional<BlockAssignOutcome> RunBlockAssign(const std::vector<ButtonRecord>& records);
+
+private:
+    SetupDialogServices services_;
+    QWidget* parent_;
+};
+
+}  // namespace tamberline
