@@ -22,6 +22,8 @@ packages=(
   pipewire pipewire-bin pipewire-pulse wireplumber dbus gstreamer1.0-pipewire
   pulseaudio-utils xvfb xauth fonts-dejavu-core
   sox procps
+  # the file-name index behind Dig
+  plocate
 )
 
 sudo_cmd=()

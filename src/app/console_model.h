@@ -86,6 +86,7 @@ public:
     ConsoleGrid& grid() { return grid_; }
     GridGestures& gestures() { return gestures_; }
     PortSwitches& ports() { return ports_; }
+    const EditContext& editContext() const { return context_; }
 
     // The menu commands the model runs itself (File menu, pages, port
     // switches); false for the others, which the window runs.

@@ -17,7 +17,8 @@ struct BlockAssignOutcome {
 };
 
 // The dialogs, run modally on copies; nothing when cancelled.
-using SetupButtonDialogFn = std::function<std::optional<ButtonRecord>(int button, const ButtonRecord&)>;
+using SetupButtonDialogFn =
+    std::function<std::optional<ButtonRecord>(int button, const ButtonRecord&)>;
 using BlockAssignDialogFn =
     std::function<std::optional<BlockAssignOutcome>(const std::vector<ButtonRecord>& records)>;
 

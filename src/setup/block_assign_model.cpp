@@ -243,7 +243,8 @@ std::vector<bool> BlockAssignModel::Apply(const BlockValues& v,
             slot.fadeOut = static_cast<uint16_t>(std::clamp<int>(v.fadeOut, 0, kMaxFade));
         }
         if (IsTicked(block::kStartGroup)) {
-            slot.startGroup = static_cast<uint8_t>(std::clamp<int>(v.startGroup, 0, kMaxStartGroup));
+            slot.startGroup =
+                static_cast<uint8_t>(std::clamp<int>(v.startGroup, 0, kMaxStartGroup));
         }
     }
     for (ButtonRecord& slot : slots_) {

@@ -43,9 +43,10 @@ bool GraphPreviewPlayer::Load(const std::string& path, int output) {
     }
     graph_.SetTimeFormat(TimeFormat::kMediaTime);
     int64_t duration = 0;
-    durationMs_ = graph_.GetDuration(duration)
-                      ? static_cast<int32_t>(std::min<int64_t>(duration / kMediaTimePerMs, INT32_MAX))
-                      : 0;
+    durationMs_ =
+        graph_.GetDuration(duration)
+            ? static_cast<int32_t>(std::min<int64_t>(duration / kMediaTimePerMs, INT32_MAX))
+            : 0;
     return true;
 }
 

@@ -57,7 +57,8 @@ SampleListContent SessionTriggerList(const RecordArray& records) {
                                    : Printed("Midi note %d Channel %d", r.midiNote, r.midiChannel));
         }
         if (r.gameTrigger >= 1 && r.gameTrigger <= kGameSticks * kGameButtonsPerStick) {
-            triggers.push_back(Printed("Stick%d btn%d", (r.gameTrigger - 1) / kGameButtonsPerStick + 1,
+            triggers.push_back(Printed("Stick%d btn%d",
+                                       (r.gameTrigger - 1) / kGameButtonsPerStick + 1,
                                        (r.gameTrigger - 1) % kGameButtonsPerStick + 1));
         }
         if (r.startTimeOn) {
@@ -74,7 +75,7 @@ SampleListContent PlaylistDataList(const std::vector<WavReportRow>& report, bool
     SampleListContent list;
     list.mode = SampleListMode::kPlaylistData;
     list.title = "Playlist data.";
-    list.columns = {{"Label", 50}, {"Desc.", -1}, {"Start", 80},
+    list.columns = {{"Label", 50}, {"Desc.", -1},    {"Start", 80},
                     {"End", 80},   {"Duration", 80}, {"Repeat", 50}};
     if (!found) {
         list.rows.push_back({"", kNoDataFound, "", "", "", ""});
@@ -93,11 +94,12 @@ std::string SonglistLengthText(int64_t ms) {
     if (seconds >= 3600) {
         std::snprintf(text, sizeof text, "%02lld:%02lld:%02lld.%01lld",
                       static_cast<long long>(seconds / 3600),
-                      static_cast<long long>(seconds / 60 % 60), static_cast<long long>(seconds % 60),
-                      static_cast<long long>(tenths % 10));
-    } else {
-        std::snprintf(text, sizeof text, "%02lld:%02lld.%01lld", static_cast<long long>(seconds / 60),
+                      static_cast<long long>(seconds / 60 % 60),
                       static_cast<long long>(seconds % 60), static_cast<long long>(tenths % 10));
+    } else {
+        std::snprintf(text, sizeof text, "%02lld:%02lld.%01lld",
+                      static_cast<long long>(seconds / 60), static_cast<long long>(seconds % 60),
+                      static_cast<long long>(tenths % 10));
     }
     return text;
 }

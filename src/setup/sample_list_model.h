@@ -11,7 +11,12 @@ namespace tamberline {
 
 // The modes of the sample list dialog ("Sample File Error."); the lost and
 // edited samples' list is the first mode.
-enum class SampleListMode { kLostSamples = 1, kSessionTriggers = 2, kPlaylistData = 3, kSonglist = 4 };
+enum class SampleListMode {
+    kLostSamples = 1,
+    kSessionTriggers = 2,
+    kPlaylistData = 3,
+    kSonglist = 4
+};
 
 struct SampleListColumn {
     std::string title;

@@ -112,7 +112,9 @@ bool DigForFiles(const SearchIndex* index, MessageBox& box, const std::string& t
             box.Show("No matching files found.\n\n", mb::kOk | mb::kIconExclamation);
             return false;
         case SearchIndex::Result::kFailed:
-        default: box.Show("Windows Search Service\nnot running.\n", mb::kOk | mb::kIconStop); return false;
+        default:
+            box.Show("Windows Search Service\nnot running.\n", mb::kOk | mb::kIconStop);
+            return false;
     }
 }
 

@@ -50,6 +50,7 @@ void SetupButtonModel::Open() {
     sample_.hasSegments = record_.hasSegments != 0;
     sample_.durationMs = static_cast<int32_t>(record_.durationMs);
     varispeedShown_ = !sample_.isSonglist;
+    normalMs_ = RescaleDuration(record_.durationMs, record_.varispeed, 100);
     if (record_.output >= services_.outputRows) {
         record_.output = 0;
     }
@@ -83,8 +84,8 @@ bool SetupButtonModel::AssignFile(const std::string& path) {
     if (!varispeedShown_) {
         record_.varispeed = 100;
     }
-    record_.durationMs = RescaleDuration(static_cast<uint32_t>(std::max(probed.durationMs, 0)), 100,
-                                         record_.varispeed);
+    normalMs_ = static_cast<uint32_t>(std::max(probed.durationMs, 0));
+    record_.durationMs = RescaleDuration(normalMs_, 100, record_.varispeed);
     sample_ = std::move(probed);
     LimitFades();
     return true;
@@ -94,6 +95,7 @@ void SetupButtonModel::Clear() {
     record_ = ClearedRecord(services_.registry, services_.outputRows);
     sample_ = ProbedSample{};
     varispeedShown_ = true;
+    normalMs_ = 0;
 }
 
 void SetupButtonModel::SetOutput(int row) {
@@ -123,7 +125,9 @@ void SetupButtonModel::SetPan(int pan) {
 
 void SetupButtonModel::SetVarispeed(int varispeed) {
     const int to = std::clamp(varispeed, kMinVarispeed, kMaxVarispeed);
-    record_.durationMs = RescaleDuration(record_.durationMs, record_.varispeed, to);
+    // Always from the time at normal speed, so that stepping the bar through
+    // many speeds never lets rounding drift.
+    record_.durationMs = RescaleDuration(normalMs_, 100, to);
     record_.varispeed = static_cast<uint16_t>(to);
 }
 

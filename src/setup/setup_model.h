@@ -88,6 +88,7 @@ private:
     std::string browseFolder_;
     ProbedSample sample_;
     bool varispeedShown_ = true;
+    uint32_t normalMs_ = 0;  // the playing time at normal speed
 };
 
 }  // namespace tamberline

@@ -50,7 +50,8 @@ protected:
     std::vector<ButtonRecord> Block(size_t n) {
         std::vector<ButtonRecord> blockRecords;
         for (size_t k = 0; k < n; ++k) {
-            blockRecords.push_back(Assigned("/show/s" + std::to_string(k) + ".wav", static_cast<uint8_t>(k + 1)));
+            blockRecords.push_back(
+                Assigned("/show/s" + std::to_string(k) + ".wav", static_cast<uint8_t>(k + 1)));
         }
         return blockRecords;
     }
@@ -171,7 +172,8 @@ TEST_F(BlockAssignTest, FilesSpreadInListOrderAndDefaultsForNewSlots) {
     const char* want[] = {"a", "b", "c", "a", "b", "c", "a", "b"};
     for (size_t k = 0; k < 8; ++k) {
         const ButtonRecord& r = model.records()[k];
-        EXPECT_EQ(PathOf(r), "/show/" + std::string(want[k]) + (want[k][0] == 'b' ? ".flac" : ".wav"));
+        EXPECT_EQ(PathOf(r),
+                  "/show/" + std::string(want[k]) + (want[k][0] == 'b' ? ".flac" : ".wav"));
         EXPECT_EQ(CaptionOf(r), want[k]);
         EXPECT_TRUE(IsAssigned(r));
         EXPECT_TRUE(fresh[k]);

@@ -96,7 +96,8 @@ TEST_F(SearchIndexTest, AtMostTwoHundredRows) {
 TEST_F(SearchIndexTest, BrokenDatabaseIsAFailure) {
     tree_.Write("junk.db", std::string(100, 'j'));
     std::vector<std::string> paths;
-    const SearchIndex broken(tree_.File("junk.db"), "plocate", [](const std::string&) { return true; });
+    const SearchIndex broken(tree_.File("junk.db"), "plocate",
+                             [](const std::string&) { return true; });
     EXPECT_EQ(broken.FindByPrefix("bell", paths), SearchIndex::Result::kFailed);
 }
 

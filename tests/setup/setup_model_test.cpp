@@ -195,6 +195,14 @@ TEST_F(SetupModelTest, VarispeedRescalesTheDuration) {
     EXPECT_EQ(model.record().durationMs, 10'000u);
     model.SetVarispeed(5);
     EXPECT_EQ(model.record().varispeed, 10);
+    // Dragging through every speed on the way loses nothing to rounding.
+    for (int speed = 10; speed <= 190; ++speed) {
+        model.SetVarispeed(speed);
+    }
+    for (int speed = 190; speed >= 100; --speed) {
+        model.SetVarispeed(speed);
+    }
+    EXPECT_EQ(model.record().durationMs, 10'000u);
 }
 
 TEST_F(SetupModelTest, FadesAndLoop) {

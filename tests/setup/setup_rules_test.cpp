@@ -61,7 +61,7 @@ TEST(StartTimeEntry, DigitsReadInPairsFromTheRight) {
     const Case cases[] = {
         {"1", "00:00:00:01"},
         {"123", "00:00:01:23"},
-        {"25000000", "01:00:00:00"},  // 25 hours wrap
+        {"25000000", "01:00:00:00"},     // 25 hours wrap
         {"12:34:56:78", "12:34:58:18"},  // pairs are not range-checked
         {"x1y2", "00:00:00:12"},
         {"00:00:00:29", "00:00:00:29"},
@@ -96,13 +96,10 @@ TEST(Fades, LimitedToTheSampleWithoutLoop) {
     };
     const Case cases[] = {
         {90, 30, 10'000, false, 65},  // 10 s sample, fade-out 3 s
-        {90, 30, 10'000, true, 90},
-        {50, 0, 10'000, false, 50},
+        {90, 30, 10'000, true, 90},   {50, 0, 10'000, false, 50},
         {90, 95, 10'000, false, 0},  // no room left: not below 0
-        {0, 0, 0, false, 0},
-        {-4, 0, 10'000, true, 0},
-        {50'000, 0, 0, true, 36'000},
-        {50'000, 0, 4'000'000'000u, false, 36'000},
+        {0, 0, 0, false, 0},          {-4, 0, 10'000, true, 0},
+        {50'000, 0, 0, true, 36'000}, {50'000, 0, 4'000'000'000u, false, 36'000},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(LimitFade(c.typed, c.other, c.durationMs, c.loop), c.stored) << c.typed;

@@ -26,11 +26,13 @@
 #include "help/ui/qt_help_viewer.h"
 #include "net/link_state.h"
 #include "session/registry.h"
+#include "setup/search_index.h"
 
 namespace tamberline {
 
 class ButtonGrid;
 class MenuBinder;
+class SetupDialogs;
 
 // The console's one window. It shows the core and turns the operator's
 // gestures into commands; the work is done by Console.
@@ -51,6 +53,9 @@ public:
     QtHelpViewer& helpViewer() { return helpViewer_; }
     ConsoleModel& model() { return *model_; }
     ButtonGrid& buttonGrid() { return *grid_; }
+    // The Setup Button and Block assign dialogs (their songlist editor is
+    // plugged in here).
+    SetupDialogs& setupDialogs() { return *setupDialogs_; }
 
 public slots:
     void RunMenuCommand(int id);
@@ -72,6 +77,8 @@ private:
     void ChooseMenuFont();
     void ChooseButtonFont();
     void EditSample(int button);
+    void MakeSetupDialogs();
+    std::vector<int> RenameOutput(int index, const std::string& name);
 
     Registry& registry_;
     SystemClock clock_;
@@ -94,6 +101,9 @@ private:
     QTimer timer_;
     GridFonts fonts_;
     std::unique_ptr<MenuBinder> menus_;
+    PlainFileCopier copier_;
+    SearchIndex searchIndex_;
+    std::unique_ptr<SetupDialogs> setupDialogs_;
     ButtonGrid* grid_ = nullptr;
     bool started_ = false;
     bool tornDown_ = false;

@@ -11,6 +11,7 @@
 #include <QScrollBar>
 #include <QSpinBox>
 #include <QThread>
+#include <QTreeWidget>
 #include <bit>
 
 #include "base/message_box.h"
@@ -19,6 +20,7 @@
 #include "files/folder_listing.h"
 #include "playback/graph/output_list.h"
 #include "playback/output_table.h"
+#include "session/registry.h"
 #include "session/settings.h"
 #include "setup/setup_texts.h"
 #include "setup/ui/sample_browser.h"
@@ -27,13 +29,23 @@ namespace tamberline {
 
 namespace {
 
-const char* const kBoxTexts[block::kBoxCount] = {
-    "Set Samples",        "Set Output",      "Set Play While Triggered",
-    "Set Pause",          "Set Loop",        "Set Buzzers and Bells",
-    "Set Stop Groups",    "Set MIDI Triggers. Start at", "Set Key Triggers, Start at",
-    "Set Stick Triggers, Start at", "Set Colour", "Set Volume",
-    "Set Pan",            "Set Varispeed",   "Set FadeIn",
-    "Set FadeOut",        "Set Start Group"};
+const char* const kBoxTexts[block::kBoxCount] = {"Set Samples",
+                                                 "Set Output",
+                                                 "Set Play While Triggered",
+                                                 "Set Pause",
+                                                 "Set Loop",
+                                                 "Set Buzzers and Bells",
+                                                 "Set Stop Groups",
+                                                 "Set MIDI Triggers. Start at",
+                                                 "Set Key Triggers, Start at",
+                                                 "Set Stick Triggers, Start at",
+                                                 "Set Colour",
+                                                 "Set Volume",
+                                                 "Set Pan",
+                                                 "Set Varispeed",
+                                                 "Set FadeIn",
+                                                 "Set FadeOut",
+                                                 "Set Start Group"};
 
 QString Text(const std::string& text) {
     return QString::fromStdString(text);
@@ -81,6 +93,7 @@ BlockAssignDialog::BlockAssignDialog(const SetupDialogServices& services,
     model_.Open();
     setWindowTitle(QStringLiteral("Block assign."));
     BuildControls();
+    resize(1100, 720);
     for (size_t k = 0; k < setBoxes_.size(); ++k) {
         setBoxes_[k]->setChecked(model_.IsTicked(1u << k));
     }
@@ -100,9 +113,8 @@ void BlockAssignDialog::BuildControls() {
         setBoxes_[k] = new QCheckBox(QString::fromLatin1(kBoxTexts[k]), this);
         connect(setBoxes_[k], &QCheckBox::toggled, this, [this] { ShowTicked(); });
     }
-    browser_ = new SampleBrowser({services_.box, services_.monitors, services_.copier,
-                                  services_.drives},
-                                 true, this);
+    browser_ = new SampleBrowser(
+        {services_.box, services_.monitors, services_.copier, services_.drives}, true, this);
     connect(browser_, &SampleBrowser::FolderShown, this,
             [this](const std::string& folder) { model_.SetBrowseFolder(folder); });
     search_ = new QLineEdit(this);
@@ -110,6 +122,7 @@ void BlockAssignDialog::BuildControls() {
     auto* clear = Button(QStringLiteral("Clear"), QStringLiteral("clear"), this);
     auto* edit = Button(QStringLiteral("Edit"), QStringLiteral("edit"), this);
     connect(dig, &QPushButton::clicked, this, [this] { Dig(); });
+    connect(search_, &QLineEdit::returnPressed, this, [this] { Dig(); });
     connect(clear, &QPushButton::clicked, this, [this] { browser_->ClearSelection(); });
     connect(edit, &QPushButton::clicked, this, [this] {
         std::vector<std::string> samples;
@@ -150,11 +163,18 @@ void BlockAssignDialog::BuildControls() {
     }
     output_->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(output_, &QWidget::customContextMenuRequested, this, [this] {
-        services_.box.Show("Rename outputs from the\nSetup page.", mb::kSorry | mb::kIconInformation);
+        services_.box.Show("Rename outputs from the\nSetup page.",
+                           mb::kSorry | mb::kIconInformation);
     });
     addRow(block::kOutput, {output_});
-    const char* flagTexts[] = {"Play while triggered", "Pause", "Loop", "Buzzers and Bells",
-                               "Stop All", "Group 1", "Group 2", "Group 3"};
+    const char* flagTexts[] = {"Play while triggered",
+                               "Pause",
+                               "Loop",
+                               "Buzzers and Bells",
+                               "Stop All",
+                               "Group 1",
+                               "Group 2",
+                               "Group 3"};
     for (size_t k = 0; k < flags_.size(); ++k) {
         flags_[k] = new QCheckBox(QString::fromLatin1(flagTexts[k]), this);
     }
@@ -220,8 +240,9 @@ void BlockAssignDialog::BuildControls() {
 
 void BlockAssignDialog::ShowValues(const BlockValues& v) {
     output_->setCurrentIndex(std::min(v.output, output_->count() - 1));
-    const bool states[] = {v.playWhileTriggered, v.pause,      v.loop,       v.buzzersAndBells,
-                           v.stopAll,            v.stopGroup1, v.stopGroup2, v.stopGroup3};
+    const bool states[] = {v.playWhileTriggered, v.pause,     v.loop,
+                           v.buzzersAndBells,    v.stopAll,   v.stopGroup1,
+                           v.stopGroup2,         v.stopGroup3};
     for (size_t k = 0; k < flags_.size(); ++k) {
         flags_[k]->setChecked(states[k]);
     }
@@ -291,8 +312,8 @@ void BlockAssignDialog::RefreshTexts(bool scrolling) {
 void BlockAssignDialog::Dig() {
     std::vector<std::string> paths;
     bool clearTerm = false;
-    const bool found =
-        DigForFiles(services_.search, services_.box, search_->text().toStdString(), paths, clearTerm);
+    const bool found = DigForFiles(services_.search, services_.box, search_->text().toStdString(),
+                                   paths, clearTerm);
     if (clearTerm) {
         search_->clear();
     }
@@ -324,10 +345,8 @@ void BlockAssignDialog::Accept() {
 }
 
 void BlockAssignDialog::keyPressEvent(QKeyEvent* event) {
+    // Enter runs Dig in the search box and never closes the dialog.
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
-        if (search_->hasFocus()) {
-            Dig();
-        }
         return;
     }
     QDialog::keyPressEvent(event);

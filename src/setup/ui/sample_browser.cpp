@@ -1,5 +1,6 @@
 #include "setup/ui/sample_browser.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -30,10 +31,7 @@ QString FromBytes(const std::string& text) {
 }  // namespace
 
 SampleBrowser::SampleBrowser(const Services& services, bool multiSelect, QWidget* parent)
-    : QWidget(parent),
-      box_(services.box),
-      monitors_(services.monitors),
-      copier_(services.copier) {
+    : QWidget(parent), box_(services.box), monitors_(services.monitors), copier_(services.copier) {
     previousTarget_ = monitors_.SetMessageTarget(this);
     setAcceptDrops(true);
     tree_ = new FolderTree(monitors_, box_);
@@ -64,7 +62,8 @@ SampleBrowser::SampleBrowser(const Services& services, bool multiSelect, QWidget
             touched_ = true;
         }
     });
-    connect(list_, &QWidget::customContextMenuRequested, this, [this] { emit ListContextRequested(); });
+    connect(list_, &QWidget::customContextMenuRequested, this,
+            [this] { emit ListContextRequested(); });
     auto* split = new QSplitter(Qt::Vertical);
     split->addWidget(tree_);
     split->addWidget(list_);

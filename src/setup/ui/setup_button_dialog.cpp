@@ -107,6 +107,7 @@ SetupButtonDialog::SetupButtonDialog(const SetupDialogServices& services, int bu
     model_.Open();
     setWindowTitle(Text(model_.Title()));
     BuildControls();
+    resize(1100, 720);
     FillOutputs();
     browser_->OpenAt(model_.browseFolder());
     Refresh(true);
@@ -126,9 +127,8 @@ QPushButton* SetupButtonDialog::button(const QString& name) const {
 
 void SetupButtonDialog::BuildControls() {
     auto* layout = new QGridLayout(this);
-    browser_ = new SampleBrowser({services_.box, services_.monitors, services_.copier,
-                                  services_.drives},
-                                 false, this);
+    browser_ = new SampleBrowser(
+        {services_.box, services_.monitors, services_.copier, services_.drives}, false, this);
     connect(browser_, &SampleBrowser::FileChosen, this,
             [this](const std::string& path) { ChooseFile(path); });
     connect(browser_, &SampleBrowser::FolderShown, this,
@@ -142,6 +142,7 @@ void SetupButtonDialog::BuildControls() {
     search_->setObjectName(QStringLiteral("search"));
     auto* dig = Button(QStringLiteral("Dig"), QStringLiteral("dig"), this);
     connect(dig, &QPushButton::clicked, this, [this] { Dig(); });
+    connect(search_, &QLineEdit::returnPressed, this, [this] { Dig(); });
     searchRow->addWidget(search_);
     searchRow->addWidget(dig);
     layout->addLayout(searchRow, 6, 0);
@@ -163,8 +164,13 @@ void SetupButtonDialog::BuildControls() {
     startGroup_ = DropList(StartGroupItems(), this);
     connect(startGroup_, &QComboBox::activated, this, [this] { FlagsChanged(); });
     behaviour->addWidget(startGroup_, 1, 1);
-    const char* names[] = {"Play while triggered", "Pause", "Buzzers and Bells", "ALL",
-                           "Group 1", "Group 2", "Group 3"};
+    const char* names[] = {"Play while triggered",
+                           "Pause",
+                           "Buzzers and Bells",
+                           "ALL",
+                           "Group 1",
+                           "Group 2",
+                           "Group 3"};
     for (const char* name : names) {
         auto* box = new QCheckBox(QString::fromLatin1(name), this);
         connect(box, &QCheckBox::clicked, this, [this] { FlagsChanged(); });
@@ -234,7 +240,8 @@ void SetupButtonDialog::BuildControls() {
 
     auto* endRow = new QHBoxLayout;
     showData_ = Button(QStringLiteral("Show\nData"), QStringLiteral("showData"), this);
-    auto* showTriggers = Button(QStringLiteral("Show\nTriggers"), QStringLiteral("showTriggers"), this);
+    auto* showTriggers =
+        Button(QStringLiteral("Show\nTriggers"), QStringLiteral("showTriggers"), this);
     auto* clear = Button(QStringLiteral("Clear"), QStringLiteral("clear"), this);
     auto* ok = Button(QStringLiteral("OK"), QStringLiteral("ok"), this);
     auto* cancel = Button(QStringLiteral("Cancel"), QStringLiteral("cancel"), this);
@@ -243,6 +250,8 @@ void SetupButtonDialog::BuildControls() {
     connect(clear, &QPushButton::clicked, this, [this] { ClearRecord(); });
     connect(ok, &QPushButton::clicked, this, [this] {
         preview_.Stop();
+        // What was typed in the start-time box counts as if it had been left.
+        EnterStartTime();
         result_ = model_.Accept(caption_->toPlainText().toStdString());
         accept();
     });
@@ -278,7 +287,8 @@ QWidget* SetupButtonDialog::BuildTriggers() {
     connect(channel_, &QComboBox::activated, this, midi);
     grid->addWidget(new QLabel(QStringLiteral("Keyboard trigger"), box), 2, 0);
     key_ = new KeyCaptureEdit(box);
-    connect(key_, &KeyCaptureEdit::KeyCaptured, this, [this](int code) { model_.CaptureKey(code); });
+    connect(key_, &KeyCaptureEdit::KeyCaptured, this,
+            [this](int code) { model_.CaptureKey(code); });
     connect(key_, &KeyCaptureEdit::EscapePressed, this, [this] { StopPreview(); });
     grid->addWidget(key_, 2, 1);
     grid->addWidget(new QLabel(QStringLiteral("Game trigger"), box), 3, 0);
@@ -359,15 +369,16 @@ void SetupButtonDialog::Refresh(bool withCaption) {
     volumeText_->setText(Text(VolumeText(r.volume)));
     panText_->setText(Text(PanText(r.pan)));
     varispeedText_->setText(Text(VarispeedText(r.varispeed)));
-    for (QWidget* w : std::initializer_list<QWidget*>{varispeed_, varispeedText_, varispeedLabel_}) {
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{varispeed_, varispeedText_, varispeedLabel_}) {
         w->setVisible(model_.varispeedShown());
     }
     startGroup_->setCurrentIndex(r.startGroup);
     loop_->setChecked(r.loop != 0);
     const FlagBoxes boxes = BoxesFromFlags(r.flags);
-    const bool states[] = {boxes.playWhileTriggered, boxes.pause,      boxes.buzzersAndBells,
-                           boxes.stopAll,            boxes.stopGroup1, boxes.stopGroup2,
-                           boxes.stopGroup3};
+    const bool states[] = {
+        boxes.playWhileTriggered, boxes.pause,      boxes.buzzersAndBells, boxes.stopAll,
+        boxes.stopGroup1,         boxes.stopGroup2, boxes.stopGroup3};
     for (size_t k = 0; k < flagBoxes_.size(); ++k) {
         flagBoxes_[k]->setChecked(states[k]);
     }
@@ -464,7 +475,6 @@ void SetupButtonDialog::FadeTyped(bool fadeIn, int value) {
         const QSignalBlocker quiet(spin);
         spin->setValue(stored);
     }
-    (fadeIn ? fadeIn_ : fadeOut_)->selectAll();
 }
 
 void SetupButtonDialog::EnterStartTime() {
@@ -561,8 +571,8 @@ void SetupButtonDialog::ChooseColour() {
 void SetupButtonDialog::Dig() {
     std::vector<std::string> paths;
     bool clearTerm = false;
-    const bool found =
-        DigForFiles(services_.search, services_.box, search_->text().toStdString(), paths, clearTerm);
+    const bool found = DigForFiles(services_.search, services_.box, search_->text().toStdString(),
+                                   paths, clearTerm);
     if (clearTerm) {
         search_->clear();
     }
@@ -579,7 +589,8 @@ void SetupButtonDialog::ShowDigResults(const std::vector<std::string>& paths) {
         w->hide();
     }
     for (const std::string& path : paths) {
-        auto* item = new QListWidgetItem(QFile::decodeName(QByteArray::fromStdString(FileNamePart(path))));
+        auto* item =
+            new QListWidgetItem(QFile::decodeName(QByteArray::fromStdString(FileNamePart(path))));
         item->setData(Qt::UserRole, QByteArray::fromStdString(path));
         item->setToolTip(QFile::decodeName(QByteArray::fromStdString(path)));
         results_->addItem(item);
@@ -627,7 +638,8 @@ void SetupButtonDialog::RenameOutput() {
     if (!table || index < 0 || index >= static_cast<int>(table->entries.size()) ||
         !table->entries[static_cast<size_t>(index)].available ||
         table->entries[static_cast<size_t>(index)].deviceName.empty() || !services_.renameOutput) {
-        services_.box.Show("Cannot rename an unavailable output.", mb::kSorry | mb::kIconInformation);
+        services_.box.Show("Cannot rename an unavailable output.",
+                           mb::kSorry | mb::kIconInformation);
         return;
     }
     const OutputEntry& entry = table->entries[static_cast<size_t>(index)];
@@ -693,11 +705,8 @@ void SetupButtonDialog::keyPressEvent(QKeyEvent* event) {
         case Qt::Key_Escape: StopPreview(); return;
         case Qt::Key_Return:
         case Qt::Key_Enter:
-            if (search_->hasFocus()) {
-                Dig();
-            } else if (startTime_->hasFocus()) {
-                EnterStartTime();
-            }
+            // The search and start-time boxes act on Enter themselves; it
+            // never closes the dialog.
             return;
         default: QDialog::keyPressEvent(event);
     }

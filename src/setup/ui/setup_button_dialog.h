@@ -40,6 +40,15 @@ class SampleBrowser;
 
 // What the setup dialogs work with in the running program.
 struct SetupDialogServices {
+    SetupDialogServices(Registry& registry, MessageBox& box, FileMonitors& monitors,
+                        FileCopier& copier, std::vector<Drive> drives, const RecordArray& records)
+        : registry(registry),
+          box(box),
+          monitors(monitors),
+          copier(copier),
+          drives(std::move(drives)),
+          records(records) {}
+
     Registry& registry;
     MessageBox& box;
     FileMonitors& monitors;
@@ -57,7 +66,8 @@ struct SetupDialogServices {
     std::function<std::vector<int>(int tableIndex, const std::string& name)> renameOutput;
     // Colour choice and the list dialog; the real dialogs when empty.
     ColourChooser chooseColour;
-    std::function<void(const SampleListContent&, std::function<SampleListContent()> action)> showList;
+    std::function<void(const SampleListContent&, std::function<SampleListContent()> action)>
+        showList;
     std::string defaultFolder;
 };
 

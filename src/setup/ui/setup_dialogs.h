@@ -17,6 +17,10 @@ public:
 
     std::optional<ButtonRecord> RunSetupButton(int button, const ButtonRecord& record);
     std::optional<BlockAssignOutcome> RunBlockAssign(const std::vector<ButtonRecord>& records);
+    // The songlist editor the "Edit" buttons open on a songlist.
+    void SetSonglistEditor(std::function<void(const std::string&)> edit) {
+        services_.editSonglist = std::move(edit);
+    }
 
 private:
     SetupDialogServices services_;

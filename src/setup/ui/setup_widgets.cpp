@@ -76,8 +76,8 @@ std::optional<uint32_t> ChooseColourWithDialog(QWidget* parent, uint32_t initial
     for (int i = 0; i < 16; ++i) {
         QColorDialog::setCustomColor(i, FromColourRef(custom[static_cast<size_t>(i)]));
     }
-    const QColor chosen = QColorDialog::getColor(FromColourRef(initial), parent,
-                                                 QStringLiteral("Colour"));
+    const QColor chosen =
+        QColorDialog::getColor(FromColourRef(initial), parent, QStringLiteral("Colour"));
     for (int i = 0; i < 16; ++i) {
         custom[static_cast<size_t>(i)] = ToColourRef(QColorDialog::customColor(i));
     }

@@ -65,8 +65,8 @@ private:
 
 // Asks for a colour starting at `initial`, with the sixteen custom colours
 // (changed in place); nothing when cancelled.
-using ColourChooser = std::function<std::optional<uint32_t>(uint32_t initial,
-                                                            std::array<uint32_t, 16>& custom)>;
+using ColourChooser =
+    std::function<std::optional<uint32_t>(uint32_t initial, std::array<uint32_t, 16>& custom)>;
 std::optional<uint32_t> ChooseColourWithDialog(QWidget* parent, uint32_t initial,
                                                std::array<uint32_t, 16>& custom);
 // The custom colours ("CustColour%d") as stored, and storing them back.
