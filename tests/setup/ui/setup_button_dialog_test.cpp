@@ -273,8 +273,7 @@ TEST_F(SetupButtonDialogTest, DigListsTheIndexedFilesOverTheControls) {
     auto d0 = Open(ButtonRecord{});
     QTest::keyClicks(&d0->searchEdit(), QStringLiteral("bell"));
     QTest::keyClick(&d0->searchEdit(), Qt::Key_Return);
-    EXPECT_EQ(LastText(),
-              "Digging is only available when the\nWindows Search Service is running.");
+    EXPECT_EQ(LastText(), "Digging is only available when the\nWindows Search Service is running.");
     EXPECT_TRUE(d0->searchEdit().text().isEmpty());
     d0.reset();
 
@@ -291,8 +290,7 @@ TEST_F(SetupButtonDialogTest, DigListsTheIndexedFilesOverTheControls) {
     auto d = Open(ButtonRecord{});
     QTest::keyClicks(&d->searchEdit(), QStringLiteral("bell's"));
     QTest::keyClick(&d->searchEdit(), Qt::Key_Return);
-    EXPECT_EQ(LastText(),
-              "Use no punctuation in a search term\nexcept for space or fullstop.");
+    EXPECT_EQ(LastText(), "Use no punctuation in a search term\nexcept for space or fullstop.");
     QTest::keyClicks(&d->searchEdit(), QStringLiteral("zzz"));
     QTest::keyClick(&d->searchEdit(), Qt::Key_Return);
     EXPECT_EQ(LastText(), "No matching files found.\n\n");
@@ -312,6 +310,57 @@ TEST_F(SetupButtonDialogTest, DigListsTheIndexedFilesOverTheControls) {
     EXPECT_TRUE(d->outputs().isVisible());
     EXPECT_TRUE(d->searchEdit().text().isEmpty());
     EXPECT_EQ(PathOf(Ok(*d)), Folder() + "Bell One.wav");
+}
+
+}  // namespace
+}  // namespace tamberline::testing
+
+namespace tamberline::testing {
+namespace {
+
+class SetupListTest : public SetupDialogTest {};
+
+TEST_F(SetupListTest, ShowTriggersAndShowDataOpenTheListDialog) {
+    records_->at(0).status = STATUS_ASSIGNED;
+    records_->at(0).triggerKey = 'Q';
+    const std::string a = Wav("a.wav", 1000);
+    const std::string list = samples_.Write("act.m3u", a + "\n" + samples_.File("gone.wav") + "\n");
+    std::vector<SampleListContent> shown;
+    SetupDialogServices services = Services();
+    services.showList = [&shown](const SampleListContent& content,
+                                 std::function<SampleListContent()> action) {
+        shown.push_back(content);
+        if (action) {
+            shown.push_back(action());
+        }
+    };
+    int edits = 0;
+    services.editSonglist = [&edits, list](const std::string& path) {
+        EXPECT_EQ(path, list);
+        ++edits;
+    };
+    ButtonRecord r{};
+    r.varispeed = 100;
+    SetupButtonDialog d(services, 4, r);
+    d.show();
+    d.model().AssignFile(list);
+    EXPECT_EQ(box_.Texts(),
+              (std::vector<std::string>{"Not all the files in the songlist\ncould be found."}));
+    d.model().CaptureKey('W');
+    d.ShowTriggers();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].title, "Session triggers.");
+    ASSERT_EQ(shown[0].rows.size(), 2u);
+    EXPECT_EQ(shown[0].rows[1][0], " 5");  // the working copy, not yet stored
+    EXPECT_EQ(shown[0].rows[1][1], "W");
+    shown.clear();
+    d.ShowData();
+    ASSERT_EQ(shown.size(), 2u);  // the list, and the list again after "Edit"
+    EXPECT_EQ(shown[0].title, "SongList - " + list);
+    ASSERT_EQ(shown[0].rows.size(), 3u);
+    EXPECT_EQ(shown[0].rows[0][2], "00:01.0");
+    EXPECT_EQ(shown[0].rows[1][2], "Not Found");
+    EXPECT_EQ(edits, 1);
 }
 
 }  // namespace
