@@ -235,7 +235,7 @@ void BlockAssignDialog::BuildControls() {
     end->addStretch();
     end->addWidget(ok);
     end->addWidget(cancel);
-    layout->addLayout(end, 13, 1, 1, 5);
+    layout->addLayout(end, 17, 0, 1, 6);
 }
 
 void BlockAssignDialog::ShowValues(const BlockValues& v) {
