@@ -183,6 +183,7 @@ void ConsoleWindow::MakeSetupDialogs() {
     services.search = &searchIndex_;
     services.defaultFolder = WithTrailingSlash(QDir::homePath().toStdString());
     setupDialogs_ = std::make_unique<SetupDialogs>(services, this);
+    setupDialogs_->SetDriveLister(SystemDrives);
     gridHooks_.SetSetupDialogs(
         [this](int button) {
             RunSetupButton(model_->editContext(), button,

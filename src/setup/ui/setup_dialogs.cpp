@@ -4,7 +4,14 @@
 
 namespace tamberline {
 
+void SetupDialogs::RefreshDrives() {
+    if (listDrives_) {
+        services_.drives = listDrives_();
+    }
+}
+
 std::optional<ButtonRecord> SetupDialogs::RunSetupButton(int button, const ButtonRecord& record) {
+    RefreshDrives();
     SetupButtonDialog dialog(services_, button, record, parent_);
     if (dialog.exec() != QDialog::Accepted) {
         return std::nullopt;
@@ -14,6 +21,7 @@ std::optional<ButtonRecord> SetupDialogs::RunSetupButton(int button, const Butto
 
 std::optional<BlockAssignOutcome> SetupDialogs::RunBlockAssign(
     const std::vector<ButtonRecord>& records) {
+    RefreshDrives();
     BlockAssignDialog dialog(services_, records, parent_);
     if (dialog.exec() != QDialog::Accepted) {
         return std::nullopt;
