@@ -32,6 +32,8 @@ packages=(
   libtotem-plparser-dev
   # driving and photographing the program on the virtual display by hand
   xdotool imagemagick
+  # the file-name index behind Dig
+  plocate
 )
 
 sudo_cmd=()

@@ -99,6 +99,7 @@ public:
     void SetTimecodeRebuild(std::function<void()> rebuild) {
         host_.SetTimecodeRebuild(std::move(rebuild));
     }
+    const EditContext& editContext() const { return context_; }
 
     // The menu commands the model runs itself (File menu, pages, port
     // switches); false for the others, which the window runs.

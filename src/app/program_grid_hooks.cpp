@@ -42,6 +42,21 @@ SampleEditHooks SampleEditHooksFor(RunControl& run) {
     return hooks;
 }
 
+void ProgramGridHooks::OpenSetupButton(int button) {
+    if (setup_) {
+        setup_(button);
+    }
+}
+
+void ProgramGridHooks::OpenBlockAssign(const std::vector<int>& buttons) {
+    // A block of one button is set up on its own.
+    if (buttons.size() == 1) {
+        OpenSetupButton(buttons.front());
+    } else if (block_ && !buttons.empty()) {
+        block_(buttons);
+    }
+}
+
 void ProgramGridHooks::OpenHelp() {
     if (help_) {
         help_->ShowHelpTopic(help::kGetStarted);

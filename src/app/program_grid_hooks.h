@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "app/grid_hooks.h"
 #include "files/external_editor.h"
@@ -24,14 +25,25 @@ public:
     // The external editor's hand-off for the edit command.
     void SetSampleEditor(std::function<void(int)> edit) { editSample_ = std::move(edit); }
 
+    // The Setup Button and Block assign dialogs.
+    void SetSetupDialogs(std::function<void(int)> setup,
+                         std::function<void(const std::vector<int>&)> block) {
+        setup_ = std::move(setup);
+        block_ = std::move(block);
+    }
+
     bool IsValidOutput(int row) const override;
     bool IsSonglistFile(const std::string& path) const override;
     void EditSample(int button) override;
     void OpenHelp() override;
+    void OpenSetupButton(int button) override;
+    void OpenBlockAssign(const std::vector<int>& buttons) override;
 
 private:
     const OutputsPart* outputs_ = nullptr;
     std::function<void(int)> editSample_;
+    std::function<void(int)> setup_;
+    std::function<void(const std::vector<int>&)> block_;
     HelpService* help_ = nullptr;
 };
 

@@ -231,4 +231,10 @@ void OutputsPart::Build() {
     run_.SetEngine(engine_.Engine());
 }
 
+std::vector<int> OutputsPart::Rename(int index, const std::string& name) {
+    std::vector<int> rows = RenameOutput(table_, list_, index, name, registry_);
+    run_.SetOutputs(table_, list_);
+    return rows;
+}
+
 }  // namespace tamberline

@@ -54,6 +54,9 @@ public:
     bool built() const { return built_; }
     const OutputTable& table() const { return table_; }
     const OutputList& list() const { return list_; }
+    AudioSinkCatalog& catalog() { return catalog_; }
+    // Gives a sound card another name; see RenameOutput.
+    std::vector<int> Rename(int index, const std::string& name);
 
 private:
     struct Plan {

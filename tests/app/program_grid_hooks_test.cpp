@@ -23,5 +23,21 @@ TEST(SampleEditHooksTest, OnlyAButtonThatPlaysIsStoppedForTheEditor) {
     EXPECT_FALSE(hooks.isPlaylist("/show/cue.wav"));
 }
 
+TEST(ProgramGridHooksTest, ABlockOfOneButtonIsSetUpOnItsOwn) {
+    ProgramGridHooks hooks;
+    hooks.OpenSetupButton(3);  // nothing plugged in yet: nothing happens
+    std::vector<int> setups;
+    std::vector<std::vector<int>> blocks;
+    hooks.SetSetupDialogs(
+        [&setups](int button) { setups.push_back(button); },
+        [&blocks](const std::vector<int>& buttons) { blocks.push_back(buttons); });
+    hooks.OpenSetupButton(4);
+    hooks.OpenBlockAssign({9});
+    hooks.OpenBlockAssign({});
+    hooks.OpenBlockAssign({1, 2});
+    EXPECT_EQ(setups, (std::vector<int>{4, 9}));
+    EXPECT_EQ(blocks, (std::vector<std::vector<int>>{{1, 2}}));
+}
+
 }  // namespace
 }  // namespace tamberline

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDir>
 #include <QFontDialog>
 #include <QGuiApplication>
 #include <QMenuBar>
@@ -15,6 +16,7 @@
 #include "playback/outputs_part.h"
 #include "session/session_paths.h"
 #include "session/settings.h"
+#include "setup/ui/setup_dialogs.h"
 #include "songlist/ui/songlist_editor.h"
 #include "triggers/ui/midi_ports_dialog.h"
 #include "triggers/ui/pbus_setup_dialog.h"
@@ -74,6 +76,7 @@ ConsoleWindow::ConsoleWindow(Registry& registry, Parts parts)
         console_.AddPart(model_->ports());
     }
     gridHooks_.SetHelp(&help_);
+    MakeSetupDialogs();
     setWindowTitle(QStringLiteral("Tamberline"));
     menus_ = std::make_unique<MenuBinder>(model_->menu(), *menuBar());
     menus_->SetMenuFont(fonts_.menu);
@@ -192,6 +195,55 @@ void ConsoleWindow::ChooseButtonFont() {
     if (ok && StoreButtonFont(registry_, fonts_, chosen)) {
         grid_->SetFonts(fonts_);
     }
+}
+
+void ConsoleWindow::MakeSetupDialogs() {
+    SetupDialogServices services(registry_, box_, fileMonitors_, copier_, SystemDrives(),
+                                 model_->session().records());
+    if (programParts_) {
+        OutputsPart& outputs = programParts_->outputs();
+        services.outputs = {&outputs.table(), &outputs.list(), &outputs.catalog()};
+        services.renameOutput = [this](int index, const std::string& name) {
+            return RenameOutput(index, name);
+        };
+    }
+    services.runLog = &run_.runLog();
+    services.editor = &editor_;
+    services.search = &searchIndex_;
+    services.defaultFolder = WithTrailingSlash(QDir::homePath().toStdString());
+    setupDialogs_ = std::make_unique<SetupDialogs>(services, this);
+    setupDialogs_->SetDriveLister(SystemDrives);
+    setupDialogs_->SetSonglistEditor([this](const std::string& path) { OpenSonglistEditor(path); });
+    gridHooks_.SetSetupDialogs(
+        [this](int button) {
+            RunSetupButton(model_->editContext(), button,
+                           [this](int b, const ButtonRecord& record) {
+                               return setupDialogs_->RunSetupButton(b, record);
+                           });
+        },
+        [this](const std::vector<int>& buttons) {
+            RunBlockAssign(model_->editContext(), buttons,
+                           [this](const std::vector<ButtonRecord>& records) {
+                               return setupDialogs_->RunBlockAssign(records);
+                           });
+        });
+}
+
+std::vector<int> ConsoleWindow::RenameOutput(int index, const std::string& name) {
+    std::vector<int> rows = programParts_->outputs().Rename(index, name);
+    // Buttons keep their output, wherever it now sorts in the list.
+    Session& session = model_->session();
+    for (int button = 0; button < kButtonCount; ++button) {
+        ButtonRecord& record = session.Record(button);
+        if (IsAssigned(record) && record.output < rows.size() &&
+            rows[record.output] != record.output) {
+            record.output = static_cast<uint8_t>(rows[record.output]);
+            run_.MarkForReload(button);
+        }
+    }
+    session.SetOutputsRenamed();
+    model_->grid().RepaintPage();
+    return rows;
 }
 
 void ConsoleWindow::EditSample(int button) {

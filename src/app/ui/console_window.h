@@ -31,11 +31,13 @@
 #include "help/ui/qt_help_viewer.h"
 #include "net/link_state.h"
 #include "session/registry.h"
+#include "setup/search_index.h"
 
 namespace tamberline {
 
 class ButtonGrid;
 class MenuBinder;
+class SetupDialogs;
 
 // The console's one window. It shows the core and turns the operator's
 // gestures into commands; the work is done by Console.
@@ -60,6 +62,9 @@ public:
     // the File menu, the button edit command and the Setup Button dialog.
     // Gives the songlist it closed on when that file exists.
     std::optional<std::string> OpenSonglistEditor(const std::string& presetPath);
+    // The Setup Button and Block assign dialogs (their songlist editor is
+    // plugged in here).
+    SetupDialogs& setupDialogs() { return *setupDialogs_; }
 
 public slots:
     void RunMenuCommand(int id);
@@ -81,6 +86,8 @@ private:
     void ChooseMenuFont();
     void ChooseButtonFont();
     void EditSample(int button);
+    void MakeSetupDialogs();
+    std::vector<int> RenameOutput(int index, const std::string& name);
 
     Registry& registry_;
     SystemClock clock_;
@@ -106,6 +113,9 @@ private:
     QTimer timer_;
     GridFonts fonts_;
     std::unique_ptr<MenuBinder> menus_;
+    PlainFileCopier copier_;
+    SearchIndex searchIndex_;
+    std::unique_ptr<SetupDialogs> setupDialogs_;
     ButtonGrid* grid_ = nullptr;
     bool started_ = false;
     bool tornDown_ = false;

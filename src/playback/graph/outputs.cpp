@@ -72,6 +72,36 @@ void BuildOutputs(const OutputServices& services, OutputTable& table, OutputList
     }
 }
 
+std::vector<int> RenameOutput(OutputTable& table, OutputList& list, int index,
+                              const std::string& name, Registry& registry) {
+    std::vector<int> rows(OutputList::kRows);
+    for (int row = 0; row < OutputList::kRows; ++row) {
+        rows[static_cast<size_t>(row)] = row;
+    }
+    if (index < 0 || index >= static_cast<int>(table.entries.size()) ||
+        table.entries[static_cast<size_t>(index)].onAudioEngine) {
+        return rows;
+    }
+    std::vector<int> before(OutputList::kRows);
+    for (int row = 0; row < OutputList::kRows; ++row) {
+        before[static_cast<size_t>(row)] = list.TableIndex(row, table);
+    }
+    OutputEntry& entry = table.entries[static_cast<size_t>(index)];
+    registry.SetString(settings::OutputUserName(entry.deviceName), name);
+    entry.displayName = OutputDisplayName(entry.deviceName, registry);
+    list.Fill(table);
+    for (int row = 0; row < OutputList::kRows; ++row) {
+        const int was = before[static_cast<size_t>(row)];
+        for (int now = 0; was >= 0 && now < list.Count(); ++now) {
+            if (list.TableIndex(now, table) == was) {
+                rows[static_cast<size_t>(row)] = now;
+                break;
+            }
+        }
+    }
+    return rows;
+}
+
 bool AddOutputRenderer(MediaGraph& graph, const OutputTable& table, int index,
                        AudioSinkCatalog& catalog) {
     if (index < 0 || index >= static_cast<int>(table.entries.size()) ||

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "playback/output_table.h"
 
@@ -33,6 +34,13 @@ void BuildOutputs(const OutputServices& services, OutputTable& table, OutputList
 // The name the operator sees for a sound card: the user's name for it from
 // the settings, else the text after the first ": " of its friendly name.
 std::string OutputDisplayName(const std::string& deviceName, const Registry& registry);
+
+// Renames sound card `index` of the table: the name is stored under its
+// device name (an empty name restores the default) and the list is filled
+// again. Returns, for each of the list's rows before, its row now (rows
+// that name no output keep their number).
+std::vector<int> RenameOutput(OutputTable& table, OutputList& list, int index,
+                              const std::string& name, Registry& registry);
 
 // Puts the renderer of sound card `index` of the table into `graph`. False for
 // an index that names no sound card, or a card that is gone.
