@@ -22,6 +22,8 @@ packages=(
   pipewire pipewire-bin pipewire-pulse wireplumber dbus gstreamer1.0-pipewire
   pulseaudio-utils xvfb xauth fonts-dejavu-core
   sox procps
+  # lost-sample search: the locate index and its updatedb
+  plocate
   # songlist tests: a common player's playlist parser reads our M3U back
   libtotem-plparser-dev
 )

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -8,6 +9,7 @@
 #include "app/grid_gestures.h"
 #include "app/port_switches.h"
 #include "app/record_edit.h"
+#include "session/lost_samples.h"
 #include "session/session.h"
 #include "session/session_host.h"
 
@@ -36,12 +38,20 @@ struct ConsoleModelServices {
 // repaints, the page, the title, the "File*" mark and the recent list.
 class ConsoleSessionHost final : public SessionHost {
 public:
+    // The operator's answer to the list of lost and changed samples.
+    enum class LostSampleAnswer { kIgnore, kClearLostSamples, kFind };
+    // Shows that list (marks still set on `records`) and waits for the
+    // answer. Without it the check only refreshes the stored sizes.
+    using LostSampleList =
+        std::function<LostSampleAnswer(const RecordArray& records, const SampleCheckResult&)>;
+
     ConsoleSessionHost(RunControl& run, const LinkState& link, ConsoleMenu& menu)
         : run_(run), link_(link), menu_(menu) {}
     void Attach(Session* session, ConsoleGrid* grid) {
         session_ = session;
         grid_ = grid;
     }
+    void SetLostSampleList(LostSampleList list) { lostSampleList_ = std::move(list); }
 
     void StopAll() override;
     void StopButton(int button) override;
@@ -58,7 +68,7 @@ public:
     void SetWaitCursor(bool on) override;
     bool IsModalDialogOpen() const override;
     void RebuildTimecodeTable() override {}  // not built yet: timecode triggers
-    void RunSampleCheck() override {}        // not built yet: lost-sample check
+    void RunSampleCheck() override;
     bool IsLinkedMaster() const override;
     bool IsLinkedSlave() const override;
     void TellLinkSessionChanged() override {}  // not built yet: network link
@@ -71,6 +81,7 @@ private:
     ConsoleMenu& menu_;
     Session* session_ = nullptr;
     ConsoleGrid* grid_ = nullptr;
+    LostSampleList lostSampleList_;
 };
 
 // Everything the console window shows and edits, without a widget: the
@@ -86,6 +97,10 @@ public:
     ConsoleGrid& grid() { return grid_; }
     GridGestures& gestures() { return gestures_; }
     PortSwitches& ports() { return ports_; }
+    // The hook of the lost-sample list, shown by the check after each load.
+    void SetLostSampleList(ConsoleSessionHost::LostSampleList list) {
+        host_.SetLostSampleList(std::move(list));
+    }
 
     // The menu commands the model runs itself (File menu, pages, port
     // switches); false for the others, which the window runs.
