@@ -22,7 +22,11 @@ RunServices Services(RunHost& host, RunLog& log, MidiOutQueue& midi, RunLink& li
 
 ConsoleRunControl::ConsoleRunControl(MessageBox& box, const std::string& documentsFolder,
                                      const LinkState& link)
-    : box_(box), log_(documentsFolder), link_(link), run_(Services(*this, log_, midiOut_, link_)) {}
+    : box_(box),
+      log_(documentsFolder),
+      link_(link),
+      finder_(box),
+      run_(Services(*this, log_, midiOut_, link_)) {}
 
 ConsoleRunControl::~ConsoleRunControl() {
     run_.Shutdown();
@@ -30,6 +34,7 @@ ConsoleRunControl::~ConsoleRunControl() {
 
 void ConsoleRunControl::AttachSession(Session* session, std::function<void(int)> repaint) {
     session_ = session;
+    finder_.Attach(session);
     repaint_ = std::move(repaint);
 }
 
@@ -104,11 +109,7 @@ void ConsoleRunControl::AskAboutFailedStart(int button, const std::string& path,
     OnGui([this, button, path, code] {
         switch (tamberline::AskAboutFailedStart(box_, path, code)) {
             case FailedStartAnswer::kClearReferences: ClearAllReferences(path); break;
-            case FailedStartAnswer::kFind:
-                if (find_) {
-                    find_(button);
-                }
-                break;
+            case FailedStartAnswer::kFind: finder_.FindOneSample(button); break;
             case FailedStartAnswer::kIgnore: break;
         }
     });
