@@ -41,7 +41,8 @@ public:
     // The operator's answer to the list of lost and changed samples.
     enum class LostSampleAnswer { kIgnore, kClearLostSamples, kFind };
     // Shows that list (marks still set on `records`) and waits for the
-    // answer. Without it the check only refreshes the stored sizes.
+    // answer. Without it the check only refreshes the stored sizes. kFind
+    // is kept as kIgnore until the search window runs after the list.
     using LostSampleList =
         std::function<LostSampleAnswer(const RecordArray& records, const SampleCheckResult&)>;
 
