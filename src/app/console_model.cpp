@@ -1,6 +1,7 @@
 #include "app/console_model.h"
 
 #include <cstdint>
+#include <cstring>
 
 #include "app/grid_hooks.h"
 #include "app/run_control.h"
@@ -65,6 +66,32 @@ void ConsoleSessionHost::ReselectCurrentButton() {
 
 void ConsoleSessionHost::SetWaitCursor(bool on) {
     grid_->view().SetWaitCursor(on);
+}
+
+void ConsoleSessionHost::RunSampleCheck() {
+    if (!session_) {
+        return;
+    }
+    RecordArray records = session_->records();
+    const SampleCheckResult result = CheckSamples(records);
+    LostSampleAnswer answer = LostSampleAnswer::kIgnore;
+    if (!result.Empty() && lostSampleList_) {
+        answer = lostSampleList_(records, result);
+    }
+    const std::vector<int> cleared =
+        EndSampleCheck(records, answer == LostSampleAnswer::kClearLostSamples);
+    // Only the stored sizes and the cleared buttons differ: run data, and
+    // the operator's own choice, neither an undo step.
+    for (int button = 0; button < kButtonCount; ++button) {
+        const auto index = static_cast<size_t>(button);
+        if (std::memcmp(&records[index], &session_->records()[index], sizeof(ButtonRecord)) != 0) {
+            session_->Record(button) = records[index];
+        }
+    }
+    for (int button : cleared) {
+        MarkForReload(button);
+        RepaintButton(button);
+    }
 }
 
 bool ConsoleSessionHost::IsModalDialogOpen() const {

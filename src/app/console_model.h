@@ -9,6 +9,7 @@
 #include "app/grid_gestures.h"
 #include "app/port_switches.h"
 #include "app/record_edit.h"
+#include "session/lost_samples.h"
 #include "session/session.h"
 #include "session/session_host.h"
 
@@ -37,12 +38,21 @@ struct ConsoleModelServices {
 // repaints, the page, the title, the "File*" mark and the recent list.
 class ConsoleSessionHost final : public SessionHost {
 public:
+    // The operator's answer to the list of lost and changed samples.
+    enum class LostSampleAnswer { kIgnore, kClearLostSamples, kFind };
+    // Shows that list (marks still set on `records`) and waits for the
+    // answer. Without it the check only refreshes the stored sizes. kFind
+    // is kept as kIgnore until the search window runs after the list.
+    using LostSampleList =
+        std::function<LostSampleAnswer(const RecordArray& records, const SampleCheckResult&)>;
+
     ConsoleSessionHost(RunControl& run, const LinkState& link, ConsoleMenu& menu)
         : run_(run), link_(link), menu_(menu) {}
     void Attach(Session* session, ConsoleGrid* grid) {
         session_ = session;
         grid_ = grid;
     }
+    void SetLostSampleList(LostSampleList list) { lostSampleList_ = std::move(list); }
 
     void StopAll() override;
     void StopButton(int button) override;
@@ -67,7 +77,7 @@ public:
     void SetTimecodeRebuild(std::function<void()> rebuild) {
         rebuildTimecode_ = std::move(rebuild);
     }
-    void RunSampleCheck() override {}  // not built yet: lost-sample check
+    void RunSampleCheck() override;
     bool IsLinkedMaster() const override;
     bool IsLinkedSlave() const override;
     void TellLinkSessionChanged() override {}  // not built yet: network link
@@ -81,6 +91,7 @@ private:
     Session* session_ = nullptr;
     ConsoleGrid* grid_ = nullptr;
     std::function<void()> rebuildTimecode_;
+    LostSampleList lostSampleList_;
 };
 
 // Everything the console window shows and edits, without a widget: the
@@ -100,6 +111,10 @@ public:
         host_.SetTimecodeRebuild(std::move(rebuild));
     }
     const EditContext& editContext() const { return context_; }
+    // The hook of the lost-sample list, shown by the check after each load.
+    void SetLostSampleList(ConsoleSessionHost::LostSampleList list) {
+        host_.SetLostSampleList(std::move(list));
+    }
 
     // The menu commands the model runs itself (File menu, pages, port
     // switches); false for the others, which the window runs.

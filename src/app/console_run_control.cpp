@@ -27,6 +27,7 @@ ConsoleRunControl::ConsoleRunControl(MessageBox& box, const std::string& documen
     : box_(box),
       log_(documentsFolder),
       link_(link),
+      finder_(box),
       video_([this](const std::string& text) {
           OnGui([this, text] { box_.Show(text, mb::kOk | mb::kIconExclamation); });
       }),
@@ -38,6 +39,7 @@ ConsoleRunControl::~ConsoleRunControl() {
 
 void ConsoleRunControl::AttachSession(Session* session, std::function<void(int)> repaint) {
     session_ = session;
+    finder_.Attach(session);
     repaint_ = std::move(repaint);
 }
 
@@ -112,11 +114,7 @@ void ConsoleRunControl::AskAboutFailedStart(int button, const std::string& path,
     OnGui([this, button, path, code] {
         switch (tamberline::AskAboutFailedStart(box_, path, code)) {
             case FailedStartAnswer::kClearReferences: ClearAllReferences(path); break;
-            case FailedStartAnswer::kFind:
-                if (find_) {
-                    find_(button);
-                }
-                break;
+            case FailedStartAnswer::kFind: finder_.FindOneSample(button); break;
             case FailedStartAnswer::kIgnore: break;
         }
     });

@@ -5,6 +5,7 @@
 #include <functional>
 #include <string>
 
+#include "app/lost_sample_finder.h"
 #include "app/run_control.h"
 #include "app/state_run_link.h"
 #include "playback/run_controller.h"
@@ -31,8 +32,8 @@ public:
     // The operator's answer to a failed start: every assigned button that
     // plays exactly this file is cleared, as one undo step.
     void ClearAllReferences(const std::string& path);
-    // The lost-sample search for "Find" (not built yet).
-    void SetFindLostSample(std::function<void(int)> find) { find_ = std::move(find); }
+    // The search for the lost file when the answer is "Find".
+    LostSampleFinder& finder() { return finder_; }
     RunController& controller() { return run_; }
     // The echo of starts and stops for the MIDI outputs.
     MidiOutQueue& midiOut() { return midiOut_; }
@@ -71,9 +72,9 @@ private:
     MidiOutQueue midiOut_;
     StateRunLink link_;
     QObject gui_;  // queued calls die with it
+    LostSampleFinder finder_;
     Session* session_ = nullptr;
     std::function<void(int)> repaint_;
-    std::function<void(int)> find_;
     // GUI thread: the version of each record last handed to run control.
     std::array<uint32_t, kButtonCount> versions_{};
     VideoDisplay video_;

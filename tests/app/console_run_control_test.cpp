@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QDir>
 #include <chrono>
 #include <future>
 #include <thread>
@@ -115,6 +116,68 @@ TEST_F(ConsoleRunControlTest, ClearAllReferencesIsOneUndoStepOfExactlyThatFile) 
     session_.Undo();
     EXPECT_EQ(PathOf(session_.records()[3]), path);
     EXPECT_EQ(PathOf(session_.records()[8]), path);
+    EXPECT_FALSE(session_.IsModified());
+}
+
+// "Find" searches on a worker thread by name and size; every button that
+// played the file gets the found path, as one undo step.
+TEST_F(ConsoleRunControlTest, FindRepairsEveryButtonOfTheFileAsOneUndoStep) {
+    const std::string wav = SmallWav();
+    const std::string lost = dir_.File("show/lost.wav");
+    QDir().mkpath(QString::fromStdString(dir_.File("tree/early")));
+    QDir().mkpath(QString::fromStdString(dir_.File("tree/moved/deep")));
+    dir_.Write("tree/early/lost.wav", wav.substr(0, 100));  // another size
+    const std::string moved = dir_.Write("tree/moved/deep/lost.wav", wav);
+    const std::string other = dir_.File("elsewhere/lost.wav");
+    run_.finder().SetPlaces([this] {
+        SampleSearchPlaces places;
+        places.roots = {dir_.File("tree")};
+        return places;
+    });
+    for (const int button : {3, 8}) {
+        ButtonRecord record = Assigned(lost);
+        record.fileSize = static_cast<int32_t>(wav.size());
+        Assign(button, record);
+    }
+    ButtonRecord second = Assigned(other);
+    second.fileSize = static_cast<int32_t>(wav.size());
+    Assign(9, second);
+    box_.Answer("Find");
+    run_.StartButton(3);
+    PumpUntil([&] { return box_.shown().size() == 2; });
+    ASSERT_EQ(box_.Texts(), (std::vector<std::string>{"lost.wav\nCannot find this file.\n",
+                                                      moved + "\nReloaded."}));
+    EXPECT_EQ(PathOf(session_.records()[3]), moved);
+    EXPECT_EQ(PathOf(session_.records()[8]), moved);
+    EXPECT_EQ(PathOf(session_.records()[9]), other) << "another path is another button's file";
+    EXPECT_EQ(session_.records()[3].status, STATUS_ASSIGNED);
+    EXPECT_FALSE(run_.finder().Searching());
+
+    session_.Undo();
+    EXPECT_EQ(PathOf(session_.records()[3]), lost);
+    EXPECT_EQ(PathOf(session_.records()[8]), lost);
+    EXPECT_FALSE(session_.IsModified());
+}
+
+TEST_F(ConsoleRunControlTest, FindWithoutAFileOfThatSizeChangesNothing) {
+    const std::string lost = dir_.File("show/lost.wav");
+    QDir().mkpath(QString::fromStdString(dir_.File("tree")));
+    dir_.Write("tree/lost.wav", "not the sample");
+    run_.finder().SetPlaces([this] {
+        SampleSearchPlaces places;
+        places.roots = {dir_.File("tree")};
+        return places;
+    });
+    ButtonRecord record = Assigned(lost);
+    record.fileSize = 96044;
+    Assign(3, record);
+    box_.Answer("Find");
+    run_.StartButton(3);
+    PumpUntil([&] { return box_.shown().size() == 2; });
+    ASSERT_EQ(box_.Texts(), (std::vector<std::string>{"lost.wav\nCannot find this file.\n",
+                                                      "Unable to find\n" + lost}));
+    EXPECT_EQ(PathOf(session_.records()[3]), lost);
+    EXPECT_EQ(session_.records()[3].status, STATUS_ASSIGNED);
     EXPECT_FALSE(session_.IsModified());
 }
 
