@@ -25,7 +25,10 @@
 #include "help/help_service.h"
 #include "help/ui/qt_help_viewer.h"
 #include "net/link_state.h"
+#include "session/archive/archive_commands.h"
+#include "session/archive/dropped_files.h"
 #include "session/registry.h"
+#include "session/ui/copy_engine_dialog.h"
 
 namespace tamberline {
 
@@ -69,6 +72,7 @@ private:
 
     void PlaceOnStoredMonitor();
     AsioMenuCommand::Hooks AsioHooks();
+    bool AnyButtonRunning() const;
     void ChooseMenuFont();
     void ChooseButtonFont();
     void EditSample(int button);
@@ -78,6 +82,8 @@ private:
     LinkState link_;
     WidgetMessageBox box_;
     FileMonitors fileMonitors_;
+    DialogCopyRunner copyRunner_;
+    DroppedFilesCopier droppedFiles_;
     ProgramFileDialog fileDialog_;
     ExternalEditor editor_;
     QtHelpViewer helpViewer_;
@@ -86,6 +92,7 @@ private:
     ProgramGridHooks gridHooks_;
     ProgramPortHooks portHooks_;
     std::unique_ptr<ConsoleModel> model_;
+    ArchiveCommands archive_;
     Console console_;
     std::unique_ptr<ProgramParts> programParts_;
     DialogListSelectionRunner asioDialog_;

@@ -14,7 +14,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
-#include <QProgressDialog>
 #include <QPushButton>
 #include <QTreeWidget>
 #include <QUrl>
@@ -26,7 +25,6 @@
 #include "files/file_copier.h"
 #include "files/mount_watcher.h"
 #include "files/ui/folder_tree.h"
-#include "session/disk_file.h"
 
 namespace tamberline {
 
@@ -323,23 +321,10 @@ void FileDialogWindow::CopyIn(const std::vector<std::string>& files) {
     if (folder_.empty() || files.empty()) {
         return;
     }
-    QProgressDialog progress(QStringLiteral("Copying files"), QStringLiteral("Cancel"), 0,
-                             static_cast<int>(files.size()), this);
-    progress.setWindowModality(Qt::WindowModal);
-    progress.setMinimumDuration(500);
+    // The copy tells of every file itself, as the archive copy does.
     monitors_.SetCopyInProgress(true);
-    const std::vector<CopyFailure> failures =
-        copier_.Copy(files, folder_, [&progress](size_t done, size_t /*total*/) {
-            progress.setValue(static_cast<int>(done));
-            QCoreApplication::processEvents();
-            return !progress.wasCanceled();
-        });
+    copier_.CopyInto(files, folder_, [this] { ListFiles(); });
     monitors_.SetCopyInProgress(false);
-    if (!failures.empty()) {
-        box_.Show(SystemErrorReport(failures.front().path, failures.front().error),
-                  mb::kOk | mb::kIconStop);
-    }
-    // The copy reports its end itself, as the archive copy does.
     ListFiles();
 }
 
