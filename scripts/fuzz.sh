@@ -19,6 +19,7 @@ targets=(
   fuzz_help_text:help:html:16384
   fuzz_ltc_decoder:ltc:ltc:16384
   fuzz_pbus_line:pbus:pbus:8192
+  fuzz_archive:archive:playlist:4096
 )
 
 cmake -S "$top" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \

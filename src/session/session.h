@@ -63,6 +63,9 @@ public:
 
     // The session file itself.
     bool LoadSession(const std::string& path);
+    // LoadSession followed by the after-load normalisation, as Open does
+    // (Read Archive opens the session it extracted this way).
+    bool LoadAndNormalise(const std::string& path);
     bool WriteSession(const std::string& path);
     void WriteWorkingCopy();
 

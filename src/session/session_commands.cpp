@@ -70,6 +70,14 @@ void Session::OpenSession() {
     }
 }
 
+bool Session::LoadAndNormalise(const std::string& path) {
+    if (!LoadSession(path)) {
+        return false;
+    }
+    NormaliseAfterLoad(false);
+    return true;
+}
+
 void Session::OpenRecent(int index) {
     if (index < 0 || index >= kRecentCount) {
         return;

@@ -20,9 +20,9 @@ TEST(ConsoleMenuTest, EveryCommandIsPresentWithItsText) {
         {cmd::kOpen, "Open", true},
         {cmd::kSave, "Save", true},
         {cmd::kSaveAs, "Save As", true},
-        {cmd::kReadArchive, "Read Archive", false},
-        {cmd::kWriteArchive, "Write Archive", false},
-        {cmd::kCloneSession, "Clone Session", false},
+        {cmd::kReadArchive, "Read Archive", true},
+        {cmd::kWriteArchive, "Write Archive", true},
+        {cmd::kCloneSession, "Clone Session", true},
         {cmd::kClearList, "Clear list", true},
         {cmd::kUndo, "Undo", false},  // nothing to undo yet
         {cmd::kAsio, "ASIO", true},

@@ -13,8 +13,9 @@ namespace tamberline::testing {
 // nobody scripted fails the test.
 class ScriptedFileDialog final : public FileDialog {
 public:
-    void Choose(const std::string& folder, const std::string& name) {
-        results_.push_back({true, folder, name, false});
+    void Choose(const std::string& folder, const std::string& name,
+                bool preserveFolderStructure = false) {
+        results_.push_back({true, folder, name, preserveFolderStructure});
     }
     void Cancel() { results_.push_back({}); }
     FileDialogResult Run(const FileDialogRequest& request) override {

@@ -32,13 +32,17 @@ constexpr int kClockStatusField = 15;
 ConsoleWindow::ConsoleWindow(Registry& registry, Parts parts)
     : registry_(registry),
       box_(this),
-      fileDialog_(this, box_, fileMonitors_),
+      copyRunner_(this),
+      droppedFiles_(box_, copyRunner_),
+      fileDialog_(this, box_, fileMonitors_, droppedFiles_),
       editor_(registry, fileDialog_),
       helpViewer_(this),
       help_(registry, box_, helpViewer_, InstalledHelpFolders()),
       run_(box_, DocumentsFolder(), link_),
       model_(std::make_unique<ConsoleModel>(ConsoleModelServices{
           box_, fileDialog_, registry, run_, gridHooks_, link_, portHooks_, DocumentsFolder()})),
+      archive_(ArchiveServices{model_->session(), box_, fileDialog_, registry, copyRunner_,
+                               [this] { return AnyButtonRunning(); }, DocumentsFolder()}),
       console_(model_->session(), registry, clock_, *this),
       asioDialog_(this, [this](const std::string& topic) { help_.ShowHelpTopic(topic); }),
       asioPanels_(registry, box_, fileDialog_),
@@ -121,6 +125,9 @@ void ConsoleWindow::RunMenuCommand(int id) {
     }
     switch (id) {
         case cmd::kAsio: asio_.Run(); break;
+        case cmd::kReadArchive: archive_.ReadArchive(); break;
+        case cmd::kWriteArchive: archive_.WriteArchive(); break;
+        case cmd::kCloneSession: archive_.CloneSession(); break;
         case cmd::kMidiSetup:
             if (programParts_) {
                 programParts_->SetupMidiPorts();
@@ -147,14 +154,7 @@ void ConsoleWindow::RunMenuCommand(int id) {
 
 AsioMenuCommand::Hooks ConsoleWindow::AsioHooks() {
     AsioMenuCommand::Hooks hooks;
-    hooks.anyButtonRunning = [this] {
-        for (int button = 0; button < kButtonCount; ++button) {
-            if (!run_.State(button).IsIdle()) {
-                return true;
-            }
-        }
-        return false;
-    };
+    hooks.anyButtonRunning = [this] { return AnyButtonRunning(); };
     hooks.drivers = [this] {
         return programParts_ ? programParts_->outputs().EngineDrivers()
                              : std::vector<std::string>();
@@ -173,6 +173,15 @@ AsioMenuCommand::Hooks ConsoleWindow::AsioHooks() {
         SetWaitCursor(false);
     };
     return hooks;
+}
+
+bool ConsoleWindow::AnyButtonRunning() const {
+    for (int button = 0; button < kButtonCount; ++button) {
+        if (!run_.State(button).IsIdle()) {
+            return true;
+        }
+    }
+    return false;
 }
 
 void ConsoleWindow::ChooseMenuFont() {
@@ -198,7 +207,7 @@ void ConsoleWindow::ChooseButtonFont() {
 }
 
 void ConsoleWindow::MakeSetupDialogs() {
-    SetupDialogServices services(registry_, box_, fileMonitors_, copier_, SystemDrives(),
+    SetupDialogServices services(registry_, box_, fileMonitors_, droppedFiles_, SystemDrives(),
                                  model_->session().records());
     if (programParts_) {
         OutputsPart& outputs = programParts_->outputs();
@@ -257,7 +266,7 @@ std::optional<std::string> ConsoleWindow::OpenSonglistEditor(const std::string& 
         box_,
         fileMonitors_,
         fileDialog_,
-        copier_,
+        droppedFiles_,
         registry_,
         SystemDrives(),
         DetectorMediaLength,

@@ -30,7 +30,10 @@
 #include "help/help_service.h"
 #include "help/ui/qt_help_viewer.h"
 #include "net/link_state.h"
+#include "session/archive/archive_commands.h"
+#include "session/archive/dropped_files.h"
 #include "session/registry.h"
+#include "session/ui/copy_engine_dialog.h"
 #include "setup/search_index.h"
 
 namespace tamberline {
@@ -83,6 +86,7 @@ private:
 
     void PlaceOnStoredMonitor();
     AsioMenuCommand::Hooks AsioHooks();
+    bool AnyButtonRunning() const;
     void ChooseMenuFont();
     void ChooseButtonFont();
     void EditSample(int button);
@@ -94,6 +98,8 @@ private:
     LinkState link_;
     WidgetMessageBox box_;
     FileMonitors fileMonitors_;
+    DialogCopyRunner copyRunner_;
+    DroppedFilesCopier droppedFiles_;
     ProgramFileDialog fileDialog_;
     ExternalEditor editor_;
     QtHelpViewer helpViewer_;
@@ -102,18 +108,17 @@ private:
     ProgramGridHooks gridHooks_;
     ProgramPortHooks portHooks_;
     std::unique_ptr<ConsoleModel> model_;
+    ArchiveCommands archive_;
     Console console_;
     std::unique_ptr<ProgramParts> programParts_;
     std::unique_ptr<VideoWindow> video_;
     DialogListSelectionRunner asioDialog_;
     AsioControlPanels asioPanels_;
     AsioMenuCommand asio_;
-    PlainFileCopier copier_;
     SonglistDurations songlistDurations_;
     QTimer timer_;
     GridFonts fonts_;
     std::unique_ptr<MenuBinder> menus_;
-    PlainFileCopier copier_;
     SearchIndex searchIndex_;
     std::unique_ptr<SetupDialogs> setupDialogs_;
     ButtonGrid* grid_ = nullptr;

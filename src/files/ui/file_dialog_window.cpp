@@ -26,7 +26,6 @@
 #include "files/mount_watcher.h"
 #include "files/ui/copy_in.h"
 #include "files/ui/folder_tree.h"
-#include "session/disk_file.h"
 
 namespace tamberline {
 
@@ -323,8 +322,7 @@ void FileDialogWindow::CopyIn(const std::vector<std::string>& files) {
     if (folder_.empty() || files.empty()) {
         return;
     }
-    CopyFilesInto(this, copier_, monitors_, box_, files, folder_);
-    // The copy reports its end itself, as the archive copy does.
+    CopyFilesInto(copier_, monitors_, files, folder_, [this] { ListFiles(); });
     ListFiles();
 }
 

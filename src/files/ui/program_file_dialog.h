@@ -15,15 +15,15 @@ class MessageBox;
 // the system's drives.
 class ProgramFileDialog final : public FileDialog {
 public:
-    ProgramFileDialog(QWidget* owner, MessageBox& box, FileMonitors& monitors)
-        : owner_(owner), box_(box), monitors_(monitors) {}
+    ProgramFileDialog(QWidget* owner, MessageBox& box, FileMonitors& monitors, FileCopier& copier)
+        : owner_(owner), box_(box), monitors_(monitors), copier_(copier) {}
     FileDialogResult Run(const FileDialogRequest& request) override;
 
 private:
     QPointer<QWidget> owner_;
     MessageBox& box_;
     FileMonitors& monitors_;
-    PlainFileCopier copier_;
+    FileCopier& copier_;
 };
 
 }  // namespace tamberline

@@ -1,13 +1,11 @@
 #include "setup/ui/sample_browser.h"
 
-#include <QCoreApplication>
 #include <QDateTime>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QMimeData>
-#include <QProgressDialog>
 #include <QSplitter>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -15,8 +13,8 @@
 #include "base/message_box.h"
 #include "files/file_copier.h"
 #include "files/folder_listing.h"
+#include "files/ui/copy_in.h"
 #include "files/ui/folder_tree.h"
-#include "session/disk_file.h"
 
 namespace tamberline {
 
@@ -163,22 +161,7 @@ void SampleBrowser::CopyIn(const std::vector<std::string>& files) {
     if (folder_.empty() || files.empty()) {
         return;
     }
-    QProgressDialog progress(QStringLiteral("Copying files"), QStringLiteral("Cancel"), 0,
-                             static_cast<int>(files.size()), this);
-    progress.setWindowModality(Qt::WindowModal);
-    progress.setMinimumDuration(500);
-    monitors_.SetCopyInProgress(true);
-    const std::vector<CopyFailure> failures =
-        copier_.Copy(files, folder_, [&progress](size_t done, size_t /*total*/) {
-            progress.setValue(static_cast<int>(done));
-            QCoreApplication::processEvents();
-            return !progress.wasCanceled();
-        });
-    monitors_.SetCopyInProgress(false);
-    if (!failures.empty()) {
-        box_.Show(SystemErrorReport(failures.front().path, failures.front().error),
-                  mb::kOk | mb::kIconStop);
-    }
+    CopyFilesInto(copier_, monitors_, files, folder_, [this] { ListFiles(); });
     ListFiles();
 }
 

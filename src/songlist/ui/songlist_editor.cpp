@@ -528,7 +528,7 @@ void SonglistEditor::CopyIn(const std::vector<std::string>& files) {
     if (folder_.empty() || files.empty()) {
         return;
     }
-    CopyFilesInto(this, services_.copier, services_.monitors, services_.box, files, folder_);
+    CopyFilesInto(services_.copier, services_.monitors, files, folder_, [this] { ListFiles(); });
     ListFiles();
 }
 

@@ -12,9 +12,10 @@
 #include <filesystem>
 
 #include "../folder_fixture.h"
-#include "files/file_copier.h"
 #include "files/folder_listing.h"
 #include "files/ui/folder_tree.h"
+#include "session/archive/copy_runner.h"
+#include "session/archive/dropped_files.h"
 #include "session/session_file.h"
 #include "support/scripted_message_box.h"
 
@@ -77,7 +78,8 @@ protected:
     testing::FolderFixture tree_;
     testing::ScriptedMessageBox box_;
     FileMonitors monitors_;
-    PlainFileCopier copier_;
+    WaitingCopyRunner runner_;
+    DroppedFilesCopier copier_{box_, runner_};
     Target console_;
 };
 
@@ -246,11 +248,14 @@ TEST_F(FileDialogWindowTest, DroppedFilesAreCopiedIntoTheShownFolder) {
     const std::string b = desktop.File("b.wav", "bb");
     tree_.File("Shows/b.wav", "keep");
     auto window = Open(OpenRequest(shows));
-    box_.Answer("Ok");
+    box_.Answer("No");
     window->CopyIn({a, b});
     EXPECT_FALSE(monitors_.copyInProgress());
     EXPECT_EQ(Rows(*window), (Names{"a.wav", "b.wav"}));
-    EXPECT_EQ(box_.Texts(), Names{shows + "b.wav\n\nFile exists"});
+    ASSERT_EQ(box_.Texts().size(), 1u);
+    EXPECT_EQ(box_.Texts()[0].rfind("b.wav\nAlready exists in this folder.\n\n", 0), 0u);
+    std::ifstream copied(shows + "a.wav");
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(copied), {}), "aaaa");
     std::ifstream kept(shows + "b.wav");
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(kept), {}), "keep");
 }

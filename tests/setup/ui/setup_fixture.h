@@ -10,6 +10,8 @@
 #include "playback/graph/fake_sinks.h"
 #include "playback/graph/output_list.h"
 #include "playback/output_table.h"
+#include "session/archive/copy_runner.h"
+#include "session/archive/dropped_files.h"
 #include "session/registry.h"
 #include "session/run_log.h"
 #include "setup/search_index.h"
@@ -34,7 +36,8 @@ protected:
     Registry registry_{QString::fromStdString(dir_.File("Tamberline.conf"))};
     ScriptedMessageBox box_;
     FileMonitors monitors_;
-    PlainFileCopier copier_;
+    WaitingCopyRunner runner_;
+    DroppedFilesCopier copier_{box_, runner_};
     RunLog log_{dir_.Path()};
     std::unique_ptr<RecordArray> records_ = std::make_unique<RecordArray>();
     FakeSinkCatalog catalog_;

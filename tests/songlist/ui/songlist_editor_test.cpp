@@ -18,6 +18,8 @@
 #include "files/file_copier.h"
 #include "files/ui/folder_tree.h"
 #include "playback/graph/media_length.h"
+#include "session/archive/copy_runner.h"
+#include "session/archive/dropped_files.h"
 #include "session/disk_file.h"
 #include "session/registry.h"
 #include "songlist/playlist_reader.h"
@@ -156,7 +158,8 @@ protected:
     testing::ScriptedMessageBox box_;
     testing::ScriptedFileDialog files_;
     FileMonitors monitors_;
-    PlainFileCopier copier_;
+    WaitingCopyRunner runner_;
+    DroppedFilesCopier copier_{box_, runner_};
     Registry registry_{QString::fromStdString(dir_.Root() + "Tamberline.conf")};
     Paths saved_;
     SonglistEntries::Lengths known_;
