@@ -1,6 +1,5 @@
 #include "session/archive/archive_paths.h"
 
-#include <cctype>
 #include <cstdio>
 #include <filesystem>
 #include <vector>
@@ -79,19 +78,6 @@ std::string ClashName(const std::string& path, uint32_t stamp, int round) {
         std::snprintf(suffix, sizeof suffix, " %X (%d)", stamp, round);
     }
     return stem + suffix + extension;
-}
-
-bool SamePathIgnoringCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (size_t i = 0; i < a.size(); ++i) {
-        if (std::tolower(static_cast<unsigned char>(a[i])) !=
-            std::tolower(static_cast<unsigned char>(b[i]))) {
-            return false;
-        }
-    }
-    return true;
 }
 
 }  // namespace tamberline

@@ -34,8 +34,4 @@ bool IsUsableFileName(std::string_view name);
 // " (2)", " (3)" after it for the rare name that is taken as well.
 std::string ClashName(const std::string& path, uint32_t stamp, int round = 1);
 
-// Equal without regard to ASCII case: archives travel to systems whose
-// file names ignore case.
-bool SamePathIgnoringCase(std::string_view a, std::string_view b);
-
 }  // namespace tamberline

@@ -5,6 +5,7 @@
 
 #include <cerrno>
 
+#include "base/path_compare.h"
 #include "base/path_parts.h"
 #include "files/dialog_rules.h"
 #include "session/archive/archive_paths.h"

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "base/path_compare.h"
+
 namespace tamberline {
 namespace {
 
