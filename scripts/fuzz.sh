@@ -17,6 +17,7 @@ targets=(
   fuzz_wav_playlist:wav:wav:4096
   fuzz_run_control:run:run:8192
   fuzz_help_text:help:html:16384
+  fuzz_net_link:net:net:8192
 )
 
 cmake -S "$top" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \

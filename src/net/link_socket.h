@@ -1,0 +1,60 @@
+#pragma once
+
+#include <QSocketNotifier>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <span>
+#include <string>
+
+namespace tamberline {
+
+// Where the link's datagrams go out. Sending may happen on any thread (run
+// control sends its starts from its own); one send never interleaves with
+// another.
+class LinkTransport {
+public:
+    virtual ~LinkTransport() = default;
+    virtual bool SendTo(const std::string& address, std::span<const uint8_t> bytes) = 0;
+    // The dotted address this host sends from toward `peer`: the one the
+    // peer sees, so the one both sides key the scrambling on.
+    virtual std::string LocalAddressToward(const std::string& peer) const = 0;
+};
+
+// The link's UDP socket: bound to one port on all local addresses (or one
+// address), read on the thread that opened it through a socket notifier.
+class UdpLinkSocket final : public LinkTransport {
+public:
+    using Receiver = std::function<void(std::span<const uint8_t> bytes, const std::string& from)>;
+
+    UdpLinkSocket() = default;
+    ~UdpLinkSocket() override;
+    UdpLinkSocket(const UdpLinkSocket&) = delete;
+    UdpLinkSocket& operator=(const UdpLinkSocket&) = delete;
+
+    // Empty when bound; else the system's reason.
+    std::string Open(const std::string& bindAddress, uint16_t port, Receiver receiver);
+    void Close();
+    bool IsOpen() const { return fd_ >= 0; }
+    // Datagrams read at most per wake-up, so that a flood leaves the
+    // thread's other work its turn.
+    static constexpr int kReadsPerWake = 64;
+
+    bool SendTo(const std::string& address, std::span<const uint8_t> bytes) override;
+    std::string LocalAddressToward(const std::string& peer) const override;
+
+private:
+    void ReadPending();
+
+    int fd_ = -1;
+    uint16_t port_ = 0;
+    std::string bindAddress_;
+    Receiver receiver_;
+    std::unique_ptr<QSocketNotifier> notifier_;
+    std::mutex sending_;
+};
+
+// True for 127.0.0.0/8 and for text that is no dotted IPv4 address.
+bool IsLoopbackAddress(const std::string& dotted);
+
+}  // namespace tamberline
