@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -61,7 +62,9 @@ public:
     void RunSampleCheck() override {}        // not built yet: lost-sample check
     bool IsLinkedMaster() const override;
     bool IsLinkedSlave() const override;
-    void TellLinkSessionChanged() override {}  // not built yet: network link
+    void TellLinkSessionChanged() override;
+    // The network link: a slave's records changed.
+    void SetLinkSessionChanged(std::function<void()> tell) { tellLink_ = std::move(tell); }
     std::string LocalPathOfOwnShare(const std::string& path) override;
     std::optional<int32_t> LocaliseSonglist(const std::string& songlistPath) override;
 
@@ -71,6 +74,7 @@ private:
     ConsoleMenu& menu_;
     Session* session_ = nullptr;
     ConsoleGrid* grid_ = nullptr;
+    std::function<void()> tellLink_;
 };
 
 // Everything the console window shows and edits, without a widget: the
@@ -86,6 +90,7 @@ public:
     ConsoleGrid& grid() { return grid_; }
     GridGestures& gestures() { return gestures_; }
     PortSwitches& ports() { return ports_; }
+    ConsoleSessionHost& sessionHost() { return host_; }
 
     // The menu commands the model runs itself (File menu, pages, port
     // switches); false for the others, which the window runs.

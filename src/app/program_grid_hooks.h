@@ -9,6 +9,7 @@
 namespace tamberline {
 
 class HelpService;
+class NetLink;
 class OutputsPart;
 class RunControl;
 
@@ -20,6 +21,7 @@ class ProgramGridHooks final : public GridHooks {
 public:
     void SetOutputs(const OutputsPart* outputs) { outputs_ = outputs; }
     void SetHelp(HelpService* help) { help_ = help; }
+    void SetLink(NetLink* link) { link_ = link; }
 
     // The external editor's hand-off for the edit command.
     void SetSampleEditor(std::function<void(int)> edit) { editSample_ = std::move(edit); }
@@ -28,11 +30,14 @@ public:
     bool IsSonglistFile(const std::string& path) const override;
     void EditSample(int button) override;
     void OpenHelp() override;
+    void TellLinkLocksCleared() override;
+    std::string LinkTitle() const override;
 
 private:
     const OutputsPart* outputs_ = nullptr;
     std::function<void(int)> editSample_;
     HelpService* help_ = nullptr;
+    NetLink* link_ = nullptr;
 };
 
 // Editing a sample in the running program: playlists are told by their

@@ -1,12 +1,17 @@
 #include "app/program_parts.h"
 
 #include "app/console.h"
+#include "app/console_model.h"
 #include "app/console_run_control.h"
 #include "app/port_switches.h"
+#include "app/program_link_host.h"
 #include "app/program_port_hooks.h"
 #include "app/run_control_part.h"
 #include "files/folder_tree_filler_part.h"
 #include "help/help_service.h"
+#include "net/console_discovery.h"
+#include "net/link_state.h"
+#include "net/net_link_part.h"
 #include "playback/graph/media_library_part.h"
 #include "playback/media_graphs_part.h"
 #include "playback/outputs_part.h"
@@ -21,7 +26,7 @@
 namespace tamberline {
 
 ProgramParts::ProgramParts(const Services& services)
-    : ports_(services.ports), chooseMidiPorts_(services.chooseMidiPorts) {
+    : ports_(services.ports), run_(services.run), chooseMidiPorts_(services.chooseMidiPorts) {
     Add(std::make_unique<MediaLibraryPart>(services.box));
     Add(std::make_unique<FolderTreeFillerPart>(services.registry));
     Add(std::make_unique<MediaGraphsPart>(services.run.controller()));
@@ -34,6 +39,7 @@ ProgramParts::ProgramParts(const Services& services)
         services.run, services.session, services.box,
         [&controller](int from) { return controller.NextRunningGraphButton(from); }));
     AddMidi(services);
+    AddLink(services);
     // The trigger ports open after run control's thread runs, in the
     // switches' own order.
     order_.push_back(&services.ports);
@@ -56,13 +62,30 @@ void ProgramParts::AddMidi(const Services& services) {
         services.registry, services.box, *midiDriver_, clock_, services.run.midiOut(), *midiTarget_,
         *timecode_, *ltc_,
         [&relay](int field, const std::string& text) { relay.Show(field, text); },
-        // The network link is not built: this machine is never a master.
-        [] { return false; }, [this] { return ChooseMidiPorts(); }});
+        // A linked master plays nothing, so it echoes nothing either.
+        [&link = services.link] { return link.IsLinkedMaster(); },
+        [this] { return ChooseMidiPorts(); }});
     MidiPorts& midi = *midi_;
     services.portHooks.Plug(TriggerPort::kMidi,
                             {[&midi] { return midi.Open(); }, [&midi] { midi.Close(); }});
     MainTick& tick = services.tick;
     Add(std::make_unique<MidiPart>(midi, [&tick] { tick.NoteMtcFrame(); }));
+}
+
+void ProgramParts::AddLink(const Services& services) {
+    ConsoleModel& model = services.model;
+    linkHost_ = std::make_unique<ProgramLinkHost>(services.run, model.session(), model.grid(),
+                                                  model.menu(), services.closeOpenQuestion);
+    finder_ = MakeAvahiFinder();
+    auto part = std::make_unique<NetLinkPart>(
+        NetLinkPart::Services{services.link, *linkHost_, services.box, clock_, "0.0.0.0", kLinkPort,
+                              MakeAvahiAnnouncer()});
+    link_ = part.get();
+    NetLink& link = part->link();
+    linkHost_->SetLink(&link);
+    services.run.SetLinkSender(&link);
+    model.sessionHost().SetLinkSessionChanged([&link] { link.SendResync(); });
+    Add(std::move(part));
 }
 
 int ProgramParts::ChooseMidiPorts() {
@@ -73,7 +96,11 @@ void ProgramParts::SetupMidiPorts() {
     SetupTriggerPort(ports_, TriggerPort::kMidi, [this] { return ChooseMidiPorts(); });
 }
 
-ProgramParts::~ProgramParts() = default;
+ProgramParts::~ProgramParts() {
+    // Run control's thread outlives the parts: it must not send through a
+    // link that is gone.
+    run_.SetLinkSender(nullptr);
+}
 
 void ProgramParts::RegisterWith(Console& console) {
     for (ConsolePart* part : order_) {

@@ -13,7 +13,12 @@ namespace tamberline {
 class Console;
 class ConsolePart;
 class ConsoleRunControl;
+class ConsoleModel;
+class ConsoleFinder;
 class HelpViewer;
+class LinkState;
+class NetLinkPart;
+class ProgramLinkHost;
 class LtcPresence;
 class MainTick;
 class MessageBox;
@@ -48,6 +53,11 @@ public:
         // The "Setup Midi Ports" dialog: 9 when applied with a selection.
         std::function<int(MidiDriver&)> chooseMidiPorts;
         HelpViewer& help;
+        // The network link: the one link role, the console it shows, and
+        // how an open question is closed when the requester withdraws.
+        LinkState& link;
+        ConsoleModel& model;
+        std::function<void()> closeOpenQuestion;
     };
 
     explicit ProgramParts(const Services& services);
@@ -58,16 +68,20 @@ public:
     const OutputsPart& outputs() const { return *outputs_; }
     // The "Setup" item of the "Midi" menu.
     void SetupMidiPorts();
+    NetLinkPart& link() { return *link_; }
+    ConsoleFinder& consoleFinder() { return *finder_; }
 
 private:
     void Add(std::unique_ptr<ConsolePart> part);
     void AddMidi(const Services& services);
+    void AddLink(const Services& services);
     int ChooseMidiPorts();
 
     std::vector<std::unique_ptr<ConsolePart>> owned_;
     std::vector<ConsolePart*> order_;
     OutputsPart* outputs_ = nullptr;
     PortSwitches& ports_;
+    ConsoleRunControl& run_;
     SystemClock clock_;
     std::function<int(MidiDriver&)> chooseMidiPorts_;
     // Trigger ports: what they share, then each port.
@@ -77,6 +91,9 @@ private:
     std::unique_ptr<MidiDriver> midiDriver_;
     std::unique_ptr<MidiTriggerTarget> midiTarget_;
     std::unique_ptr<MidiPorts> midi_;
+    std::unique_ptr<ProgramLinkHost> linkHost_;
+    std::unique_ptr<ConsoleFinder> finder_;
+    NetLinkPart* link_ = nullptr;
 };
 
 }  // namespace tamberline

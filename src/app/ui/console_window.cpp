@@ -11,6 +11,8 @@
 #include "app/ui/menu_binder.h"
 #include "help/help_location.h"
 #include "help/help_topics.h"
+#include "net/net_link_part.h"
+#include "net/ui/network_connect_dialog.h"
 #include "playback/outputs_part.h"
 #include "session/session_paths.h"
 #include "triggers/ui/midi_ports_dialog.h"
@@ -49,8 +51,9 @@ ConsoleWindow::ConsoleWindow(Registry& registry, Parts parts)
             [this](MidiDriver& driver) {
                 return RunMidiPortsDialog(this, driver, registry_, box_);
             },
-            helpViewer_});
+            helpViewer_, link_, *model_, [this] { box_.CloseOpenBox(); }});
         programParts_->RegisterWith(console_);
+        gridHooks_.SetLink(&programParts_->link().link());
         gridHooks_.SetOutputs(&programParts_->outputs());
         gridHooks_.SetSampleEditor([this](int button) { EditSample(button); });
     } else {
@@ -105,6 +108,7 @@ void ConsoleWindow::RunMenuCommand(int id) {
                 programParts_->SetupMidiPorts();
             }
             break;
+        case cmd::kConnect: ToggleLink(); break;
         case cmd::kMenuFont: ChooseMenuFont(); break;
         case cmd::kButtonFont: ChooseButtonFont(); break;
         case cmd::kHelp: help_.ShowHelpTopic(help::kGetStarted); break;
@@ -141,6 +145,18 @@ AsioMenuCommand::Hooks ConsoleWindow::AsioHooks() {
         SetWaitCursor(false);
     };
     return hooks;
+}
+
+void ConsoleWindow::ToggleLink() {
+    if (!programParts_ || !programParts_->link().available()) {
+        return;
+    }
+    NetLink& link = programParts_->link().link();
+    if (link.connected()) {
+        link.Disconnect();
+        return;
+    }
+    RunNetworkConnect(this, link, box_, programParts_->consoleFinder());
 }
 
 void ConsoleWindow::ChooseMenuFont() {

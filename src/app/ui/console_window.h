@@ -69,6 +69,7 @@ private:
 
     void PlaceOnStoredMonitor();
     AsioMenuCommand::Hooks AsioHooks();
+    void ToggleLink();
     void ChooseMenuFont();
     void ChooseButtonFont();
     void EditSample(int button);
