@@ -72,6 +72,12 @@ ConsoleWindow::ConsoleWindow(Registry& registry, Parts parts)
     timer_.setTimerType(Qt::PreciseTimer);
     timer_.setInterval(kTickMs);
     connect(&timer_, &QTimer::timeout, this, [this] { console_.Tick(); });
+    const QByteArray control = qgetenv("TAMBERLINE_TEST_CONTROL");
+    if (!control.isEmpty() && programParts_) {
+        testControl_ = std::make_unique<TestControl>(
+            QString::fromLocal8Bit(control),
+            [this](const std::string& line) { return RunTestCommand(line); });
+    }
     run_.AttachSession(&model_->session(),
                        [this](int button) { model_->grid().DrawButton(button); });
     PlaceOnStoredMonitor();

@@ -18,6 +18,7 @@
 #include "app/ui/grid_fonts.h"
 #include "app/ui/list_selection_dialog.h"
 #include "app/ui/message_box_dialog.h"
+#include "app/ui/test_control.h"
 #include "base/clock.h"
 #include "files/external_editor.h"
 #include "files/file_monitors.h"
@@ -70,6 +71,8 @@ private:
     void PlaceOnStoredMonitor();
     AsioMenuCommand::Hooks AsioHooks();
     void ToggleLink();
+    // The end-to-end tests' control socket (TAMBERLINE_TEST_CONTROL).
+    std::string RunTestCommand(const std::string& line);
     void ChooseMenuFont();
     void ChooseButtonFont();
     void EditSample(int button);
@@ -92,6 +95,7 @@ private:
     DialogListSelectionRunner asioDialog_;
     AsioControlPanels asioPanels_;
     AsioMenuCommand asio_;
+    std::unique_ptr<TestControl> testControl_;
     QTimer timer_;
     GridFonts fonts_;
     std::unique_ptr<MenuBinder> menus_;
