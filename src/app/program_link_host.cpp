@@ -112,8 +112,11 @@ void ProgramLinkHost::ShowRemoteRecords(const RecordArray& records) {
     }
     // The copy is shown, never saved: the session items are greyed and no
     // edit is taken while this machine is master.
+    // Run control gets them too: it sends a master's starts only for
+    // buttons that are assigned.
     for (int button = 0; button < kButtonCount; ++button) {
         session_.Record(button) = records[static_cast<size_t>(button)];
+        run_.MarkForReload(button);
     }
     grid_.SelectPage(0);
     grid_.CheckCue();
