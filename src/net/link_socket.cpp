@@ -61,6 +61,9 @@ std::string UdpLinkSocket::Open(const std::string& bindAddress, uint16_t port, R
     port_ = port;
     bindAddress_ = bindAddress;
     receiver_ = std::move(receiver);
+    if (!receiver_) {
+        return {};  // a socket that only sends
+    }
     notifier_ = std::make_unique<QSocketNotifier>(fd_, QSocketNotifier::Read);
     QObject::connect(notifier_.get(), &QSocketNotifier::activated, notifier_.get(),
                      [this] { ReadPending(); });

@@ -32,7 +32,8 @@ public:
     UdpLinkSocket(const UdpLinkSocket&) = delete;
     UdpLinkSocket& operator=(const UdpLinkSocket&) = delete;
 
-    // Empty when bound; else the system's reason.
+    // Empty when bound; else the system's reason. Without a receiver the
+    // socket only sends.
     std::string Open(const std::string& bindAddress, uint16_t port, Receiver receiver);
     void Close();
     bool IsOpen() const { return fd_ >= 0; }

@@ -4,7 +4,10 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <atomic>
+#include <cstring>
 #include <functional>
+#include <thread>
 
 #include "base/clock.h"
 #include "net/link_fixture.h"
@@ -67,6 +70,88 @@ TEST(LinkSocket, TwoConsolesLinkOverRealDatagramsWithDifferentKeys) {
     EXPECT_EQ(b.host.starts, std::vector<int>{200});
     a.link.Disconnect();
     ASSERT_TRUE(WaitFor([&] { return !b.link.connected(); }));
+}
+
+// 10,000 datagrams a second for 10 s from a third host, aimed at both
+// ends of a link: garbage of every length and well-formed commands keyed
+// for the sender. Nothing of it acts, and the peer's own starts still go
+// through on time.
+TEST(LinkSocket, AFloodFromAThirdHostChangesNothing) {
+    SocketSide a(kA);
+    SocketSide b(kB);
+    ASSERT_EQ(a.error + b.error, "");
+    for (int i = 0; i < kButtonCount; ++i) {
+        SetCaption(b.host.records[static_cast<size_t>(i)], "cue " + std::to_string(i));
+    }
+    b.box.Answer("Ok");
+    a.link.BeginConnect(kB, "b", true, nullptr);
+    ASSERT_TRUE(WaitFor([&] {
+        a.link.Poll();
+        return a.link.connected() && !a.link.syncing();
+    }));
+    const RecordArray shown = a.host.remote;
+
+    constexpr char kThird[] = "127.0.0.9";
+    std::atomic<bool> flooding{true};
+    std::atomic<int> sent{0};
+    std::thread flood([&] {
+        UdpLinkSocket third;
+        if (!third.Open(kThird, kTestPort, nullptr).empty()) {
+            return;
+        }
+        NetMessage record;
+        record.command = NetCommand::kRecord;
+        record.button = 7;
+        SetCaption(record.record, "forged");
+        const std::vector<std::vector<uint8_t>> forged = {
+            Scrambled(record, kThird),
+            Scrambled({NetCommand::kStart, 3}, kThird),
+            Scrambled({NetCommand::kStopAll}, kThird),
+            Scrambled({NetCommand::kDisconnect}, kThird),
+            Scrambled({NetCommand::kResync}, kThird),
+        };
+        uint32_t noise = 12345;
+        std::vector<uint8_t> garbage(kMaxDatagram);
+        const auto start = std::chrono::steady_clock::now();
+        for (int n = 0; n < 100000 && flooding; ++n) {
+            // Paced at 10 per millisecond.
+            std::this_thread::sleep_until(start + std::chrono::microseconds(100 * n));
+            const char* to = n % 2 ? kA : kB;
+            if (n % 3 == 0) {
+                third.SendTo(to, forged[static_cast<size_t>(n / 3) % forged.size()]);
+            } else {
+                noise = noise * 1103515245u + 12345u;
+                garbage.resize((noise >> 8) % (kMaxDatagram + 1));
+                for (uint8_t& byte : garbage) {
+                    noise = noise * 1103515245u + 12345u;
+                    byte = static_cast<uint8_t>(noise >> 16);
+                }
+                third.SendTo(to, garbage);
+            }
+            ++sent;
+        }
+    });
+    // The peer's own starts, one each half second, keep arriving.
+    std::vector<int> expected;
+    for (int i = 0; i < 20; ++i) {
+        a.link.SendRunCommand(NetCommand::kStart, 100 + i);
+        expected.push_back(100 + i);
+        EXPECT_TRUE(WaitFor([&] { return b.host.starts.size() == expected.size(); }, 1000)) << i;
+        WaitFor([&] { return false; }, 500 - 1);
+    }
+    flooding = false;
+    flood.join();
+    EXPECT_GE(sent.load(), 90000);
+    // It did arrive, and was dropped.
+    EXPECT_GT(a.link.ignored(), 1000u);
+    EXPECT_GT(b.link.ignored(), 1000u);
+    EXPECT_EQ(b.host.starts, expected);
+    EXPECT_EQ(b.host.stopAlls, 1);  // the master set-up's only
+    EXPECT_TRUE(a.link.connected());
+    EXPECT_TRUE(b.link.connected());
+    EXPECT_FALSE(a.link.syncing());
+    EXPECT_EQ(a.host.remoteShown, 1);
+    EXPECT_EQ(0, std::memcmp(a.host.remote.data(), shown.data(), sizeof(RecordArray)));
 }
 
 TEST(LinkSocket, AnOverlongDatagramIsNotCutToACommand) {
