@@ -56,7 +56,11 @@ ProgramLinkHost::ProgramLinkHost(ConsoleRunControl& run, Session& session, Conso
       session_(session),
       grid_(grid),
       menu_(menu),
-      closeOpenQuestion_(std::move(closeOpenQuestion)) {}
+      closeOpenQuestion_(std::move(closeOpenQuestion)) {
+    // With the link there, "Connect" is always offered: it opens the port
+    // again when that failed at start-up, or says why it cannot.
+    menu_.SetEnabled(cmd::kConnect, true);
+}
 
 ProgramLinkHost::~ProgramLinkHost() = default;
 
@@ -161,10 +165,6 @@ void ProgramLinkHost::CloseOpenQuestion() {
 
 std::string ProgramLinkHost::NameOfAddress(const std::string& address) {
     return NameOfAddressWithin(address, kNameWaitMs);
-}
-
-void ProgramLinkHost::SetConnectAvailable(bool available) {
-    menu_.SetEnabled(cmd::kConnect, available);
 }
 
 }  // namespace tamberline

@@ -38,7 +38,6 @@ public:
     void LinkChanged() override;
     void CloseOpenQuestion() override;
     std::string NameOfAddress(const std::string& address) override;
-    void SetConnectAvailable(bool available) override;
 
     bool showsRemoteRecords() const { return own_ != nullptr; }
 

@@ -63,8 +63,6 @@ public:
     virtual void CloseOpenQuestion() = 0;
     // The computer name of an address, or the address when none is known.
     virtual std::string NameOfAddress(const std::string& address) = 0;
-    // Whether the link's socket is open ("Connect" greyed when not).
-    virtual void SetConnectAvailable(bool /*available*/) {}
 };
 
 // The requester's "Network Connect." dialog, told how its request goes.

@@ -1,6 +1,7 @@
 #include "net/net_link_part.h"
 
 #include <QHostInfo>
+#include <cstdio>
 
 #include "base/message_box.h"
 #include "net/console_discovery.h"
@@ -24,23 +25,41 @@ bool NetLinkPart::Start(StartStep step) {
     if (step != StartStep::kNetworkMenu) {
         return true;
     }
+    // Without the port the console starts all the same, with no question
+    // that would hold up an unattended start: "Connect" tries again and
+    // says why it cannot link.
+    if (!OpenSocket()) {
+        std::fprintf(stderr, "tamberline: %s\n",
+                     PortUnavailableText(services_.port, bindError_).c_str());
+    }
+    return true;
+}
+
+bool NetLinkPart::OpenSocket() {
+    if (socket_.IsOpen()) {
+        return true;
+    }
     bindError_ = socket_.Open(services_.bindAddress, services_.port,
                               [this](std::span<const uint8_t> bytes, const std::string& from) {
                                   link_.OnDatagram(bytes, from);
                               });
-    services_.host.SetConnectAvailable(bindError_.empty());
     if (!bindError_.empty()) {
-        // The console runs on without the link; the operator learns why
-        // "Connect" is greyed.
-        services_.box.Show(PortUnavailableText(services_.port, bindError_),
-                           mb::kOk | mb::kIconExclamation, BoxPlacement::Centred());
-        return true;
+        return false;
     }
     monitor_.Start([this](bool connected) { OnNetworkChange(connected); });
     if (services_.announcer) {
         services_.announcer->Announce(QHostInfo::localHostName().toStdString(), services_.port);
     }
     return true;
+}
+
+bool NetLinkPart::EnsureAvailable() {
+    if (OpenSocket()) {
+        return true;
+    }
+    services_.box.Show(PortUnavailableText(services_.port, bindError_),
+                       mb::kOk | mb::kIconExclamation);
+    return false;
 }
 
 void NetLinkPart::OnNetworkChange(bool connected) {

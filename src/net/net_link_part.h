@@ -42,11 +42,15 @@ public:
 
     NetLink& link() { return link_; }
     bool available() const { return socket_.IsOpen(); }
+    // "Connect": opens the port if it could not be opened before, else
+    // tells the operator why the link cannot be made.
+    bool EnsureAvailable();
     // Why the socket could not be opened; empty when it is open.
     const std::string& bindError() const { return bindError_; }
 
 private:
     void OnNetworkChange(bool connected);
+    bool OpenSocket();
 
     Services services_;
     UdpLinkSocket socket_;

@@ -154,7 +154,7 @@ AsioMenuCommand::Hooks ConsoleWindow::AsioHooks() {
 }
 
 void ConsoleWindow::ToggleLink() {
-    if (!programParts_ || !programParts_->link().available()) {
+    if (!programParts_ || !programParts_->link().EnsureAvailable()) {
         return;
     }
     NetLink& link = programParts_->link().link();
