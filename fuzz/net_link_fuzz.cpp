@@ -11,8 +11,8 @@
 
 #include "base/clock.h"
 #include "base/message_box.h"
-#include "net/link_socket.h"
 #include "net/link_state.h"
+#include "net/link_transport.h"
 #include "net/net_link.h"
 
 namespace {

@@ -2,8 +2,8 @@
 
 #include "base/clock.h"
 #include "base/message_box.h"
-#include "net/link_socket.h"
 #include "net/link_state.h"
+#include "net/link_transport.h"
 
 namespace tamberline {
 
