@@ -20,6 +20,7 @@ targets=(
   fuzz_ltc_decoder:ltc:ltc:16384
   fuzz_pbus_line:pbus:pbus:8192
   fuzz_archive:archive:playlist:4096
+  fuzz_net_link:net:net:8192
 )
 
 cmake -S "$top" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \

@@ -12,6 +12,8 @@ packages=(
   # audio engine
   portaudio19-dev libsndfile1-dev
   jackd2 libjack-jackd2-dev
+  # the network link's discovery (DNS-SD)
+  libavahi-client-dev avahi-daemon
   # MIDI in and out
   librtmidi-dev
   # timecode: the reference LTC encoder and decoder of tests and benchmarks

@@ -19,6 +19,12 @@ void ConsoleSessionHost::StopAll() {
     }
 }
 
+void ConsoleSessionHost::TellLinkSessionChanged() {
+    if (tellLink_) {
+        tellLink_();
+    }
+}
+
 void ConsoleSessionHost::StopButton(int button) {
     run_.StopButton(button);
 }

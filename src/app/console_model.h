@@ -80,7 +80,9 @@ public:
     void RunSampleCheck() override;
     bool IsLinkedMaster() const override;
     bool IsLinkedSlave() const override;
-    void TellLinkSessionChanged() override {}  // not built yet: network link
+    void TellLinkSessionChanged() override;
+    // The network link: a slave's records changed.
+    void SetLinkSessionChanged(std::function<void()> tell) { tellLink_ = std::move(tell); }
     std::string LocalPathOfOwnShare(const std::string& path) override;
     std::optional<int32_t> LocaliseSonglist(const std::string& songlistPath) override;
 
@@ -92,6 +94,7 @@ private:
     ConsoleGrid* grid_ = nullptr;
     std::function<void()> rebuildTimecode_;
     LostSampleList lostSampleList_;
+    std::function<void()> tellLink_;
 };
 
 // Everything the console window shows and edits, without a widget: the
@@ -115,6 +118,7 @@ public:
     void SetLostSampleList(ConsoleSessionHost::LostSampleList list) {
         host_.SetLostSampleList(std::move(list));
     }
+    ConsoleSessionHost& sessionHost() { return host_; }
 
     // The menu commands the model runs itself (File menu, pages, port
     // switches); false for the others, which the window runs.

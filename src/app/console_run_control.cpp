@@ -48,7 +48,21 @@ void ConsoleRunControl::NoteSessionLoaded(const std::string& path) {
     run_.ResetStartRequests();
 }
 
+void ConsoleRunControl::ShowRemote(int button, const ButtonRunView& view) {
+    if (button >= 0 && button < kButtonCount) {
+        remote_[static_cast<size_t>(button)] = view;
+    }
+}
+
+void ConsoleRunControl::StopAllThen(std::function<void()> then) {
+    run_.StopAll();
+    run_.control().Post(std::move(then));
+}
+
 ButtonRunView ConsoleRunControl::State(int button) const {
+    if (link_.IsLinkedMaster() && button >= 0 && button < kButtonCount) {
+        return remote_[static_cast<size_t>(button)];
+    }
     const RunSnapshot s = run_.Snapshot(button);
     ButtonRunView view;
     view.running = s.running;

@@ -58,6 +58,14 @@ public:
     // Hands every record over, at start-up and after a load.
     void ReloadAll();
 
+    // The network link: where run control's link commands go, and what a
+    // linked master shows instead of its own playback (GUI thread).
+    void SetLinkSender(NetLink* link) { link_.SetSender(link); }
+    void ShowRemote(int button, const ButtonRunView& view);
+    void ClearRemote() { remote_.fill(ButtonRunView{}); }
+    // Stops this machine's playback, then runs `then` on the control thread.
+    void StopAllThen(std::function<void()> then);
+
 private:
     // RunHost, control thread.
     void RecordChanged(int button, const ButtonRecord& record, uint32_t version) override;
@@ -78,6 +86,7 @@ private:
     // GUI thread: the version of each record last handed to run control.
     std::array<uint32_t, kButtonCount> versions_{};
     VideoDisplay video_;
+    std::array<ButtonRunView, kButtonCount> remote_{};
     RunController run_;
 };
 

@@ -3,6 +3,7 @@
 #include "app/run_control.h"
 #include "help/help_service.h"
 #include "help/help_topics.h"
+#include "net/net_link.h"
 #include "playback/outputs_part.h"
 #include "songlist/playlist_reader.h"
 
@@ -18,6 +19,16 @@ bool ProgramGridHooks::IsValidOutput(int row) const {
 
 bool ProgramGridHooks::IsSonglistFile(const std::string& path) const {
     return IsPlaylistFile(path);
+}
+
+void ProgramGridHooks::TellLinkLocksCleared() {
+    if (link_) {
+        link_->SendClearBuzzers();
+    }
+}
+
+std::string ProgramGridHooks::LinkTitle() const {
+    return link_ ? link_->Title() : std::string();
 }
 
 void ProgramGridHooks::EditSample(int button) {

@@ -10,6 +10,7 @@
 namespace tamberline {
 
 class HelpService;
+class NetLink;
 class OutputsPart;
 class RunControl;
 
@@ -21,6 +22,7 @@ class ProgramGridHooks final : public GridHooks {
 public:
     void SetOutputs(const OutputsPart* outputs) { outputs_ = outputs; }
     void SetHelp(HelpService* help) { help_ = help; }
+    void SetLink(NetLink* link) { link_ = link; }
 
     // The external editor's hand-off for the edit command.
     void SetSampleEditor(std::function<void(int)> edit) { editSample_ = std::move(edit); }
@@ -38,6 +40,8 @@ public:
     void OpenHelp() override;
     void OpenSetupButton(int button) override;
     void OpenBlockAssign(const std::vector<int>& buttons) override;
+    void TellLinkLocksCleared() override;
+    std::string LinkTitle() const override;
 
 private:
     const OutputsPart* outputs_ = nullptr;
@@ -45,6 +49,7 @@ private:
     std::function<void(int)> setup_;
     std::function<void(const std::vector<int>&)> block_;
     HelpService* help_ = nullptr;
+    NetLink* link_ = nullptr;
 };
 
 // Editing a sample in the running program: playlists are told by their

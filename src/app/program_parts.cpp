@@ -4,16 +4,20 @@
 
 #include "app/asio_control_panel.h"
 #include "app/console.h"
+#include "app/console_model.h"
 #include "app/console_run_control.h"
 #include "app/main_tick.h"
 #include "app/port_switches.h"
+#include "app/program_link_host.h"
 #include "app/program_port_hooks.h"
 #include "app/run_control_part.h"
 #include "app/smpte_setup.h"
 #include "base/message_box.h"
 #include "files/folder_tree_filler_part.h"
 #include "help/help_service.h"
+#include "net/console_discovery.h"
 #include "net/link_state.h"
+#include "net/net_link_part.h"
 #include "playback/graph/media_library_part.h"
 #include "playback/media_graphs_part.h"
 #include "playback/outputs_part.h"
@@ -42,6 +46,7 @@ namespace tamberline {
 ProgramParts::ProgramParts(const Services& services)
     : ports_(services.ports),
       registry_(services.registry),
+      run_(services.run),
       chooseMidiPorts_(services.chooseMidiPorts),
       session_(services.session),
       smpteDialog_(services.smpteDialog),
@@ -63,6 +68,7 @@ ProgramParts::ProgramParts(const Services& services)
     AddSmpte(services);
     AddPbus(services);
     AddGamePort(services);
+    AddLink(services);
     // The trigger ports open after run control's thread runs, in the
     // switches' own order.
     order_.push_back(&services.ports);
@@ -79,8 +85,8 @@ void ProgramParts::Add(std::unique_ptr<ConsolePart> part) {
 void ProgramParts::AddMidi(const Services& services) {
     statusRelay_ = std::make_unique<StatusRelay>(services.statusField);
     ltc_ = std::make_unique<LtcPresence>();
-    const LinkState* link = services.link;
-    auto linkedMaster = [link] { return link != nullptr && link->IsLinkedMaster(); };
+    const LinkState& link = services.link;
+    auto linkedMaster = [&link] { return link.IsLinkedMaster(); };
     RunController& controller = services.run.controller();
     timecode_ = std::make_unique<TimecodeEngine>(
         controller.control(),
@@ -97,8 +103,9 @@ void ProgramParts::AddMidi(const Services& services) {
     midi_ = std::make_unique<MidiPorts>(MidiPorts::Services{
         services.registry, services.box, *midiDriver_, clock_, services.run.midiOut(), *midiTarget_,
         *timecode_, *ltc_,
-        [&relay](int field, const std::string& text) { relay.Show(field, text); }, linkedMaster,
-        [this] { return ChooseMidiPorts(); }});
+        [&relay](int field, const std::string& text) { relay.Show(field, text); },
+        // A linked master plays nothing, so it echoes nothing either.
+        linkedMaster, [this] { return ChooseMidiPorts(); }});
     MidiPorts& midi = *midi_;
     services.portHooks.Plug(TriggerPort::kMidi,
                             {[&midi] { return midi.Open(); }, [&midi] { midi.Close(); }});
@@ -233,6 +240,22 @@ void ProgramParts::RebuildTimecodeTable() {
     timecode_->SetStarts(starts);
 }
 
+void ProgramParts::AddLink(const Services& services) {
+    ConsoleModel& model = services.model;
+    linkHost_ = std::make_unique<ProgramLinkHost>(services.run, model.session(), model.grid(),
+                                                  model.menu(), services.closeOpenQuestion);
+    finder_ = MakeAvahiFinder();
+    auto part = std::make_unique<NetLinkPart>(
+        NetLinkPart::Services{services.link, *linkHost_, services.box, clock_, "0.0.0.0", kLinkPort,
+                              MakeAvahiAnnouncer()});
+    link_ = part.get();
+    NetLink& link = part->link();
+    linkHost_->SetLink(&link);
+    services.run.SetLinkSender(&link);
+    model.sessionHost().SetLinkSessionChanged([&link] { link.SendResync(); });
+    Add(std::move(part));
+}
+
 int ProgramParts::ChooseMidiPorts() {
     return chooseMidiPorts_ ? chooseMidiPorts_(*midiDriver_) : 0;
 }
@@ -241,7 +264,11 @@ void ProgramParts::SetupMidiPorts() {
     SetupTriggerPort(ports_, TriggerPort::kMidi, [this] { return ChooseMidiPorts(); });
 }
 
-ProgramParts::~ProgramParts() = default;
+ProgramParts::~ProgramParts() {
+    // Run control's thread outlives the parts: it must not send through a
+    // link that is gone.
+    run_.SetLinkSender(nullptr);
+}
 
 void ProgramParts::RegisterWith(Console& console) {
     for (ConsolePart* part : order_) {

@@ -15,6 +15,8 @@ namespace tamberline {
 class AsioControlPanels;
 class CaptureSource;
 class Console;
+class ConsoleFinder;
+class ConsoleModel;
 class ConsolePart;
 class ConsoleRunControl;
 class GamePort;
@@ -30,10 +32,12 @@ class MessageBox;
 class MidiDriver;
 class MidiPorts;
 class MidiTriggerTarget;
+class NetLinkPart;
 class OutputsPart;
 class PbusPort;
 class PbusRunTarget;
 class PortSwitches;
+class ProgramLinkHost;
 class ProgramPortHooks;
 class Registry;
 class Session;
@@ -63,15 +67,18 @@ public:
         // The "Setup Midi Ports" dialog: 9 when applied with a selection.
         std::function<int(MidiDriver&)> chooseMidiPorts;
         HelpViewer& help;
-        // The "SMPTE Source" dialog and its "Device control" programs, and
-        // the link role (none: never a master).
+        // The "SMPTE Source" dialog and its "Device control" programs.
         ListSelectionRunner* smpteDialog = nullptr;
         AsioControlPanels* controlPanels = nullptr;
-        const LinkState* link = nullptr;
         // The "P-Bus Setup." dialog: 1 when applied.
         std::function<int()> choosePbusSetup;
         // Clears the console's status line.
         std::function<void()> clearStatusLine;
+        // The network link: the one link role, the console it shows, and
+        // how an open question is closed when the requester withdraws.
+        LinkState& link;
+        ConsoleModel& model;
+        std::function<void()> closeOpenQuestion;
     };
 
     explicit ProgramParts(const Services& services);
@@ -88,6 +95,8 @@ public:
     void RebuildTimecodeTable();
     // The "Setup" item of the "P-Bus" menu.
     void SetupPbus();
+    NetLinkPart& link() { return *link_; }
+    ConsoleFinder& consoleFinder() { return *finder_; }
 
 private:
     void Add(std::unique_ptr<ConsolePart> part);
@@ -96,6 +105,7 @@ private:
     void AddGamePort(const Services& services);
     void AddPbus(const Services& services);
     void AddHotplug(const Services& services);
+    void AddLink(const Services& services);
     int ChooseMidiPorts();
 
     std::vector<std::unique_ptr<ConsolePart>> owned_;
@@ -103,6 +113,7 @@ private:
     OutputsPart* outputs_ = nullptr;
     PortSwitches& ports_;
     Registry& registry_;
+    ConsoleRunControl& run_;
     SystemClock clock_;
     std::function<int(MidiDriver&)> chooseMidiPorts_;
     // Trigger ports: what they share, then each port.
@@ -128,6 +139,9 @@ private:
     // Device arrivals and departures, for the hardware check.
     std::unique_ptr<GstDeviceWatch> gstWatch_;
     std::unique_ptr<UdevDeviceWatch> udevWatch_;
+    std::unique_ptr<ProgramLinkHost> linkHost_;
+    std::unique_ptr<ConsoleFinder> finder_;
+    NetLinkPart* link_ = nullptr;
 };
 
 }  // namespace tamberline

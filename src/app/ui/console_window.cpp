@@ -12,6 +12,8 @@
 #include "app/ui/menu_binder.h"
 #include "help/help_location.h"
 #include "help/help_topics.h"
+#include "net/net_link_part.h"
+#include "net/ui/network_connect_dialog.h"
 #include "playback/graph/media_length.h"
 #include "playback/outputs_part.h"
 #include "session/session_paths.h"
@@ -64,13 +66,15 @@ ConsoleWindow::ConsoleWindow(Registry& registry, Parts parts)
             [this](MidiDriver& driver) {
                 return RunMidiPortsDialog(this, driver, registry_, box_);
             },
-            helpViewer_, &asioDialog_, &asioPanels_, &link_,
+            helpViewer_, &asioDialog_, &asioPanels_,
             [this] {
                 return RunPbusSetupDialog(this, registry_,
                                           [this] { help_.ShowHelpTopic(help::kPbus); });
             },
-            [this] { model_->grid().RefreshStatusLine(); }});
+            [this] { model_->grid().RefreshStatusLine(); }, link_, *model_,
+            [this] { box_.CloseOpenBox(); }});
         programParts_->RegisterWith(console_);
+        gridHooks_.SetLink(&programParts_->link().link());
         video_ = std::make_unique<VideoWindow>(*this, registry.IsOn(settings::kVideoFullScreen));
         run_.video().SetScreen(video_.get());
         model_->SetTimecodeRebuild([this] { programParts_->RebuildTimecodeTable(); });
@@ -93,6 +97,12 @@ ConsoleWindow::ConsoleWindow(Registry& registry, Parts parts)
     timer_.setTimerType(Qt::PreciseTimer);
     timer_.setInterval(kTickMs);
     connect(&timer_, &QTimer::timeout, this, [this] { console_.Tick(); });
+    const QByteArray control = qgetenv("TAMBERLINE_TEST_CONTROL");
+    if (!control.isEmpty() && programParts_) {
+        testControl_ = std::make_unique<TestControl>(
+            QString::fromLocal8Bit(control),
+            [this](const std::string& line) { return RunTestCommand(line); });
+    }
     run_.AttachSession(&model_->session(),
                        [this](int button) { model_->grid().DrawButton(button); });
     PlaceOnStoredMonitor();
@@ -143,6 +153,7 @@ void ConsoleWindow::RunMenuCommand(int id) {
                 programParts_->SetupPbus();
             }
             break;
+        case cmd::kConnect: ToggleLink(); break;
         case cmd::kMenuFont: ChooseMenuFont(); break;
         case cmd::kButtonFont: ChooseButtonFont(); break;
         case cmd::kSonglist: OpenSonglistEditor(""); break;
@@ -182,6 +193,18 @@ bool ConsoleWindow::AnyButtonRunning() const {
         }
     }
     return false;
+}
+
+void ConsoleWindow::ToggleLink() {
+    if (!programParts_ || !programParts_->link().EnsureAvailable()) {
+        return;
+    }
+    NetLink& link = programParts_->link().link();
+    if (link.connected()) {
+        link.Disconnect();
+        return;
+    }
+    RunNetworkConnect(this, link, box_, programParts_->consoleFinder());
 }
 
 void ConsoleWindow::ChooseMenuFont() {

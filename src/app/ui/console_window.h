@@ -21,6 +21,7 @@
 #include "app/ui/grid_fonts.h"
 #include "app/ui/list_selection_dialog.h"
 #include "app/ui/message_box_dialog.h"
+#include "app/ui/test_control.h"
 #include "app/ui/video_window.h"
 #include "base/clock.h"
 #include "files/external_editor.h"
@@ -87,6 +88,9 @@ private:
     void PlaceOnStoredMonitor();
     AsioMenuCommand::Hooks AsioHooks();
     bool AnyButtonRunning() const;
+    void ToggleLink();
+    // The end-to-end tests' control socket (TAMBERLINE_TEST_CONTROL).
+    std::string RunTestCommand(const std::string& line);
     void ChooseMenuFont();
     void ChooseButtonFont();
     void EditSample(int button);
@@ -116,6 +120,7 @@ private:
     AsioControlPanels asioPanels_;
     AsioMenuCommand asio_;
     SonglistDurations songlistDurations_;
+    std::unique_ptr<TestControl> testControl_;
     QTimer timer_;
     GridFonts fonts_;
     std::unique_ptr<MenuBinder> menus_;

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QProcess>
+#include <memory>
+#include <string>
+
+namespace tamberline::testing {
+
+// Two `tamberline` programs on the test hosts of scripts/link-hosts.sh:
+// console A on 10.77.0.1, console B on 10.77.0.2, each with a home of its
+// own and driven through its test control socket.
+class LinkHosts {
+public:
+    static constexpr char kAddressA[] = "10.77.0.1";
+    static constexpr char kAddressB[] = "10.77.0.2";
+
+    // `folder`: where the homes, sockets and logs go.
+    explicit LinkHosts(std::string folder);
+    ~LinkHosts();
+
+    // Why the hosts cannot be used here (not root, no namespaces); empty
+    // when they can.
+    static std::string Unavailable();
+    // Makes the hosts, writes the demo show for the consoles named in
+    // `withShow` ("A", "B", "AB") and starts both programs.
+    bool Start(const std::string& withShow);
+    void Stop();
+
+    // One command to console 'A' or 'B'; its answer, or "" after 3 s.
+    std::string Command(char console, const std::string& line);
+    // Polls `line` until its answer contains `wanted`, at most `ms`.
+    bool WaitFor(char console, const std::string& line, const std::string& wanted, int ms = 5000);
+    // Takes a host's interface down or up again.
+    bool Cut(char host);
+    bool Mend(char host);
+    std::string Log(char console) const;
+
+private:
+    std::string Home(char console) const;
+    std::string Socket(char console) const;
+    bool Launch(char console, bool withShow);
+
+    std::string folder_;
+    std::unique_ptr<QProcess> a_;
+    std::unique_ptr<QProcess> b_;
+};
+
+}  // namespace tamberline::testing

@@ -1,0 +1,147 @@
+// Two programs on two test hosts (network namespaces of the link-hosts
+// script): the whole link from the request to its loss. Root only.
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QProcess>
+#include <QThread>
+#include <cstdlib>
+
+#include "net/link_hosts.h"
+#include "support/temp_dir.h"
+
+namespace tamberline::testing {
+namespace {
+
+int Remaining(const std::string& clock) {
+    const size_t at = clock.find("remaining=");
+    return at == std::string::npos ? -1 : std::atoi(clock.c_str() + at + 10);
+}
+
+// Listens to the default sink of the test audio server (where the
+// slave's demo show plays); without the server there is nothing to hear
+// and the slave's run state has to do.
+class SinkListener {
+public:
+    explicit SinkListener(std::string file) : file_(std::move(file)) {}
+    bool Start() {
+        if (std::getenv("PULSE_SERVER") == nullptr) {
+            return false;
+        }
+        // Into a file: a pipe nobody reads meanwhile would stall the
+        // recorder; in small pieces, or the last of the sound never leaves
+        // it. Bounded in time whatever happens to the test.
+        parec_.start(
+            QStringLiteral("bash"),
+            {QStringLiteral("-c"),
+             QStringLiteral("exec timeout 20 parec --raw --device=@DEFAULT_MONITOR@ "
+                            "--latency-msec=20 --format=s16le --channels=1 --rate=48000 > \"$0\""),
+             QString::fromStdString(file_)});
+        // A new stream of the server takes a moment before it carries sound.
+        QThread::msleep(1000);
+        return parec_.waitForStarted(2000);
+    }
+    bool HeardSound() {
+        parec_.terminate();
+        parec_.waitForFinished(2000);
+        QFile file(QString::fromStdString(file_));
+        const QByteArray bytes = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+        const auto* samples = reinterpret_cast<const int16_t*>(bytes.constData());
+        for (qsizetype i = 0; i < bytes.size() / 2; ++i) {
+            if (std::abs(samples[i]) > 300) {
+                return true;
+            }
+        }
+        return false;
+    }
+
+private:
+    std::string file_;
+    QProcess parec_;
+};
+
+class LinkHostsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const std::string why = LinkHosts::Unavailable();
+        if (!why.empty()) {
+            GTEST_SKIP() << why;
+        }
+        // B plays the demo show; A has a session of its own to get back.
+        ASSERT_TRUE(hosts.Start("B")) << hosts.Log('A') << hosts.Log('B');
+    }
+
+    void Link() {
+        ASSERT_EQ(hosts.Command('A', std::string("connect ") + LinkHosts::kAddressB + " B master"),
+                  "ok");
+        ASSERT_TRUE(hosts.WaitFor('B', "status", "box=Connection request received from"))
+            << hosts.Command('B', "status");
+        ASSERT_EQ(hosts.Command('B', "answer ok"), "ok");
+        ASSERT_TRUE(hosts.WaitFor('A', "status", "role=master connected=1 syncing=0"))
+            << hosts.Command('A', "status");
+    }
+
+    TempDir dir;
+    LinkHosts hosts{dir.Path()};
+};
+
+TEST_F(LinkHostsTest, AMasterFiresTheSlavesButtonsUntilTheLinkEnds) {
+    ASSERT_EQ(hosts.Command('A', "caption 0"), "");
+    Link();
+    EXPECT_TRUE(hosts.WaitFor('B', "status", "role=slave connected=1"));
+    // Every record came over: the slave's show is on the master.
+    for (int button : {0, 1, 5, 6, 335}) {
+        EXPECT_EQ(hosts.Command('A', "caption " + std::to_string(button)),
+                  hosts.Command('B', "caption " + std::to_string(button)))
+            << button;
+    }
+    EXPECT_EQ(hosts.Command('A', "caption 1"), "Low tone");
+
+    // A start on the master plays on the slave, and the master's clock
+    // follows the slave's.
+    SinkListener listener(dir.File("sink.raw"));
+    const bool listening = listener.Start();
+    ASSERT_EQ(hosts.Command('A', "start 1"), "ok");
+    ASSERT_TRUE(hosts.WaitFor('B', "clock 1", "running=1")) << hosts.Command('A', "status") << "\n"
+                                                            << hosts.Command('B', "status") << "\n"
+                                                            << hosts.Log('B');
+    // A new stream of the audio server takes a moment to sound.
+    QThread::msleep(1500);
+    if (listening) {
+        EXPECT_TRUE(listener.HeardSound());
+    }
+    ASSERT_TRUE(hosts.WaitFor('A', "clock 1", "running=1"));
+    const int first = Remaining(hosts.Command('A', "clock 1"));
+    QThread::msleep(600);
+    const int later = Remaining(hosts.Command('A', "clock 1"));
+    const int slave = Remaining(hosts.Command('B', "clock 1"));
+    EXPECT_LT(later, first);
+    EXPECT_NEAR(later, slave, 400);
+
+    // A stop on the master stops the slave.
+    ASSERT_EQ(hosts.Command('A', "stopall"), "ok");
+    EXPECT_TRUE(hosts.WaitFor('B', "clock 1", "running=0"));
+    EXPECT_TRUE(hosts.WaitFor('A', "clock 1", "running=0"));
+
+    // Disconnect: the slave is told, the master has its own session back.
+    ASSERT_EQ(hosts.Command('A', "disconnect"), "ok");
+    EXPECT_TRUE(hosts.WaitFor('B', "status", "role=none connected=0"));
+    EXPECT_TRUE(hosts.WaitFor('B', "status", "box=Remote disconnected."));
+    EXPECT_EQ(hosts.Command('B', "answer ok"), "ok");
+    EXPECT_TRUE(hosts.WaitFor('A', "status", "role=none connected=0"));
+    EXPECT_EQ(hosts.Command('A', "caption 1"), "");
+}
+
+TEST_F(LinkHostsTest, AHostWhoseInterfaceGoesDownEndsTheLinkOnBoth) {
+    Link();
+    ASSERT_TRUE(hosts.Cut('B'));
+    EXPECT_TRUE(hosts.WaitFor('A', "status", "role=none connected=0"));
+    EXPECT_TRUE(hosts.WaitFor('A', "status", "box=Network connection lost."));
+    EXPECT_TRUE(hosts.WaitFor('B', "status", "role=none connected=0"));
+    EXPECT_TRUE(hosts.WaitFor('B', "status", "box=Network connection lost."));
+    EXPECT_EQ(hosts.Command('A', "caption 1"), "");
+    ASSERT_TRUE(hosts.Mend('B'));
+}
+
+}  // namespace
+}  // namespace tamberline::testing
