@@ -65,7 +65,7 @@ public:
 
     JackMidiPeer& peer() { return peer_; }
     // The engine's JACK port of output channel 1.
-    std::string FirstOutputPort() const { return "tamberline-midi-" + id_ + ":out_0"; }
+    std::string FirstOutputPort() const { return "tamberline-midi-" + id_ + ":out_1"; }
     RunController& run() { return *run_; }
     MidiPorts& ports() { return *ports_; }
     MidiOutQueue& out() { return out_; }
