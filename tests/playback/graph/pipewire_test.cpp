@@ -3,9 +3,7 @@
 // monitor and measured.
 #include <gst/gst.h>
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <QProcess>
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
@@ -18,6 +16,7 @@
 #include "playback/graph/output_list.h"
 #include "playback/graph/outputs.h"
 #include "session/registry.h"
+#include "support/null_sink.h"
 #include "support/scripted_message_box.h"
 #include "support/temp_dir.h"
 
@@ -30,47 +29,12 @@ constexpr int kRate = 48000;
 constexpr int kWindow = kRate / 100;  // 10 ms
 constexpr double kSilence = -60.0;    // dBFS below which a window counts as silent
 
-bool Pactl(const QStringList& arguments, QString* output = nullptr) {
-    QProcess pactl;
-    pactl.start("pactl", arguments);
-    if (!pactl.waitForFinished(10000) || pactl.exitCode() != 0) {
-        return false;
-    }
-    if (output != nullptr) {
-        *output = QString::fromUtf8(pactl.readAllStandardOutput()).trimmed();
-    }
-    return true;
-}
+using testing::Pactl;
 
-// A null sink of this test's own, so that tests running side by side never
-// hear each other.
-class PrivateSink {
+// A null sink of the test's own, loaded at once.
+class PrivateSink : public testing::NullSink {
 public:
-    PrivateSink() {
-        static int count = 0;
-        const QString id = QString("%1_%2").arg(getpid()).arg(++count);
-        name_ = ("tl_" + id).toStdString();
-        description_ = ("TamberlineProbe_" + id).toStdString();
-        Pactl({"load-module", "module-null-sink", QString::fromStdString("sink_name=" + name_),
-               QString::fromStdString("sink_properties=device.description=" + description_)},
-              &module_);
-    }
-    ~PrivateSink() { Unload(); }
-
-    bool Loaded() const { return !module_.isEmpty(); }
-    void Unload() {
-        if (Loaded()) {
-            Pactl({"unload-module", module_});
-            module_.clear();
-        }
-    }
-    const std::string& Name() const { return name_; }
-    const std::string& Description() const { return description_; }
-
-private:
-    std::string name_;
-    std::string description_;
-    QString module_;
+    PrivateSink() : NullSink("tl", "TamberlineProbe") { Load(); }
 };
 
 // Records a sink's monitor as 48 kHz stereo.
@@ -266,11 +230,15 @@ TEST_F(PipeWireGraphTest, PlaysTheLevelSetOnTheSecondSinkAndCompletes) {
 
 // A stop on a real sound server's sink: the sound server plays what the
 // renderer holds, so the fade must have reached it before the stream halts.
+// A sink of its own: another test playing on a shared sink meanwhile would
+// add its own steps to the recording.
 TEST_F(PipeWireGraphTest, AStopInMidSoundFadesOutOnTheSink) {
-    ASSERT_TRUE(Listed("Test Sink A"));
+    PrivateSink sink;
+    ASSERT_TRUE(sink.Loaded());
+    ASSERT_TRUE(Listed(sink.Description()));
     for (int trial = 0; trial < 3; ++trial) {
         SCOPED_TRACE(trial);
-        MonitorRecorder recorder("test_a");
+        MonitorRecorder recorder(sink.Name());
         ASSERT_TRUE(recorder.Start());
         ASSERT_TRUE(AddOutputRenderer(graph_, table_, 0, catalog_));
         ASSERT_TRUE(graph_.RenderFile(Tone("tone.wav", 5.0, 440.0)));

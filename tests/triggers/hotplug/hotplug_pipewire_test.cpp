@@ -2,10 +2,8 @@
 // the PipeWire test server, seen by GStreamer's device monitor, through the
 // main tick's debounce into the hardware check and the outputs.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <QCoreApplication>
-#include <QProcess>
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
@@ -16,6 +14,7 @@
 #include "playback/run_controller.h"
 #include "session/registry.h"
 #include "support/manual_clock.h"
+#include "support/null_sink.h"
 #include "support/scripted_message_box.h"
 #include "support/temp_dir.h"
 #include "triggers/hotplug/gst_media_devices.h"
@@ -23,42 +22,6 @@
 
 namespace tamberline::testing {
 namespace {
-
-bool Pactl(const QStringList& arguments, QString* output = nullptr) {
-    QProcess pactl;
-    pactl.start("pactl", arguments);
-    if (!pactl.waitForFinished(10000) || pactl.exitCode() != 0) {
-        return false;
-    }
-    if (output != nullptr) {
-        *output = QString::fromUtf8(pactl.readAllStandardOutput()).trimmed();
-    }
-    return true;
-}
-
-// A null sink with a name no other test uses.
-class OwnSink {
-public:
-    OwnSink() : description_("TamberlineHotplug_" + std::to_string(getpid())) {}
-    ~OwnSink() { Unload(); }
-    bool Load() {
-        return Pactl({"load-module", "module-null-sink",
-                      QString::fromStdString("sink_name=tl_hotplug_" + std::to_string(getpid())),
-                      QString::fromStdString("sink_properties=device.description=" + description_)},
-                     &module_);
-    }
-    void Unload() {
-        if (!module_.isEmpty()) {
-            Pactl({"unload-module", module_});
-            module_.clear();
-        }
-    }
-    const std::string& description() const { return description_; }
-
-private:
-    std::string description_;
-    QString module_;
-};
 
 // The server's devices as GStreamer lists them, less the sinks other tests
 // load on the shared server meanwhile.
@@ -150,8 +113,8 @@ protected:
     ScriptedMessageBox box_;
     Host host_;
     ManualClock clock_;
-    OwnSink sink_;
-    OwnDevices devices_{sink_.description()};
+    NullSink sink_{"tl_hotplug", "TamberlineHotplug"};
+    OwnDevices devices_{sink_.Description()};
     std::unique_ptr<RunController> run_;
     std::unique_ptr<OutputsPart> outputs_;
     std::unique_ptr<HotplugPart> hotplug_;
@@ -163,26 +126,26 @@ protected:
 };
 
 TEST_F(HotplugPipeWireTest, PluggedSinkIsOfferedAndUsedThenReportedLost) {
-    ASSERT_FALSE(Offers(sink_.description()));
+    ASSERT_FALSE(Offers(sink_.Description()));
     box_.Answer("Yes");
     ASSERT_TRUE(sink_.Load());
     ASSERT_TRUE(RunUntil([&] { return !box_.Texts().empty(); }));
     EXPECT_EQ(box_.Texts().front(),
-              sink_.description() + "\n\nNew hardware found.\nDo you want to use it?\n");
-    EXPECT_TRUE(Offers(sink_.description()));
+              sink_.Description() + "\n\nNew hardware found.\nDo you want to use it?\n");
+    EXPECT_TRUE(Offers(sink_.Description()));
 
     sink_.Unload();
     ASSERT_TRUE(RunUntil([&] { return box_.Texts().size() == 2; }));
     EXPECT_EQ(box_.Texts()[1],
-              sink_.description() + "\n\nHardware lost.\nDevice is not available.\n");
-    EXPECT_FALSE(Offers(sink_.description()));
+              sink_.Description() + "\n\nHardware lost.\nDevice is not available.\n");
+    EXPECT_FALSE(Offers(sink_.Description()));
 }
 
 TEST_F(HotplugPipeWireTest, OutputsWaitForTheButtonsPlayingOnThem) {
     box_.Answer("Yes");
     ASSERT_TRUE(sink_.Load());
     ASSERT_TRUE(RunUntil([&] { return !box_.Texts().empty(); }));
-    const int row = RowOf(sink_.description());
+    const int row = RowOf(sink_.Description());
     ASSERT_GE(row, 0);
 
     // A button plays on the sink when it goes: its output stays as it is.
@@ -190,13 +153,13 @@ TEST_F(HotplugPipeWireTest, OutputsWaitForTheButtonsPlayingOnThem) {
     sink_.Unload();
     ASSERT_TRUE(RunUntil([&] { return box_.Texts().size() == 2; }));
     EXPECT_TRUE(outputs_->refreshWaiting());
-    EXPECT_TRUE(Offers(sink_.description()));
+    EXPECT_TRUE(Offers(sink_.Description()));
     EXPECT_EQ(notes_, std::vector<std::string>{" Outputs change when their buttons stop "});
 
     // It stops: the change is made at the next try.
     playingRows_.clear();
     ASSERT_TRUE(RunUntil([&] { return !outputs_->refreshWaiting(); }));
-    EXPECT_FALSE(Offers(sink_.description()));
+    EXPECT_FALSE(Offers(sink_.Description()));
     EXPECT_EQ(notes_.back(), "");
 }
 

@@ -17,6 +17,7 @@
 #include "playback/graph/gstreamer.h"
 #include "session/registry.h"
 #include "session/settings.h"
+#include "support/null_sink.h"
 #include "support/scripted_message_box.h"
 #include "support/temp_dir.h"
 #include "triggers/ltc_presence.h"
@@ -28,46 +29,6 @@ namespace tamberline::testing {
 namespace {
 
 using namespace std::chrono_literals;
-
-bool Pactl(const QStringList& arguments, QString* output = nullptr) {
-    QProcess pactl;
-    pactl.start("pactl", arguments);
-    if (!pactl.waitForFinished(10000) || pactl.exitCode() != 0) {
-        return false;
-    }
-    if (output != nullptr) {
-        *output = QString::fromUtf8(pactl.readAllStandardOutput()).trimmed();
-    }
-    return true;
-}
-
-// A null sink of this test's own, unloaded at the end.
-class LtcSink {
-public:
-    LtcSink()
-        : name_("ltc_test_" + std::to_string(getpid())),
-          description_("LtcTest" + std::to_string(getpid())) {}
-    ~LtcSink() { Unload(); }
-    bool Load() {
-        return Pactl(
-            {"load-module", "module-null-sink", QString::fromStdString("sink_name=" + name_),
-             QString::fromStdString("sink_properties=device.description=" + description_)},
-            &module_);
-    }
-    void Unload() {
-        if (!module_.isEmpty()) {
-            Pactl({"unload-module", module_});
-            module_.clear();
-        }
-    }
-    const std::string& name() const { return name_; }
-    std::string Monitor() const { return "Monitor of " + description_; }
-
-private:
-    std::string name_;
-    std::string description_;
-    QString module_;
-};
 
 uint32_t StartTime(int h, int m, int s, int f) {
     return static_cast<uint32_t>(f + 30 * (s + 60 * (m + 60 * h)));
@@ -90,7 +51,7 @@ protected:
         for (int attempt = 0; attempt < 50; ++attempt) {
             reader_.HardwareCheck();
             const auto& d = reader_.devices();
-            if ((std::find(d.begin(), d.end(), sink_.Monitor()) != d.end()) == wanted) {
+            if ((std::find(d.begin(), d.end(), sink_.MonitorDescription()) != d.end()) == wanted) {
                 return true;
             }
             std::this_thread::sleep_for(100ms);
@@ -112,7 +73,7 @@ protected:
         file.close();
         QProcess pacat;
         pacat.start("pacat", {"--playback", "--raw", "--format=u8", "--rate=22050", "--channels=1",
-                              QString::fromStdString("--device=" + sink_.name()),
+                              QString::fromStdString("--device=" + sink_.Name()),
                               QString::fromStdString(path)});
         ASSERT_TRUE(pacat.waitForFinished(30000));
         EXPECT_EQ(pacat.exitCode(), 0);
@@ -126,7 +87,7 @@ protected:
         return shown_;
     }
 
-    LtcSink sink_;
+    NullSink sink_{"ltc_test", "LtcTest"};
     TempDir dir_;
     Registry registry_{QString::fromStdString(dir_.File("Tamberline.conf"))};
     ScriptedMessageBox box_;
