@@ -29,7 +29,9 @@ public:
     // One command to console 'A' or 'B'; its answer, or "" after 3 s.
     std::string Command(char console, const std::string& line);
     // Polls `line` until its answer contains `wanted`, at most `ms`.
-    bool WaitFor(char console, const std::string& line, const std::string& wanted, int ms = 5000);
+    // The default covers a connect under load: name lookup (3 s), echo
+    // (0.5 s) and the probe and request datagrams.
+    bool WaitFor(char console, const std::string& line, const std::string& wanted, int ms = 15000);
     // Takes a host's interface down or up again.
     bool Cut(char host);
     bool Mend(char host);
