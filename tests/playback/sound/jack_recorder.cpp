@@ -53,6 +53,7 @@ bool JackRecorder::Open() {
         }
     }
     jack_set_process_callback(client_, &JackRecorder::Process, this);
+    jack_set_xrun_callback(client_, &JackRecorder::Xrun, this);
     if (jack_activate(client_) != 0) {
         return false;
     }
@@ -102,8 +103,20 @@ jack_nframes_t JackRecorder::Rate() const {
     return jack_get_sample_rate(client_);
 }
 
+jack_nframes_t JackRecorder::PeriodFrames() const {
+    return jack_get_buffer_size(client_);
+}
+
 jack_nframes_t JackRecorder::FrameTime() const {
     return jack_frame_time(client_);
+}
+
+int JackRecorder::Xrun(void* self) {
+    auto* r = static_cast<JackRecorder*>(self);
+    if (r->recording_.load(std::memory_order_acquire)) {
+        r->xruns_.fetch_add(1, std::memory_order_acq_rel);
+    }
+    return 0;
 }
 
 int JackRecorder::Process(jack_nframes_t frames, void* self) {
@@ -111,9 +124,19 @@ int JackRecorder::Process(jack_nframes_t frames, void* self) {
     if (!r->recording_.load(std::memory_order_acquire)) {
         return 0;
     }
-    const size_t at = r->recorded_.load(std::memory_order_relaxed);
+    size_t at = r->recorded_.load(std::memory_order_relaxed);
+    const jack_nframes_t now = jack_last_frame_time(r->client_);
     if (at == 0) {
-        r->startTime_.store(jack_last_frame_time(r->client_), std::memory_order_release);
+        r->startTime_.store(now, std::memory_order_release);
+    } else {
+        // A cycle this client missed is kept as silence, so that frame N of
+        // the take is always server frame StartTime() + N.
+        const size_t due = std::min<size_t>(now - r->StartTime(), r->data_[0].size());
+        const size_t gap = due > at ? due - at : 0;
+        for (auto& channel : r->data_) {
+            std::fill_n(channel.begin() + static_cast<std::ptrdiff_t>(at), gap, 0.0f);
+        }
+        at += gap;
     }
     const size_t n = std::min<size_t>(frames, r->data_[0].size() - at);
     for (int i = 0; i < kPorts; ++i) {

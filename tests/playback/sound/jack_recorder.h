@@ -45,9 +45,15 @@ public:
     size_t Recorded() const { return recorded_.load(std::memory_order_acquire); }
     // Server frame time of the first recorded frame.
     jack_nframes_t StartTime() const { return startTime_.load(std::memory_order_acquire); }
+    // Cycles the server reported late (xruns) while recording: on a loaded
+    // machine without real-time scheduling a client can miss a period, and
+    // the server then plays silence in its place.
+    int Xruns() const { return xruns_.load(std::memory_order_acquire); }
+    jack_nframes_t PeriodFrames() const;
 
 private:
     static int Process(jack_nframes_t frames, void* self);
+    static int Xrun(void* self);
 
     jack_client_t* client_ = nullptr;
     jack_port_t* ports_[kPorts] = {};
@@ -55,6 +61,7 @@ private:
     std::atomic<size_t> recorded_{0};
     std::atomic<jack_nframes_t> startTime_{0};
     std::atomic<bool> recording_{false};
+    std::atomic<int> xruns_{0};
     bool active_ = false;
 };
 

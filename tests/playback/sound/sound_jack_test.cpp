@@ -80,10 +80,18 @@ TEST_F(SoundOnJack, AToneOnPair3And4ArrivesOnChannels3And4Only) {
             sounding += data[i] != 0.0f;
         }
         if (port == 2 || port == 3) {
+            // A period the server reported late was played as silence by the
+            // server, not lost by the engine; anything more is ours.
+            const double lost = static_cast<double>(recorder.Xruns()) * recorder.PeriodFrames();
             EXPECT_NEAR(peak, 0.5f, 0.005f) << "channel " << port + 1;
-            EXPECT_NEAR(std::sqrt(energy / 48000.0), 0.5 / std::sqrt(2.0), 0.01)
-                << "channel " << port + 1 << ": one second of the tone";
-            EXPECT_NEAR(static_cast<double>(sounding), 48000.0, 100.0) << "channel " << port + 1;
+            ASSERT_GT(sounding, 0u) << "channel " << port + 1;
+            EXPECT_NEAR(std::sqrt(energy / static_cast<double>(sounding)), 0.5 / std::sqrt(2.0),
+                        0.01)
+                << "channel " << port + 1 << ": the tone at its level";
+            EXPECT_LE(static_cast<double>(sounding), 48000.0 + 100.0) << "channel " << port + 1;
+            EXPECT_GE(static_cast<double>(sounding), 48000.0 - 100.0 - lost)
+                << "channel " << port + 1 << ": one second of the tone, " << recorder.Xruns()
+                << " late cycles reported by the server";
         } else {
             EXPECT_EQ(peak, 0.0f) << "channel " << port + 1 << " stays silent";
         }
