@@ -78,10 +78,11 @@ private:
     std::vector<MidiAction> actions_;
 };
 
-// Waits up to five seconds for `done`.
+// Waits up to twenty seconds for `done`: only a guard against a hang, long
+// enough for a machine busy with other tests and sanitizers.
 template <typename Done>
 bool WaitFor(Done&& done) {
-    for (int i = 0; i < 500; ++i) {
+    for (int i = 0; i < 2000; ++i) {
         if (done()) {
             return true;
         }
