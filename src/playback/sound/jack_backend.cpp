@@ -12,8 +12,6 @@ namespace tamberline {
 
 namespace {
 
-// A started client that has not called back for this long has lost its server.
-constexpr auto kSilenceLimit = std::chrono::milliseconds(1500);
 // The mixer is asked for at most this many frames at a time; longer JACK
 // periods are filled in pieces, so nothing is allocated on JACK's thread.
 constexpr jack_nframes_t kChunk = 2048;
@@ -194,8 +192,7 @@ SoundResult JackBackend::Start() {
         return SoundResult::kErrOutput;
     }
     started_ = true;
-    lastCallbacks_ = 0;
-    lastProgress_ = std::chrono::steady_clock::now();
+    watch_.Restart();
     // Our output N feeds the server's playback port N.
     const char** playback = jack_get_ports(client_, nullptr, JACK_DEFAULT_AUDIO_TYPE,
                                            JackPortIsPhysical | JackPortIsInput);
@@ -214,14 +211,8 @@ bool JackBackend::Lost() {
     if (lost_) {
         return true;
     }
-    const auto now = std::chrono::steady_clock::now();
-    const uint64_t callbacks = shared_->callbacks.load(std::memory_order_relaxed);
-    if (callbacks != lastCallbacks_) {
-        lastCallbacks_ = callbacks;
-        lastProgress_ = now;
-    }
-    lost_ =
-        shared_->shutDown.load(std::memory_order_acquire) || now - lastProgress_ > kSilenceLimit;
+    const bool silent = watch_.Silent(shared_->callbacks.load(std::memory_order_relaxed));
+    lost_ = shared_->shutDown.load(std::memory_order_acquire) || silent;
     return lost_;
 }
 

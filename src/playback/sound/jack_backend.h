@@ -1,11 +1,11 @@
 #pragma once
 
-#include <chrono>
 #include <cstdint>
 #include <mutex>
 #include <string>
 
 #include "playback/sound/audio_backend.h"
+#include "playback/sound/callback_watch.h"
 
 typedef struct _jack_client jack_client_t;
 
@@ -53,8 +53,7 @@ private:
     // Lost() is asked by run control and by the outputs, on their threads.
     std::mutex lostMutex_;
     bool lost_ = false;
-    uint64_t lastCallbacks_ = 0;
-    std::chrono::steady_clock::time_point lastProgress_;
+    CallbackWatch watch_;
 };
 
 }  // namespace tamberline

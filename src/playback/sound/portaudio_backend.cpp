@@ -15,8 +15,6 @@ namespace tamberline {
 
 namespace {
 
-// A running stream that has not called back for this long has lost its device.
-constexpr auto kSilenceLimit = std::chrono::milliseconds(1500);
 // How long the caller waits for a lost device's PortAudio to end before it
 // reports failure (and tries again next time). PortAudio's JACK host waits
 // up to ten minutes on a stream whose server died before it lets go.
@@ -216,8 +214,7 @@ SoundResult PortAudioBackend::Start() {
         return SoundResult::kErrOutput;
     }
     started_ = true;
-    lastCallbacks_ = 0;
-    lastProgress_ = std::chrono::steady_clock::now();
+    watch_.Restart();
     return SoundResult::kOk;
 }
 
@@ -229,15 +226,9 @@ bool PortAudioBackend::Lost() {
     if (abandoned_) {
         return true;
     }
-    const auto now = std::chrono::steady_clock::now();
-    const uint64_t callbacks = shared_->callbacks.load(std::memory_order_relaxed);
-    if (callbacks != lastCallbacks_) {
-        lastCallbacks_ = callbacks;
-        lastProgress_ = now;
-    }
+    const bool silent = watch_.Silent(shared_->callbacks.load(std::memory_order_relaxed));
     const bool lost = shared_->finished.load(std::memory_order_acquire) ||
-                      Pa_IsStreamActive(static_cast<PaStream*>(stream_)) != 1 ||
-                      now - lastProgress_ > kSilenceLimit;
+                      Pa_IsStreamActive(static_cast<PaStream*>(stream_)) != 1 || silent;
     if (lost) {
         // Closing it would wait for a callback that never comes: leave it.
         abandoned_ = true;

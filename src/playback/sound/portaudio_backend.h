@@ -1,12 +1,12 @@
 #pragma once
 
-#include <chrono>
 #include <cstdint>
 #include <mutex>
 #include <string>
 #include <vector>
 
 #include "playback/sound/audio_backend.h"
+#include "playback/sound/callback_watch.h"
 
 namespace tamberline {
 
@@ -53,8 +53,7 @@ private:
     Shared* shared_ = nullptr;
     bool started_ = false;
     std::mutex lostMutex_;
-    uint64_t lastCallbacks_ = 0;
-    std::chrono::steady_clock::time_point lastProgress_;
+    CallbackWatch watch_;
 };
 
 }  // namespace tamberline
