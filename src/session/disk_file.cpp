@@ -10,6 +10,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "base/file_descriptor.h"
+
 namespace tamberline {
 
 namespace {
@@ -19,44 +21,6 @@ constexpr mode_t kWriteBits = S_IWUSR | S_IWGRP | S_IWOTH;
 FileStamp StampOf(const struct stat& st) {
     return {static_cast<int64_t>(st.st_mtim.tv_sec) * 1'000'000'000 + st.st_mtim.tv_nsec,
             static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino)};
-}
-
-// Closes a descriptor when it goes out of scope.
-class Fd {
-public:
-    explicit Fd(int fd) : fd_(fd) {}
-    ~Fd() {
-        if (fd_ >= 0) {
-            ::close(fd_);
-        }
-    }
-    Fd(const Fd&) = delete;
-    Fd& operator=(const Fd&) = delete;
-    int get() const { return fd_; }
-    // Closes now and reports the error close may give for delayed writes.
-    int Close() {
-        const int rc = ::close(fd_);
-        fd_ = -1;
-        return rc == 0 ? 0 : errno;
-    }
-
-private:
-    int fd_;
-};
-
-int WriteAll(int fd, std::span<const uint8_t> bytes) {
-    size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return errno;
-        }
-        done += static_cast<size_t>(n);
-    }
-    return 0;
 }
 
 std::string FolderOf(const std::string& path) {
@@ -142,7 +106,7 @@ bool RemoveFile(const std::string& path) {
 int ReadWholeFile(const std::string& path, size_t maxBytes, std::vector<uint8_t>& bytes,
                   FileStamp* stamp) {
     bytes.clear();
-    Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
     if (fd.get() < 0) {
         return errno;
     }
@@ -191,14 +155,14 @@ int ReplaceFileAtomically(const std::string& path, std::span<const uint8_t> byte
     }
     const std::string folder = FolderOf(target);
     std::string temp;
-    Fd fd(CreateTempBeside(folder + "/." + NameOf(target), temp));
+    FileDescriptor fd(CreateTempBeside(folder + "/." + NameOf(target), temp));
     if (fd.get() < 0) {
         return errno;
     }
     // A new file gets the usual permissions (the umask applied by open).
     const std::optional<mode_t> mode =
         exists ? std::optional<mode_t>(old.st_mode & 07777) : std::nullopt;
-    int error = WriteAll(fd.get(), bytes);
+    int error = WriteAll(fd.get(), bytes.data(), bytes.size());
     if (error == 0 && mode && ::fchmod(fd.get(), *mode) != 0) {
         error = errno;
     }

@@ -8,33 +8,13 @@
 #include <cerrno>
 #include <vector>
 
+#include "base/file_descriptor.h"
 #include "base/path_parts.h"
 #include "session/archive/copy_control.h"
 
 namespace tamberline {
 
 namespace {
-
-class Fd {
-public:
-    explicit Fd(int fd = -1) : fd_(fd) {}
-    ~Fd() {
-        if (fd_ >= 0) {
-            ::close(fd_);
-        }
-    }
-    Fd(const Fd&) = delete;
-    Fd& operator=(const Fd&) = delete;
-    int get() const { return fd_; }
-    int Close() {
-        const int rc = ::close(fd_);
-        fd_ = -1;
-        return rc == 0 ? 0 : errno;
-    }
-
-private:
-    int fd_;
-};
 
 int CreateTemporary(const std::string& destination, std::string& temporary) {
     static std::atomic<unsigned> serial{0};
@@ -49,21 +29,6 @@ int CreateTemporary(const std::string& destination, std::string& temporary) {
     }
     errno = EEXIST;
     return -1;
-}
-
-int WriteAll(int fd, const char* data, size_t size) {
-    while (size > 0) {
-        const ssize_t n = ::write(fd, data, size);
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n <= 0) {
-            return n < 0 ? errno : ENOSPC;
-        }
-        data += n;
-        size -= static_cast<size_t>(n);
-    }
-    return 0;
 }
 
 // Where the copy ended: the error and on which side.
@@ -148,7 +113,7 @@ int CreateFolders(const std::string& folder) {
 CopyFileResult CopyOneFile(const std::string& source, const std::string& destination,
                            CopyControl& control) {
     using Kind = CopyFileResult::Kind;
-    Fd in(::open(source.c_str(), O_RDONLY | O_CLOEXEC));
+    FileDescriptor in(::open(source.c_str(), O_RDONLY | O_CLOEXEC));
     if (in.get() < 0) {
         return {Kind::kSourceFailed, errno, source};
     }
@@ -164,7 +129,7 @@ CopyFileResult CopyOneFile(const std::string& source, const std::string& destina
         return {Kind::kWriteFailed, error, destination};
     }
     std::string temporary;
-    Fd out(CreateTemporary(destination, temporary));
+    FileDescriptor out(CreateTemporary(destination, temporary));
     if (out.get() < 0) {
         return {Kind::kWriteFailed, errno, destination};
     }
