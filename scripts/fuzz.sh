@@ -21,6 +21,7 @@ targets=(
   fuzz_pbus_line:pbus:pbus:8192
   fuzz_archive:archive:playlist:4096
   fuzz_net_link:net:net:8192
+  fuzz_burn_list:burnlist:burnlist:60000
 )
 
 cmake -S "$top" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \

@@ -36,6 +36,9 @@ packages=(
   xdotool imagemagick
   # the file-name index behind Dig
   plocate
+  # CD burner and ripper: libburn for recorders, libcdio with paranoia for
+  # reading; cdrdao's toc2cue and cd-paranoia for the image tests and the benchmark
+  libburn-dev libcdio-dev libcdio-paranoia-dev libcdio-utils cdrdao cd-paranoia
 )
 
 sudo_cmd=()

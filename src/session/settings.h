@@ -99,7 +99,7 @@ inline const StringSetting kBurnFolder{"Burn folder", ""};
 inline const DwordSetting kBurnDrive{"CDW", 0};
 inline const StringSetting kRipFolder{"Rip folder", ""};
 inline const DwordSetting kRipDrive{"CDR", 0};
-inline const DwordSetting kRipNoGap{"NoGroove", 0};
+inline const DwordSetting kRipNoGap{"NoGroove", 9};  // 9: "Suppress lead-in." ticked
 
 // The external sample editor.
 inline const StringSetting kEditExecutable{"Edit Executable", ""};

@@ -27,8 +27,8 @@ TEST(ConsoleMenuTest, EveryCommandIsPresentWithItsText) {
         {cmd::kUndo, "Undo", false},  // nothing to undo yet
         {cmd::kAsio, "ASIO", true},
         {cmd::kConnect, "Connect", false},
-        {cmd::kCdRipper, "CD Ripper", false},
-        {cmd::kCdBurner, "CD Burner", false},
+        {cmd::kCdRipper, "CD Ripper", true},
+        {cmd::kCdBurner, "CD Burner", true},
         {cmd::kSonglist, "Songlist", true},
         {cmd::kMenuFont, "Menu font", true},
         {cmd::kButtonFont, "Button font", true},

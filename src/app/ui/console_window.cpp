@@ -10,6 +10,7 @@
 
 #include "app/ui/button_grid.h"
 #include "app/ui/menu_binder.h"
+#include "cd/ui/cd_dialogs.h"
 #include "help/help_location.h"
 #include "help/help_topics.h"
 #include "net/net_link_part.h"
@@ -157,6 +158,8 @@ void ConsoleWindow::RunMenuCommand(int id) {
         case cmd::kMenuFont: ChooseMenuFont(); break;
         case cmd::kButtonFont: ChooseButtonFont(); break;
         case cmd::kSonglist: OpenSonglistEditor(""); break;
+        case cmd::kCdRipper: RunCdRipper(box_, registry_, this); break;
+        case cmd::kCdBurner: RunCdBurner(box_, registry_, this); break;
         case cmd::kHelp: help_.ShowHelpTopic(help::kGetStarted); break;
         case cmd::kExit: close(); break;
         default: break;
