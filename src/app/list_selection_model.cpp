@@ -44,6 +44,14 @@ void ListSelectionModel::Select(int row) {
     selected_ = row >= 0 && row < static_cast<int>(rows_.size()) ? row : -1;
 }
 
+void ListSelectionModel::SetRows(std::vector<std::string> rows, int selected) {
+    rows_ = std::move(rows);
+    Select(selected);
+    if (rowsChanged_) {
+        rowsChanged_();
+    }
+}
+
 void ListSelectionModel::OpenControlPanel(bool reassign) const {
     if (panel_) {
         panel_(selected_, reassign);

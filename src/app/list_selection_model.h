@@ -34,6 +34,11 @@ public:
     // -1 when no row is selected.
     int Selected() const { return selected_; }
     void Select(int row);
+    // New rows while the dialog is open (devices came or went), with `selected`
+    // selected; the view is told.
+    void SetRows(std::vector<std::string> rows, int selected);
+    // The view that shows the rows; empty to let go.
+    void SetRowsChanged(std::function<void()> changed) { rowsChanged_ = std::move(changed); }
 
     void SetControlPanel(ControlPanelFn panel) { panel_ = std::move(panel); }
     void OpenControlPanel(bool reassign) const;
@@ -49,6 +54,7 @@ private:
     std::vector<std::string> rows_;
     int selected_ = -1;
     ControlPanelFn panel_;
+    std::function<void()> rowsChanged_;
 };
 
 // Shows the dialog until OK (true) or Cancel (false). The GUI runs the

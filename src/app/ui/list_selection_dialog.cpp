@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QShortcut>
+#include <QSignalBlocker>
 #include <QVBoxLayout>
 
 namespace tamberline {
@@ -19,10 +20,8 @@ ListSelectionDialog::ListSelectionDialog(ListSelectionModel& model, QWidget* par
     setWindowTitle(QString::fromStdString(model_.Title()));
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(new QLabel(QString::fromStdString(model_.Caption()), this));
-    for (const std::string& row : model_.Rows()) {
-        rows_->addItem(QString::fromStdString(row));
-    }
-    rows_->setCurrentIndex(model_.Selected());
+    FillRows();
+    model_.SetRowsChanged([this] { FillRows(); });
     layout->addWidget(rows_);
 
     panel_->setText(QString::fromStdString(model_.ControlPanelCaption()));
@@ -46,6 +45,21 @@ ListSelectionDialog::ListSelectionDialog(ListSelectionModel& model, QWidget* par
     connect(new QShortcut(QKeySequence::HelpContents, this), &QShortcut::activated, this, showHelp);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+}
+
+ListSelectionDialog::~ListSelectionDialog() {
+    model_.SetRowsChanged({});
+}
+
+// Filling the list is no choice of the operator's: the model keeps the row
+// it selected.
+void ListSelectionDialog::FillRows() {
+    const QSignalBlocker quiet(rows_);
+    rows_->clear();
+    for (const std::string& row : model_.Rows()) {
+        rows_->addItem(QString::fromStdString(row));
+    }
+    rows_->setCurrentIndex(model_.Selected());
 }
 
 bool DialogListSelectionRunner::Run(ListSelectionModel& model) {

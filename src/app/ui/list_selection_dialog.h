@@ -22,12 +22,15 @@ class ListSelectionDialog final : public QDialog {
 public:
     explicit ListSelectionDialog(ListSelectionModel& model, QWidget* parent = nullptr,
                                  ShowHelpFn help = {});
+    ~ListSelectionDialog() override;
 
     QComboBox* Rows() const { return rows_; }
     QPushButton* ControlPanelButton() const { return panel_; }
     QPushButton* HelpButton() const { return help_; }
 
 private:
+    void FillRows();
+
     ListSelectionModel& model_;
     QComboBox* rows_;
     QPushButton* panel_;

@@ -1,5 +1,7 @@
 #include "triggers/timecode/ltc_decoder.h"
 
+#include <algorithm>
+
 namespace tamberline {
 
 namespace {
@@ -7,6 +9,18 @@ namespace {
 constexpr uint16_t kSyncWord = 0x3FFD;
 constexpr uint32_t kFrameBits = 80;
 constexpr int kMaxFrameNumber = 30;
+// Bit periods are kept in 1/16 samples, within a fifth of the periods of 30
+// and 24 frames a second: noise or silence cannot pull the bit clock so far
+// that timecode coming back would not be read at once.
+constexpr int32_t kPeriodOne = 16;
+constexpr int32_t kMinPeriod =
+    LtcDecoder::kSampleRate * kPeriodOne / (30 * static_cast<int32_t>(kFrameBits)) * 4 / 5;
+constexpr int32_t kMaxPeriod =
+    LtcDecoder::kSampleRate * kPeriodOne / (24 * static_cast<int32_t>(kFrameBits)) * 6 / 5;
+// Levels are kept in 1/256 steps, the centre in 1/65536, fine enough that
+// its slow mean does not creep on a signal of a few steps.
+constexpr int kLevelShift = 8;
+constexpr int kCentreShift = 16;
 
 bool IsRate(int rate) {
     return rate == 24 || rate == 25 || rate == 30;
@@ -39,12 +53,14 @@ void LtcDecoder::Reset(int frameRate) {
     previousValue_ = 0;
     levelState_ = 0;
     sampleCount_ = 0;
-    bitPeriod_ = kSampleRate / frameRate / static_cast<int>(kFrameBits);
-    periodLimit_ = bitPeriod_ * 14 >> 4;
-    minimum_ = 0;
-    maximum_ = 0;
+    bitPeriod_ = kSampleRate * kPeriodOne / (frameRate * static_cast<int32_t>(kFrameBits));
+    centre_ = 2 * 128 << kCentreShift;
+    lastSample_ = 128;
+    level_ = 0;
     sync_ = 0;
     bitCount_ = 0;
+    aligned_ = false;
+    window_ = {};
     frame_ = LtcFrame{};
 }
 
@@ -66,30 +82,33 @@ bool LtcDecoder::Decode(std::span<const uint8_t> samples) {
     return !rateChanged_;
 }
 
-// Envelope trackers decay towards the centre by 1/16 a sample and jump to
-// each new peak; the thresholds sit half-way between centre and peak.
-void LtcDecoder::Level(int s) {
-    minimum_ = 128 - (((128 - minimum_) * 15) >> 4);
-    maximum_ = 128 + (((maximum_ - 128) * 15) >> 4);
-    if (s < minimum_) {
-        minimum_ = s;
-    }
-    if (s > maximum_) {
-        maximum_ = s;
-    }
-    const int32_t low = 128 - (((128 - minimum_) * 8) >> 4);
-    const int32_t high = 128 + (((maximum_ - 128) * 8) >> 4);
-    if ((levelState_ == 1 && s > high) || (levelState_ == 0 && s < low)) {
-        if (sampleCount_ > periodLimit_) {
+// Two samples in a row are added up, which takes the edge off single noise
+// peaks without blurring a half-bit of five samples. Their centre follows
+// over about 0.2 s, their level over a few bits, so a fade or a clipped
+// signal is followed within a frame. A transition needs the sum a quarter
+// of its level past the centre.
+void LtcDecoder::Level(int sample) {
+    const int32_t s = sample + lastSample_;
+    lastSample_ = sample;
+    centre_ += ((s << kCentreShift) - centre_) >> 12;
+    const int32_t d = (s << kLevelShift) - (centre_ >> (kCentreShift - kLevelShift));
+    level_ += ((d < 0 ? -d : d) - level_) >> 5;
+    const int32_t hysteresis = level_ >> 2;
+    if ((levelState_ == 1 && d > hysteresis) || (levelState_ == 0 && d < -hysteresis)) {
+        // Longer than three quarters of a bit is a whole bit (biphase 0 or
+        // the two halves of a missed 1), else half a bit.
+        int32_t interval = sampleCount_ * kPeriodOne;
+        if (interval * 4 > bitPeriod_ * 3) {
             Emit(levelState_);
             Emit(levelState_);
         } else {
             Emit(levelState_);
-            sampleCount_ *= 2;
+            interval *= 2;
         }
-        bitPeriod_ = (sampleCount_ + bitPeriod_ * 3) >> 2;
+        // Slow enough that one late edge moves it little.
+        bitPeriod_ =
+            std::clamp(bitPeriod_ + ((interval - bitPeriod_) >> 4), kMinPeriod, kMaxPeriod);
         sampleCount_ = 0;
-        periodLimit_ = bitPeriod_ * 14 >> 4;
         levelState_ ^= 1;
     }
     ++sampleCount_;
@@ -109,18 +128,21 @@ void LtcDecoder::Emit(uint8_t value) {
 }
 
 void LtcDecoder::Bit(int bit) {
-    if (bitCount_ == 0) {
-        frame_.bits = {};
-    }
+    window_[0] = (window_[0] >> 1) | (window_[1] << 31);
+    window_[1] = (window_[1] >> 1) | (window_[2] << 31);
+    window_[2] = (window_[2] >> 1) | (static_cast<uint32_t>(bit) << 15);
     sync_ = static_cast<uint16_t>((sync_ << 1) | bit);
-    if (bit == 1 && bitCount_ < kFrameBits) {
-        frame_.bits[bitCount_ / 32] |= 1U << (bitCount_ % 32);
-    }
     ++bitCount_;
     if (sync_ == kSyncWord) {
-        const bool whole = bitCount_ == kFrameBits;
+        // A frame is the 80 bits up to its sync word: right after the last
+        // sync word, or two frames after it when that one was misread, or
+        // the first frame heard once enough bits have come.
+        const bool whole = bitCount_ == kFrameBits || bitCount_ == 2 * kFrameBits ||
+                           (!aligned_ && bitCount_ > kFrameBits);
         bitCount_ = 0;
+        aligned_ = true;
         if (whole) {
+            frame_.bits = window_;
             FrameComplete();
         }
     }

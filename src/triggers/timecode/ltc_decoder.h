@@ -25,14 +25,19 @@ struct LtcFrame {
     bool InRange() const;
 };
 
-// Reads LTC from unsigned 8-bit mono samples at 22050 per second:
-// envelope-tracked thresholds turn levels into transitions, transition
-// intervals into biphase bits, and the sync word 0x3FFD ends each frame of
-// 80 bits. Frames carrying impossible BCD are dropped. The frame rate is
-// taken from the frame before a frame 0, only when it is 24, 25 or 30 and
-// the same at two frame 0s in a row, so a lost frame or a jump never sets
-// a wrong rate. A new rate goes with the frames from that frame 0 on; the
-// bit clock follows the signal by itself, so nothing is dropped. One
+// Reads LTC from unsigned 8-bit mono samples at 22050 per second. The
+// signal (each sample added to the one before) is measured against its own
+// centre (a slow mean, so a DC offset does no harm) and its mean level: a
+// transition is the signal crossing to the other side of the centre by a
+// quarter of that level, which a noise peak smaller than the signal never
+// does. Transition intervals against
+// the tracked bit period (kept within what 24 to 30 frames a second can
+// have) give biphase half-bits and bits; the sync word 0x3FFD ends each
+// frame of 80 bits. Frames carrying impossible BCD are dropped. The frame
+// rate is taken from the frame before a frame 0, only when it is 24, 25 or
+// 30 and the same at two frame 0s in a row, so a lost frame or a jump never
+// sets a wrong rate. A new rate goes with the frames from that frame 0 on;
+// the bit clock follows the signal by itself, so nothing is dropped. One
 // thread only.
 class LtcDecoder {
 public:
@@ -71,14 +76,16 @@ private:
     bool rateChanged_ = false;
     uint8_t biphaseState_ = 1;
     uint8_t previousValue_ = 0;
-    uint8_t levelState_ = 0;
+    uint8_t levelState_ = 0;  // 1 while the signal is below its centre
     int32_t sampleCount_ = 0;
-    int32_t bitPeriod_ = 0;
-    int32_t periodLimit_ = 0;
-    int32_t minimum_ = 0;
-    int32_t maximum_ = 0;
+    int32_t bitPeriod_ = 0;  // in 1/16 samples
+    int32_t lastSample_ = 128;
+    int32_t centre_ = 0;  // of two samples added, in 1/65536 steps
+    int32_t level_ = 0;   // their mean distance from the centre, 1/256 steps
     uint16_t sync_ = 0;
-    uint32_t bitCount_ = 0;
+    uint32_t bitCount_ = 0;             // since the last sync word
+    bool aligned_ = false;              // a sync word was seen since the start
+    std::array<uint32_t, 3> window_{};  // the last 80 bits, oldest at bit 0
     LtcFrame frame_{};
     uint32_t sampleIndex_ = 0;  // in the block being decoded
     uint64_t framesLost_ = 0;

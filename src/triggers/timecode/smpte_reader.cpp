@@ -123,9 +123,17 @@ bool SmpteReader::HardwareCheck() {
     const std::vector<std::string> before = devices_;
     RefreshDevices();
     const bool changed = before != devices_;
+    FollowDevice(changed);
+    if (changed && devicesChanged_) {
+        devicesChanged_();
+    }
+    return changed;
+}
+
+void SmpteReader::FollowDevice(bool listChanged) {
     const bool lost = lost_ && lost_->load();
-    if (!on_ || (!changed && !lost)) {
-        return changed;
+    if (!on_ || (!listChanged && !lost)) {
+        return;
     }
     const int found = FindCaptureDevice(devices_, device_);
     const bool present = found >= 0 && devices_[static_cast<size_t>(found)] == device_;
@@ -137,7 +145,6 @@ bool SmpteReader::HardwareCheck() {
             services_.status(kTimecodeStatusField, kInputLost);
         }
     }
-    return changed;
 }
 
 }  // namespace tamberline

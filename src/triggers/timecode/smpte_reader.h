@@ -60,8 +60,14 @@ public:
     // is on follows its device: stopped when it went, started again when
     // it is back. True when the list changed.
     bool HardwareCheck();
+    // Told after a hardware check changed the list (an open "SMPTE Source"
+    // list follows it); empty to let go.
+    void SetDevicesChanged(std::function<void()> changed) { devicesChanged_ = std::move(changed); }
 
 private:
+    // A reader that is on stops when its device went and starts again when
+    // it is back or its capture was lost.
+    void FollowDevice(bool listChanged);
     // Opens the capture of the chosen device with a fresh decoder.
     bool OpenCapture(const std::string& device);
     void CloseCapture();
@@ -75,6 +81,7 @@ private:
     std::unique_ptr<LtcReader> ltc_;
     std::unique_ptr<CaptureStream> capture_;
     std::shared_ptr<std::atomic<bool>> lost_;
+    std::function<void()> devicesChanged_;
 };
 
 }  // namespace tamberline

@@ -49,5 +49,33 @@ TEST(ListSelectionDialogTest, HelpButtonOpensTheTopicOfTheChoice) {
     }
 }
 
+TEST(ListSelectionDialogTest, NewRowsAreShownWithTheModelsSelection) {
+    ListSelectionModel model = ListSelectionModel::ForSmpte({"Line In", "Mic"}, 1);
+    {
+        ListSelectionDialog dialog(model);
+        QComboBox* rows = dialog.Rows();
+        std::vector<int> picked;
+        QObject::connect(rows, &QComboBox::currentIndexChanged,
+                         [&picked](int row) { picked.push_back(row); });
+        model.SetRows({"USB LTC", "Line In", "Mic"}, 2);
+        ASSERT_EQ(rows->count(), 3);
+        EXPECT_EQ(rows->itemText(0), "USB LTC");
+        EXPECT_EQ(rows->currentIndex(), 2);
+        EXPECT_EQ(model.Selected(), 2);
+        // Filling is no pick of the operator's.
+        EXPECT_TRUE(picked.empty());
+        model.SetRows({}, -1);
+        EXPECT_EQ(rows->count(), 0);
+        EXPECT_EQ(model.Selected(), -1);
+        // The operator's pick still goes to the model.
+        model.SetRows({"Line In", "Mic"}, 0);
+        rows->setCurrentIndex(1);
+        EXPECT_EQ(model.Selected(), 1);
+    }
+    // The dialog is gone: new rows tell nobody.
+    model.SetRows({"Line In"}, 0);
+    EXPECT_EQ(model.Rows(), std::vector<std::string>{"Line In"});
+}
+
 }  // namespace
 }  // namespace tamberline

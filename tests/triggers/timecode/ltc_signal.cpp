@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <random>
+#include <set>
 
 namespace tamberline::testing {
 
@@ -65,6 +66,25 @@ std::vector<ReadFrame> DecodeWithLibltc(const std::vector<uint8_t>& samples, dou
     }
     ltc_decoder_free(decoder);
     return read;
+}
+
+ReadCount CountRead(const std::vector<ReadFrame>& frames, const LtcSignal& signal) {
+    const int rate = static_cast<int>(signal.fps + 0.5);
+    const int first =
+        (signal.seconds + 60 * (signal.minutes + 60 * signal.hours)) * rate + signal.frame;
+    std::set<int> written;
+    ReadCount count;
+    for (const ReadFrame& f : frames) {
+        const int at = f.secondOfDay * rate + f.frame - first;
+        if (f.frame < rate && at >= 0 && at <= signal.frames) {
+            written.insert(at);
+        } else {
+            ++count.misread;
+        }
+    }
+    count.read = written.size();
+    count.misread += frames.size() - count.misread - written.size();
+    return count;
 }
 
 }  // namespace tamberline::testing

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -24,5 +25,12 @@ struct ReadFrame {
     int frame = 0;
 };
 std::vector<ReadFrame> DecodeWithLibltc(const std::vector<uint8_t>& samples, double fps);
+// Of the frames read, how many distinct ones were written (at a whole rate)
+// and how many are something never written.
+struct ReadCount {
+    size_t read = 0;
+    size_t misread = 0;
+};
+ReadCount CountRead(const std::vector<ReadFrame>& frames, const LtcSignal& signal);
 
 }  // namespace tamberline::testing

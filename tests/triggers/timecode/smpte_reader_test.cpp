@@ -1,14 +1,19 @@
 // Switching the SMPTE reader on and off over capture devices a test fakes:
-// the device choice, the operator's messages, and devices coming and going.
+// the device choice, the operator's messages, and devices coming and going,
+// also while the "SMPTE Source" list is open.
 
 #include "triggers/timecode/smpte_reader.h"
 
 #include <gtest/gtest.h>
 
+#include "app/asio_control_panel.h"
+#include "app/list_selection_model.h"
+#include "app/smpte_setup.h"
 #include "playback/control_thread.h"
 #include "session/registry.h"
 #include "session/settings.h"
 #include "support/manual_clock.h"
+#include "support/scripted_file_dialog.h"
 #include "support/scripted_message_box.h"
 #include "support/temp_dir.h"
 #include "triggers/ltc_presence.h"
@@ -143,6 +148,80 @@ TEST_F(SmpteReaderTest, BlocksFromTheFirstMomentFindADecoder) {
     const std::vector<uint8_t> block(LtcDecoder::kBlockBytes, 128);
     capture_.block(block, clock_.TickCount());  // no crash, nothing decoded
     engine_.Inspect([](const TimecodeSources& s) { EXPECT_FALSE(s.ltcLocked()); });
+}
+
+// The dialog as the operator leaves it open: `whileOpen` plays what
+// happens meanwhile, and the answer is OK.
+class OpenList final : public ListSelectionRunner {
+public:
+    explicit OpenList(std::function<void(ListSelectionModel&)> whileOpen)
+        : whileOpen_(std::move(whileOpen)) {}
+    bool Run(ListSelectionModel& model) override {
+        whileOpen_(model);
+        return true;
+    }
+
+private:
+    std::function<void(ListSelectionModel&)> whileOpen_;
+};
+
+TEST_F(SmpteReaderTest, AnOpenSourceListIsFilledAgainWhenDevicesComeOrGo) {
+    const struct {
+        const char* name;
+        const char* stored;
+        const char* picked;  // by the operator before the change; "" none
+        std::vector<std::string> after;
+        int selected;  // in `after`
+    } cases[] = {
+        {"the pick moves down",
+         "Mic",
+         "Monitor of Desk",
+         {"USB LTC", "Line In (USB Audio)", "Monitor of Desk", "Mic"},
+         2},
+        {"the pick went: the stored choice",
+         "mic",
+         "Monitor of Desk",
+         {"Line In (USB Audio)", "Mic"},
+         1},
+        {"the pick and the stored one went: none, as at opening",
+         "Monitor",
+         "Monitor of Desk",
+         {"Mic", "USB LTC"},
+         -1},
+        {"nothing stored: the first", "", "Monitor of Desk", {"Mic", "USB LTC"}, 0},
+        {"the stored choice, not picked, moves", "Mic", "", {"USB LTC", "Mic"}, 1},
+        {"every device went", "Mic", "Mic", {}, -1},
+    };
+    ScriptedFileDialog files;
+    AsioControlPanels panels(registry_, box_, files);
+    for (const auto& c : cases) {
+        capture_.devices = {"Line In (USB Audio)", "Monitor of Desk", "Mic"};
+        registry_.SetString(settings::kSmpteInput, c.stored);
+        Reader();
+        OpenList dialog([&](ListSelectionModel& model) {
+            if (*c.picked != 0) {
+                model.Select(FindCaptureDevice(model.Rows(), c.picked));
+            }
+            int told = 0;
+            model.SetRowsChanged([&told] { ++told; });
+            capture_.devices = c.after;
+            reader_.HardwareCheck();
+            EXPECT_EQ(told, 1) << c.name;
+            EXPECT_EQ(model.Rows(), c.after) << c.name;
+            EXPECT_EQ(model.Selected(), c.selected) << c.name;
+            // Nothing changed: nothing to fill.
+            reader_.HardwareCheck();
+            EXPECT_EQ(told, 1) << c.name;
+            model.SetRowsChanged({});
+        });
+        EXPECT_EQ(ChooseSmpteSource(reader_, registry_, dialog, panels), 9) << c.name;
+        // OK stores the row selected in the new list; none keeps the old.
+        EXPECT_EQ(Stored(), c.selected >= 0 ? c.after[static_cast<size_t>(c.selected)] : c.stored)
+            << c.name;
+    }
+    // Closed, the list is no longer followed.
+    capture_.devices = {"Mic"};
+    EXPECT_TRUE(reader_.HardwareCheck());
 }
 
 }  // namespace
