@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "base/file_descriptor.h"
 #include "cd/burn_list.h"
 
 namespace tamberline {
@@ -47,20 +48,6 @@ std::string BaseName(const std::string& path) {
 std::string FolderOf(const std::string& path) {
     const size_t slash = path.rfind('/');
     return slash == std::string::npos ? std::string(".") : path.substr(0, slash);
-}
-
-int WriteAll(int fd, const uint8_t* p, size_t n) {
-    while (n > 0) {
-        const ssize_t w = ::write(fd, p, n);
-        if (w < 0) {
-            if (errno == EINTR)
-                continue;
-            return errno;
-        }
-        p += w;
-        n -= static_cast<size_t>(w);
-    }
-    return 0;
 }
 
 struct TempFile {

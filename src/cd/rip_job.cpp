@@ -10,6 +10,7 @@
 #include <cstring>
 #include <filesystem>
 
+#include "base/file_descriptor.h"
 #include "base/little_endian.h"
 #include "base/message_box.h"
 #include "cd/cd_text.h"
@@ -48,18 +49,11 @@ public:
         return fd_ < 0 ? errno : 0;
     }
     int Write(const uint8_t* p, size_t n) {
-        while (n > 0) {
-            const ssize_t w = ::write(fd_, p, n);
-            if (w < 0) {
-                if (errno == EINTR)
-                    continue;
-                return errno;
-            }
-            p += w;
-            n -= static_cast<size_t>(w);
-            written_ += static_cast<uint64_t>(w);
+        const int error = WriteAll(fd_, p, n);
+        if (error == 0) {
+            written_ += n;
         }
-        return 0;
+        return error;
     }
     uint64_t written() const { return written_; }
     int Truncate(uint64_t length) {
