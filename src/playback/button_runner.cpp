@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "playback/engine_voice.h"
 #include "playback/graph/media_graph.h"
 #include "playback/sound/sound_system.h"
 
@@ -154,22 +155,7 @@ void ButtonRunner::ApplyOutputRouting(int button) {
         return;
     }
     const ButtonRecord& r = records_[Index(button)];
-    std::array<float, kSpeakerCount> mix{};
-    engine_->SetSpeakerMix(s.channel, mix);
-    const float left = static_cast<float>(std::max((200 - r.pan) / 2, 1)) * 0.01f;
-    const float right = static_cast<float>(std::max(r.pan / 2, 1)) * 0.01f;
-    if (s.soundChannels > 2) {
-        engine_->SetSpeakerMix(s.channel, {left, right, 1, 1, 1, 1, 1, 1});
-        return;
-    }
-    if (r.output > 3) {
-        return;
-    }
-    const int pair = r.output;
-    const float leftLevels[2] = {left, 0.0f};
-    const float rightLevels[2] = {0.0f, right};
-    engine_->SetSpeakerLevels(s.channel, 2 * pair, leftLevels, 2);
-    engine_->SetSpeakerLevels(s.channel, 2 * pair + 1, rightLevels, 2);
+    RouteEngineVoice(*engine_, s.channel, s.soundChannels, r.output, r.pan);
 }
 
 void ButtonRunner::ReleaseButtonMedia(int button) {
@@ -228,7 +214,7 @@ void ButtonRunner::SetLevel(int button, float level) {
     const ButtonRunState& s = states_[Index(button)];
     if (s.onAudioEngine) {
         if (engine_) {
-            engine_->SetVolume(s.channel, std::pow(10.0f, level / 1000.0f));
+            engine_->SetVolume(s.channel, EngineVolume(level));
         }
     } else if (MediaGraph* graph = Graph(button)) {
         graph->PutVolume(static_cast<long>(level));

@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "playback/button_runner.h"
+#include "playback/engine_voice.h"
 #include "playback/graph/audio_sinks.h"
 #include "playback/graph/media_graph.h"
 #include "playback/graph/outputs.h"
@@ -146,8 +147,7 @@ int ButtonRunner::PrepareOnEngine(int button, PrepareWork& work) {
     }
     if (r.varispeed != 100) {
         r.varispeed = static_cast<uint16_t>(std::clamp<int>(r.varispeed, 10, 190));
-        if (engine_->SetFrequency(s.channel, static_cast<float>(r.varispeed) * 0.01f *
-                                                 s.baseFrequency) != SoundResult::kOk) {
+        if (SetEngineSpeed(*engine_, s.channel, s.baseFrequency, r.varispeed) != SoundResult::kOk) {
             return kEngineCannotPlay;
         }
     }

@@ -65,13 +65,17 @@ void RunController::Shutdown() {
 void RunController::Tick() {
     const PlaybackPasses::Due due = passes_.Next(clock_.TickCount());
     runner_.RunFades(due.fadeElapsedMs);
+    preview_.Tick();
     if (due.clockElapsedMs) {
         runner_.RunClocks(*due.clockElapsedMs);
     }
 }
 
 void RunController::SetEngine(SoundSystem* engine) {
-    control_.Post([this, engine] { runner_.SetEngine(engine); });
+    control_.Post([this, engine] {
+        preview_.SetEngine(engine);
+        runner_.SetEngine(engine);
+    });
 }
 
 void RunController::SetGraphs(std::vector<MediaGraph*> graphs) {

@@ -9,6 +9,7 @@
 #include "base/clock.h"
 #include "playback/button_runner.h"
 #include "playback/control_thread.h"
+#include "playback/engine_preview.h"
 #include "playback/graph/media_event.h"
 #include "playback/io_workers.h"
 #include "playback/playback_passes.h"
@@ -81,6 +82,8 @@ public:
     // handed out so far with it (tests, shutdown).
     void Drain();
     ControlThread& control() { return control_; }
+    // The button setup's preview voice on the engine run control plays on.
+    EnginePreview& preview() { return preview_; }
     // Only while the control thread is idle (tests).
     ButtonRunner& runner() { return runner_; }
 
@@ -94,6 +97,8 @@ private:
     IoWorkers workers_;
     std::atomic<int> filesOut_{0};
     ButtonRunner runner_;
+    EnginePreview preview_{
+        [this](std::function<void()> call) { return control_.Post(std::move(call)) != 0; }};
     SystemClock clock_;
     PlaybackPasses passes_{clock_.TickCount()};
 };

@@ -2,6 +2,7 @@
 #include <cmath>
 
 #include "playback/button_runner.h"
+#include "playback/engine_voice.h"
 #include "playback/graph/media_graph.h"
 #include "playback/sound/sound_system.h"
 #include "playback/video_display.h"
@@ -127,7 +128,7 @@ void ButtonRunner::RunStart(int button) {
             engine_->SetPaused(s.channel, false);
         }
         if (!s.fadeInActive) {
-            engine_->SetVolume(s.channel, std::pow(10.0f, s.levelCb / 1000.0f));
+            engine_->SetVolume(s.channel, EngineVolume(s.levelCb));
         }
     } else if (MediaGraph* graph = Graph(button)) {
         // Levelled before it runs: a level set just after Run would reach
@@ -162,14 +163,9 @@ void ButtonRunner::SetStartPosition(int button) {
     const ButtonRecord& r = records_[Index(button)];
     const bool loops = r.loop && s.songlist.empty();
     if (s.onAudioEngine) {
-        if (loops) {
-            uint32_t length = 0;
-            engine_->GetLength(s.sound, TimeUnit::kPcm, length);
-            engine_->SetLoopPoints(s.channel, 0, length);
-            engine_->SetLoopCount(s.channel, -1);
-            engine_->SetMode(s.channel, LoopMode::kNormal);
-        } else if (!s.IsSegmented()) {
-            engine_->SetMode(s.channel, LoopMode::kOff);
+        // A segmented sound keeps the mode its segments set.
+        if (loops || !s.IsSegmented()) {
+            SetEngineLoop(*engine_, s.sound, s.channel, loops);
         }
         engine_->SetPosition(s.channel, 0, TimeUnit::kMs);
         return;

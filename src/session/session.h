@@ -58,8 +58,12 @@ public:
     bool IsModified() const { return !journal_.IsEmpty(); }
     const RecentList& recentList() const { return recent_; }
     bool IsWatching() const;
-    // Output renaming sets this; the next run-data refresh copies outputs.
-    void SetOutputsRenamed() { outputsRenamed_ = true; }
+    // An output was renamed and the outputs sorted afresh (`rows`: old row
+    // to new): every assigned button, and every record the undo journal
+    // keeps, stays on its output. The rename is a setting, not an edit of
+    // the session, so it is no undo step; the next run-data refresh copies
+    // the outputs. Returns the buttons whose row changed.
+    std::vector<int> FollowRenamedOutputs(const std::vector<int>& rows);
 
     // The session file itself.
     bool LoadSession(const std::string& path);

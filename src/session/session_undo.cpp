@@ -113,4 +113,21 @@ void Session::Undo() {
     host.SetWaitCursor(false);
 }
 
+std::vector<int> Session::FollowRenamedOutputs(const std::vector<int>& rows) {
+    std::vector<int> moved;
+    for (int button = 0; button < kButtonCount; ++button) {
+        ButtonRecord& record = Record(button);
+        const int row = FollowedOutput(record, rows);
+        if (row != record.output) {
+            record.output = static_cast<uint8_t>(row);
+            moved.push_back(button);
+        }
+    }
+    // An undo after the rename must not put a button on whatever output
+    // now sorts where its own used to.
+    journal_.RemapOutputs(rows);
+    outputsRenamed_ = true;
+    return moved;
+}
+
 }  // namespace tamberline

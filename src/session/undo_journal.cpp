@@ -42,6 +42,26 @@ UndoEntry UndoJournal::EntryAt(size_t offset) const {
     return entry;
 }
 
+int FollowedOutput(const ButtonRecord& record, const std::vector<int>& rows) {
+    if (!IsAssigned(record) || record.output >= rows.size() || rows[record.output] < 0) {
+        return record.output;
+    }
+    return rows[record.output];
+}
+
+void UndoJournal::RemapOutputs(const std::vector<int>& rows) {
+    for (size_t at = 0; at + kUndoEntrySize <= bytes_.size(); at += kUndoEntrySize) {
+        ButtonRecord record = EntryAt(at).record;
+        const int row = FollowedOutput(record, rows);
+        if (row == record.output) {
+            continue;
+        }
+        record.output = static_cast<uint8_t>(row);
+        EncodeRecord(record, std::span<uint8_t, kRecordSize>(bytes_.data() + at, kRecordSize));
+        unchangedUpTo_ = std::min(unchangedUpTo_, at);
+    }
+}
+
 std::vector<UndoEntry> UndoJournal::EntriesFrom(size_t from) const {
     std::vector<UndoEntry> entries;
     for (size_t at = from; at + kUndoEntrySize <= bytes_.size(); at += kUndoEntrySize) {

@@ -53,6 +53,11 @@ public:
     // disagreeing on it, or a button outside 0..335.
     bool ReadLastStep(std::vector<UndoEntry>& step) const;
 
+    // An output was renamed and the outputs sorted afresh: the assigned
+    // entries' `output` follows its output to its new row (`rows` maps old
+    // row to new; rows past it, or mapped below 0, stay).
+    void RemapOutputs(const std::vector<int>& rows);
+
     // Takes the journal part of a working copy; a trailing partial entry
     // is dropped, and so are entries before the oldest whole step, when
     // more than kMaxJournalBytes are given, the oldest steps beyond it.
@@ -74,6 +79,11 @@ private:
     std::vector<uint8_t> bytes_;
     size_t unchangedUpTo_ = 0;
 };
+
+// The row an assigned record's output moved to when the outputs were
+// sorted afresh after a rename (`rows`: old row to new, below 0 for none);
+// any other record keeps its row.
+int FollowedOutput(const ButtonRecord& record, const std::vector<int>& rows);
 
 // Where the whole steps at the end of a journal image begin: walking back
 // by the group counts of the last entries, up to the first entry that

@@ -10,6 +10,7 @@
 namespace tamberline {
 
 class AudioSinkCatalog;
+class EnginePreview;
 class OutputList;
 struct OutputTable;
 
@@ -18,6 +19,8 @@ struct SetupOutputs {
     const OutputTable* table = nullptr;
     const OutputList* list = nullptr;
     AudioSinkCatalog* catalog = nullptr;
+    // Run control's preview voice for the audio engine's pairs.
+    EnginePreview* enginePreview = nullptr;
 };
 
 // The preview on a media graph of the dialog's own, on the sound card of

@@ -35,6 +35,7 @@ bool SetupPreview::OpenEntry(int entry) {
     const double rate = player_.SetRate(Rate());
     settings_.varispeed = static_cast<int>(rate * 100.0 + 0.5);
     player_.SetPan(settings_.pan);
+    player_.SetLoop(LoopsEntry());
     fadingIn_ = settings_.fadeIn > 0;
     if (fadingIn_) {
         int32_t fadeMs = settings_.fadeIn * 100;
@@ -135,7 +136,7 @@ void SetupPreview::HoldAfterFade() {
 }
 
 void SetupPreview::EndOfEntry() {
-    if (settings_.loop && settings_.files.size() == 1) {
+    if (LoopsEntry()) {
         player_.Rewind();
         player_.Play();
         return;
@@ -174,6 +175,13 @@ int SetupPreview::SetVarispeed(int varispeed) {
     const double rate = player_.SetRate(Rate());
     settings_.varispeed = std::clamp(static_cast<int>(rate * 100.0 + 0.5), 10, 190);
     return settings_.varispeed;
+}
+
+void SetupPreview::SetLoop(bool loop) {
+    settings_.loop = loop;
+    if (state_ != State::kIdle) {
+        player_.SetLoop(LoopsEntry());
+    }
 }
 
 void SetupPreview::SetPauseAfterFade(bool on) {

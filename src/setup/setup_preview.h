@@ -33,6 +33,9 @@ public:
     virtual double SetRate(double rate) = 0;
     // True once after the file has played to its end.
     virtual bool TakeEnded() = 0;
+    // A player that loops by itself never ends while looping; the others
+    // are rewound at the end.
+    virtual void SetLoop(bool /*loop*/) {}
 };
 
 // What the preview plays: the working copy's sample (or the entries of its
@@ -77,7 +80,7 @@ public:
     // Returns the varispeed in force.
     int SetVarispeed(int varispeed);
     void SetPauseAfterFade(bool on);
-    void SetLoop(bool loop) { settings_.loop = loop; }
+    void SetLoop(bool loop);
 
     State state() const { return state_; }
     bool IsPlaying() const { return state_ == State::kPlaying || state_ == State::kFadingOut; }
@@ -89,6 +92,8 @@ private:
     bool OpenEntry(int entry);
     long TargetLevel() const { return settings_.volume * 100L - 10000L; }
     double Rate() const { return settings_.varispeed / 100.0; }
+    // A single file loops in itself; a songlist loops from its last entry to its first.
+    bool LoopsEntry() const { return settings_.loop && settings_.files.size() == 1; }
     int32_t EntryRemainingMs() const;
     void StartFadeOut(int32_t overMs);
     void EndOfEntry();

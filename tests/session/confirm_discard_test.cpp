@@ -198,8 +198,9 @@ TEST_F(ConfirmDiscardTest, RunDataFollowTheSamplesButEditsNeverReachTheFile) {
 TEST_F(ConfirmDiscardTest, RenamedOutputsReachTheFileWithoutAQuestion) {
     path_ = WriteFileWith("Gala.dbf", 0, "/samples/a.wav");
     ASSERT_TRUE(session_->LoadSession(path_));
-    session_->Record(0).output = 2;  // renaming reordered the outputs
-    session_->SetOutputsRenamed();
+    ASSERT_EQ(session_->records()[0].output, 0);
+    // Renaming sorted the outputs afresh: row 0 is now row 2.
+    EXPECT_EQ(session_->FollowRenamedOutputs({2, 0, 1}), std::vector<int>{0});
     EXPECT_TRUE(session_->ConfirmDiscard(false));
     EXPECT_TRUE(box_.Texts().empty());
     EXPECT_EQ((*ReadFile(path_))[0].output, 2);

@@ -48,6 +48,39 @@ TEST_F(UndoTest, TwelveButtonStepUndoesInOneAndTheNextUndoTheStepBefore) {
     EXPECT_FALSE(FileExists(WorkingCopyPath(path_)));
 }
 
+// Renaming an output is a setting, no undo step; what the journal keeps
+// follows each output to its new row, so an undo never moves a button onto
+// another output.
+TEST_F(UndoTest, UndoAfterARenameKeepsTheButtonOnItsOutput) {
+    session_->Record(0).output = 1;
+    session_->Record(1) = Assigned("/samples/b.wav");
+    session_->Record(1).output = 3;  // past the rows the rename sorted
+    EditCaption(0, "before the rename");
+    EditCaption(1, "b edited");
+    const size_t length = session_->journal().Length();
+    // The renamed output 1 now sorts first, output 0 second.
+    EXPECT_EQ(session_->FollowRenamedOutputs({1, 0}), std::vector<int>{0});
+    EXPECT_EQ(session_->journal().Length(), length) << "no step of its own";
+    session_->Undo();
+    EXPECT_EQ(session_->records()[1].output, 3);
+    session_->Undo();
+    EXPECT_EQ(Caption(0), "cue");
+    EXPECT_EQ(session_->records()[0].output, 0) << "the same output, at its new row";
+}
+
+// Inside the Setup Button dialog: its step is open when the output is
+// renamed, and a rename alone leaves no step behind.
+TEST_F(UndoTest, RenameDuringAnOpenEditLeavesNoStepOfItsOwn) {
+    EditCaption(1, "kept");
+    const size_t length = session_->journal().Length();
+    session_->BeginChange();
+    session_->AppendUndoEntry(0);
+    session_->FollowRenamedOutputs({1, 0});
+    EXPECT_EQ(session_->records()[0].output, 1);
+    session_->EndChange(false);
+    EXPECT_EQ(session_->journal().Length(), length);
+}
+
 struct NoStepCase {
     const char* what;
     bool cancelled;

@@ -237,7 +237,8 @@ void ConsoleWindow::MakeSetupDialogs() {
                                  model_->session().records());
     if (programParts_) {
         OutputsPart& outputs = programParts_->outputs();
-        services.outputs = {&outputs.table(), &outputs.list(), &outputs.catalog()};
+        services.outputs = {&outputs.table(), &outputs.list(), &outputs.catalog(),
+                            &run_.controller().preview()};
         services.renameOutput = [this](int index, const std::string& name) {
             return RenameOutput(index, name);
         };
@@ -245,6 +246,7 @@ void ConsoleWindow::MakeSetupDialogs() {
     services.runLog = &run_.runLog();
     services.editor = &editor_;
     services.search = &searchIndex_;
+    services.showHelp = [this](const std::string& topic) { help_.ShowHelpTopic(topic); };
     services.defaultFolder = WithTrailingSlash(QDir::homePath().toStdString());
     setupDialogs_ = std::make_unique<SetupDialogs>(services, this);
     setupDialogs_->SetDriveLister(SystemDrives);
@@ -267,16 +269,9 @@ void ConsoleWindow::MakeSetupDialogs() {
 std::vector<int> ConsoleWindow::RenameOutput(int index, const std::string& name) {
     std::vector<int> rows = programParts_->outputs().Rename(index, name);
     // Buttons keep their output, wherever it now sorts in the list.
-    Session& session = model_->session();
-    for (int button = 0; button < kButtonCount; ++button) {
-        ButtonRecord& record = session.Record(button);
-        if (IsAssigned(record) && record.output < rows.size() &&
-            rows[record.output] != record.output) {
-            record.output = static_cast<uint8_t>(rows[record.output]);
-            run_.MarkForReload(button);
-        }
+    for (int button : model_->session().FollowRenamedOutputs(rows)) {
+        run_.MarkForReload(button);
     }
-    session.SetOutputsRenamed();
     model_->grid().RepaintPage();
     return rows;
 }

@@ -213,13 +213,22 @@ bool Mixer::Recover(Voice& voice, VoiceRing& ring, int frames) noexcept {
 
 void Mixer::ApplyGain(Voice& voice, float* out, int produced) noexcept {
     const size_t channels = static_cast<size_t>(voice.channels);
-    for (int k = 0; k < produced && voice.rampLeft > 0; ++k) {
+    int k = 0;
+    for (; k < produced && voice.rampLeft > 0; ++k) {
         voice.gain += voice.rampStep;
         if (--voice.rampLeft == 0) {
             voice.gain = voice.rampTarget;
         }
         for (size_t c = 0; c < channels; ++c) {
             out[static_cast<size_t>(k) * channels + c] *= voice.gain;
+        }
+    }
+    // A ramp that ends inside the block: the rest of it plays at the gain
+    // reached, not at full level (the caller adds no gain to a ramped block).
+    if (k > 0) {
+        for (size_t i = static_cast<size_t>(k) * channels;
+             i < static_cast<size_t>(produced) * channels; ++i) {
+            out[i] *= voice.gain;
         }
     }
 }

@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QShortcut>
 #include <QSpinBox>
 #include <QThread>
 #include <QTreeWidget>
@@ -18,6 +19,7 @@
 #include "base/path_parts.h"
 #include "files/external_editor.h"
 #include "files/folder_listing.h"
+#include "help/help_topics.h"
 #include "playback/graph/output_list.h"
 #include "playback/output_table.h"
 #include "session/registry.h"
@@ -231,10 +233,15 @@ void BlockAssignDialog::BuildControls() {
     auto* cancel = Button(QStringLiteral("Cancel"), QStringLiteral("cancel"), this);
     connect(ok, &QPushButton::clicked, this, [this] { Accept(); });
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+    auto* help = Button(QStringLiteral("Help"), QStringLiteral("help"), this);
+    connect(help, &QPushButton::clicked, this, [this] { ShowHelp(); });
+    connect(new QShortcut(QKeySequence::HelpContents, this), &QShortcut::activated, this,
+            [this] { ShowHelp(); });
     auto* end = new QHBoxLayout;
     end->addStretch();
     end->addWidget(ok);
     end->addWidget(cancel);
+    end->addWidget(help);
     layout->addLayout(end, 17, 0, 1, 6);
 }
 
@@ -342,6 +349,12 @@ void BlockAssignDialog::Accept() {
     model_.SetMask(mask);
     newFiles_ = model_.Apply(Values(), browser_->SelectedNames(), browser_->selectionTouched());
     accept();
+}
+
+void BlockAssignDialog::ShowHelp() {
+    if (services_.showHelp) {
+        services_.showHelp(std::string(help::kBlockAssign));
+    }
 }
 
 void BlockAssignDialog::keyPressEvent(QKeyEvent* event) {

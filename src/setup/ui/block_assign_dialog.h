@@ -44,6 +44,8 @@ public:
     QPushButton* button(const QString& name) const;
 
     void Accept();
+    // The help at the block assign page (also F1).
+    void ShowHelp();
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;

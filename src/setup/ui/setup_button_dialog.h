@@ -12,6 +12,7 @@
 #include "files/drives.h"
 #include "session/button_record.h"
 #include "setup/graph_preview.h"
+#include "setup/output_preview.h"
 #include "setup/sample_list_model.h"
 #include "setup/search_index.h"
 #include "setup/setup_model.h"
@@ -64,6 +65,8 @@ struct SetupDialogServices {
     // Renames output `tableIndex` ("" restores its default name); returns,
     // for each old output row, its row in the rebuilt list.
     std::function<std::vector<int>(int tableIndex, const std::string& name)> renameOutput;
+    // Opens the help at a topic.
+    std::function<void(const std::string& topic)> showHelp;
     // Colour choice and the list dialog; the real dialogs when empty.
     ColourChooser chooseColour;
     std::function<void(const SampleListContent&, std::function<SampleListContent()> action)>
@@ -147,7 +150,7 @@ private:
     SetupDialogServices services_;
     MediaSampleProbe probe_;
     SetupButtonModel model_;
-    GraphPreviewPlayer player_;
+    OutputPreviewPlayer player_;
     SetupPreview preview_;
     ButtonRecord result_{};
     bool filling_ = false;

@@ -132,5 +132,20 @@ TEST_F(BlockAssignDialogTest, UntickedGroupsHideTheirControlsAndOutputsAreNotRen
     EXPECT_EQ(d->model().records()[1].pan, 110);
 }
 
+TEST_F(BlockAssignDialogTest, HelpButtonAndF1OpenTheBlockAssignPage) {
+    std::vector<std::string> topics;
+    SetupDialogServices services = Services();
+    services.showHelp = [&topics](const std::string& topic) { topics.push_back(topic); };
+    BlockAssignDialog d(services, Block(2));
+    d.show();
+    QTest::mouseClick(d.button(QStringLiteral("help")), Qt::LeftButton);
+    EXPECT_EQ(d.button(QStringLiteral("help"))->text(), QStringLiteral("Help"));
+    d.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&d));
+    QTest::keyClick(&d, Qt::Key_F1);
+    EXPECT_EQ(topics, (std::vector<std::string>{"BlockAssign.htm", "BlockAssign.htm"}));
+    EXPECT_TRUE(d.isVisible()) << "help leaves the dialog open";
+}
+
 }  // namespace
 }  // namespace tamberline::testing
