@@ -36,6 +36,8 @@ packages=(
   xdotool imagemagick
   # the file-name index behind Dig
   plocate
+  # printing tests look at the printed pages as pictures
+  poppler-utils
 )
 
 sudo_cmd=()
