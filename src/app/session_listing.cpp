@@ -79,9 +79,9 @@ std::vector<std::string> ButtonRow(int button, const ButtonRecord& r) {
     row.push_back(GameTrigger(r));
     row.push_back(r.startTimeOn ? TimecodeText(r.startTime) : "");
     row.push_back(r.loop ? "LOOP" : "");
-    row.push_back(r.flags & kFlagPause ? "Pause " : "");
-    row.push_back(r.flags & kFlagPlayWhileTriggered ? "Play while triggered" : "");
-    row.push_back(r.flags & kFlagBuzzersAndBells ? "Buzzers and Bells" : "");
+    row.push_back((r.flags & kFlagPause) ? "Pause " : "");
+    row.push_back((r.flags & kFlagPlayWhileTriggered) ? "Play while triggered" : "");
+    row.push_back((r.flags & kFlagBuzzersAndBells) ? "Buzzers and Bells" : "");
     return row;
 }
 

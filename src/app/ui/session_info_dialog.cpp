@@ -54,8 +54,9 @@ public:
     QVariant data(const QModelIndex& index, int role) const override {
         const auto column = static_cast<size_t>(index.column());
         if (role == Qt::TextAlignmentRole) {
-            return columns_[column].rightAligned ? QVariant(Qt::AlignRight | Qt::AlignVCenter)
-                                                 : QVariant(Qt::AlignLeft | Qt::AlignVCenter);
+            const Qt::Alignment side =
+                columns_[column].rightAligned ? Qt::AlignRight : Qt::AlignLeft;
+            return static_cast<int>(side | Qt::AlignVCenter);
         }
         if (role != Qt::DisplayRole) {
             return {};
