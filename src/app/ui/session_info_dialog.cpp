@@ -92,7 +92,7 @@ void SetColumnWidths(QTreeView& list, const std::vector<SampleListColumn>& colum
 
 }  // namespace
 
-SessionInfoDialog::SessionInfoDialog(QWidget* parent)
+SessionInfoDialog::SessionInfoDialog(bool logMode, QWidget* parent)
     : QDialog(parent),
       list_(new QTreeView(this)),
       delete_(new QPushButton(QStringLiteral("Delete Log"), this)),
@@ -114,11 +114,20 @@ SessionInfoDialog::SessionInfoDialog(QWidget* parent)
     connect(delete_, &QPushButton::clicked, this, [this] { DeleteLog(); });
     connect(print_, &QPushButton::clicked, this, [this] { Print(); });
     auto* buttons = new QHBoxLayout;
-    buttons->addWidget(delete_);
-    buttons->addStretch();
-    buttons->addWidget(print_);
-    buttons->addStretch();
-    buttons->addWidget(close_);
+    if (logMode) {
+        buttons->addWidget(delete_);
+        buttons->addStretch();
+        buttons->addWidget(print_);
+        buttons->addStretch();
+        buttons->addWidget(close_);
+    } else {
+        // The listing has "Close" alone, in the middle.
+        delete_->hide();
+        print_->hide();
+        buttons->addStretch();
+        buttons->addWidget(close_);
+        buttons->addStretch();
+    }
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(list_);
     layout->addLayout(buttons);
@@ -126,7 +135,7 @@ SessionInfoDialog::SessionInfoDialog(QWidget* parent)
 }
 
 SessionInfoDialog::SessionInfoDialog(RunLog& log, MessageBox& box, QWidget* parent)
-    : SessionInfoDialog(parent) {
+    : SessionInfoDialog(true, parent) {
     log_ = &log;
     box_ = &box;
     setWindowTitle(QString::fromUtf8(kSessionLogTitle));
@@ -147,9 +156,7 @@ SessionInfoDialog::SessionInfoDialog(RunLog& log, MessageBox& box, QWidget* pare
 
 SessionInfoDialog::SessionInfoDialog(const std::string& sessionPath, const RecordArray& records,
                                      QWidget* parent)
-    : SessionInfoDialog(parent) {
-    delete_->hide();
-    print_->hide();
+    : SessionInfoDialog(false, parent) {
     setWindowTitle(QString::fromUtf8(SessionListingTitle(sessionPath, records)));
     auto rows =
         std::make_shared<std::vector<std::vector<std::string>>>(SessionListingRows(records));

@@ -40,7 +40,7 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    explicit SessionInfoDialog(QWidget* parent);
+    SessionInfoDialog(bool logMode, QWidget* parent);
     void DeleteLog();
     void Print();
 

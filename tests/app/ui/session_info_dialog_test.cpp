@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QHeaderView>
 #include <QImage>
+#include <QLayout>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QProcess>
@@ -14,6 +15,7 @@
 #include <QStandardPaths>
 #include <QTimer>
 #include <QTreeView>
+#include <cstdlib>
 #include <fstream>
 #include <memory>
 
@@ -178,6 +180,10 @@ TEST(SessionInfoListingTest, EveryButtonOfTheSessionAndOnlyClose) {
     EXPECT_EQ(Cell(list, 1, 1), "Intro");
     EXPECT_EQ(Cell(list, 1, 2), "/shows/intro.wav");
     EXPECT_EQ(list.columnWidth(2), 250);
+    dialog.show();
+    dialog.layout()->activate();
+    const int middle = dialog.closeButton().geometry().center().x();
+    EXPECT_LE(std::abs(middle - dialog.width() / 2), 10) << "Close is centred";
 }
 
 }  // namespace
