@@ -39,6 +39,8 @@ packages=(
   # CD burner and ripper: libburn for recorders, libcdio with paranoia for
   # reading; cdrdao's toc2cue and cd-paranoia for the image tests and the benchmark
   libburn-dev libcdio-dev libcdio-paranoia-dev libcdio-utils cdrdao cd-paranoia
+  # printing tests look at the printed pages as pictures
+  poppler-utils
 )
 
 sudo_cmd=()

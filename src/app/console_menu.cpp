@@ -100,7 +100,7 @@ ConsoleMenu::ConsoleMenu() {
     bar_.push_back(
         Popup(cmd::kHelpMenu, "Help",
               {Command(cmd::kHelp, "Help"), Command(cmd::kAbout, "About", false), Separator(),
-               Command(cmd::kSessionInfo, "Session", false), Command(cmd::kLogs, "Logs", false)}));
+               Command(cmd::kSessionInfo, "Session"), Command(cmd::kLogs, "Logs")}));
 }
 
 const MenuItem* ConsoleMenu::Find(int id) const {

@@ -1,11 +1,14 @@
 #include "app/console_model.h"
 
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
+#include <memory>
 
 #include "app/grid_hooks.h"
 #include "app/run_control.h"
 #include "app/songlist_durations.h"
+#include "base/message_box.h"
 #include "net/link_state.h"
 #include "songlist/localise_songlist.h"
 #include "songlist/own_shares.h"
@@ -84,6 +87,9 @@ void ConsoleSessionHost::RunSampleCheck() {
     if (!result.Empty() && lostSampleList_) {
         answer = lostSampleList_(records, result);
     }
+    if (answer == LostSampleAnswer::kFind && !result.lost.empty() && lostSampleSearch_) {
+        FindLostSamples(records);
+    }
     const std::vector<int> cleared =
         EndSampleCheck(records, answer == LostSampleAnswer::kClearLostSamples);
     // Only the stored sizes and the cleared buttons differ: run data, and
@@ -98,6 +104,45 @@ void ConsoleSessionHost::RunSampleCheck() {
         MarkForReload(button);
         RepaintButton(button);
     }
+}
+
+void ConsoleSessionHost::FindLostSamples(RecordArray& records) {
+    auto searched = std::make_unique<RecordArray>(records);
+    if (!lostSampleSearch_(*searched)) {
+        return;
+    }
+    int lost = 0;
+    std::vector<int> found;
+    for (int button = 0; button < kButtonCount; ++button) {
+        const auto index = static_cast<size_t>(button);
+        if (records[index].status != STATUS_LOST) {
+            continue;
+        }
+        ++lost;
+        if ((*searched)[index].status == STATUS_ASSIGNED) {
+            found.push_back(button);
+        }
+    }
+    if (found.empty()) {
+        box_.Show("Unable to find lost samples.", mb::kOk | mb::kIconStop);
+        return;
+    }
+    // The repaired paths are the operator's change: one undo step, and the
+    // session asks to be saved.
+    session_->BeginChange();
+    for (int button : found) {
+        const auto index = static_cast<size_t>(button);
+        session_->AppendUndoEntry(button);
+        records[index] = (*searched)[index];
+        session_->Record(button) = records[index];
+        MarkForReload(button);
+        RepaintButton(button);
+    }
+    session_->EndChange(false);
+    char text[64];
+    std::snprintf(text, sizeof text, "%d of %d samples reloaded.", static_cast<int>(found.size()),
+                  lost);
+    box_.Show(text, mb::kOk | mb::kIconInformation);
 }
 
 bool ConsoleSessionHost::IsModalDialogOpen() const {
@@ -126,7 +171,7 @@ std::optional<int32_t> ConsoleSessionHost::LocaliseSonglist(const std::string& s
 }
 
 ConsoleModel::ConsoleModel(const ConsoleModelServices& services)
-    : host_(services.run, services.link, menu_),
+    : host_(services.run, services.link, menu_, services.box),
       session_(SessionServices{services.box, services.fileDialog, services.registry, host_,
                                services.documentsFolder}),
       grid_(session_, services.run, services.hooks, menu_),

@@ -41,18 +41,21 @@ public:
     // The operator's answer to the list of lost and changed samples.
     enum class LostSampleAnswer { kIgnore, kClearLostSamples, kFind };
     // Shows that list (marks still set on `records`) and waits for the
-    // answer. Without it the check only refreshes the stored sizes. kFind
-    // is kept as kIgnore until the search window runs after the list.
+    // answer. Without it the check only refreshes the stored sizes.
     using LostSampleList =
         std::function<LostSampleAnswer(const RecordArray& records, const SampleCheckResult&)>;
+    // "Find": the search window over a copy of the records; true when it
+    // ran to its end, the copy then holding what it found.
+    using LostSampleSearch = std::function<bool(RecordArray& records)>;
 
-    ConsoleSessionHost(RunControl& run, const LinkState& link, ConsoleMenu& menu)
-        : run_(run), link_(link), menu_(menu) {}
+    ConsoleSessionHost(RunControl& run, const LinkState& link, ConsoleMenu& menu, MessageBox& box)
+        : run_(run), link_(link), menu_(menu), box_(box) {}
     void Attach(Session* session, ConsoleGrid* grid) {
         session_ = session;
         grid_ = grid;
     }
     void SetLostSampleList(LostSampleList list) { lostSampleList_ = std::move(list); }
+    void SetLostSampleSearch(LostSampleSearch search) { lostSampleSearch_ = std::move(search); }
 
     void StopAll() override;
     void StopButton(int button) override;
@@ -87,13 +90,19 @@ public:
     std::optional<int32_t> LocaliseSonglist(const std::string& songlistPath) override;
 
 private:
+    // Copies back what the search found for the lost buttons, as one undo
+    // step, and tells the operator how many.
+    void FindLostSamples(RecordArray& records);
+
     RunControl& run_;
     const LinkState& link_;
     ConsoleMenu& menu_;
+    MessageBox& box_;
     Session* session_ = nullptr;
     ConsoleGrid* grid_ = nullptr;
     std::function<void()> rebuildTimecode_;
     LostSampleList lostSampleList_;
+    LostSampleSearch lostSampleSearch_;
     std::function<void()> tellLink_;
 };
 
@@ -117,6 +126,9 @@ public:
     // The hook of the lost-sample list, shown by the check after each load.
     void SetLostSampleList(ConsoleSessionHost::LostSampleList list) {
         host_.SetLostSampleList(std::move(list));
+    }
+    void SetLostSampleSearch(ConsoleSessionHost::LostSampleSearch search) {
+        host_.SetLostSampleSearch(std::move(search));
     }
     ConsoleSessionHost& sessionHost() { return host_; }
 

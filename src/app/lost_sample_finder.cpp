@@ -49,11 +49,17 @@ void LostSampleFinder::FindOneSample(int button) {
                 },
                 Qt::QueuedConnection);
         });
+    if (shown_) {
+        shown_(true);
+    }
 }
 
 void LostSampleFinder::Finish(int button, const std::string& path, const std::vector<int>& marked,
                               bool finished, const RecordArray& found) {
     job_.reset();
+    if (shown_) {
+        shown_(false);
+    }
     if (!finished || !session_) {
         return;
     }

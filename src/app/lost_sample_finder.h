@@ -26,8 +26,10 @@ public:
     void Attach(Session* session) { session_ = session; }
     // Where to look; the system's index and fixed drives unless set.
     void SetPlaces(std::function<SampleSearchPlaces()> places) { places_ = std::move(places); }
-    // The status line of the search window (not built yet: no window shows it).
+    // The search window: its status line (called on the worker) and its
+    // showing while a search runs.
     void SetProgress(SearchProgress progress) { progress_ = std::move(progress); }
+    void SetShown(std::function<void(bool searching)> shown) { shown_ = std::move(shown); }
     void FindOneSample(int button);
     bool Searching() const { return job_ != nullptr; }
     void Cancel();
@@ -40,6 +42,7 @@ private:
     Session* session_ = nullptr;
     std::function<SampleSearchPlaces()> places_;
     SearchProgress progress_;
+    std::function<void(bool)> shown_;
     std::unique_ptr<SampleSearchJob> job_;
     QObject gui_;  // queued calls die with it
 };

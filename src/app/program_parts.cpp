@@ -21,6 +21,7 @@
 #include "playback/graph/media_library_part.h"
 #include "playback/media_graphs_part.h"
 #include "playback/outputs_part.h"
+#include "session/run_log_size.h"
 #include "session/session.h"
 #include "triggers/game/game_port.h"
 #include "triggers/game/game_port_part.h"
@@ -73,6 +74,10 @@ ProgramParts::ProgramParts(const Services& services)
     // switches' own order.
     order_.push_back(&services.ports);
     Add(std::make_unique<HelpPart>(services.help));
+    if (services.fileDialog) {
+        Add(std::make_unique<RunLogPart>(services.run.runLog(), services.box,
+                                         *services.fileDialog));
+    }
     // Last: its messages come once every input has been restarted.
     AddHotplug(services);
 }

@@ -14,6 +14,7 @@ namespace tamberline {
 
 class AsioControlPanels;
 class CaptureSource;
+class FileDialog;
 class Console;
 class ConsoleFinder;
 class ConsoleModel;
@@ -79,6 +80,8 @@ public:
         LinkState& link;
         ConsoleModel& model;
         std::function<void()> closeOpenQuestion;
+        // Where a full run log is saved away at exit.
+        FileDialog* fileDialog = nullptr;
     };
 
     explicit ProgramParts(const Services& services);

@@ -6,6 +6,7 @@
 #include <ctime>
 #include <string>
 
+#include "base/one_line_text.h"
 #include "base/path_parts.h"
 
 namespace tamberline {
@@ -57,7 +58,12 @@ bool RunLog::SessionHeaderPending() const {
     return sessionHeaderPending_;
 }
 
-std::string RunLog::SessionField() {
+std::string RunLog::PendingSessionField() const {
+    std::lock_guard lock(mutex_);
+    return SessionField();
+}
+
+std::string RunLog::SessionField() const {
     if (!sessionHeaderPending_) {
         return {};
     }
@@ -65,7 +71,7 @@ std::string RunLog::SessionField() {
     std::snprintf(text, sizeof text, "%02d.%02d.%04d %02d:%02d:%02d  ", loadTime_.day,
                   loadTime_.month, loadTime_.year, loadTime_.hour, loadTime_.minute,
                   loadTime_.second);
-    return text + sessionName_;
+    return text + OneLineText(sessionName_);
 }
 
 void RunLog::AppendRunLogLine(RunLogEntry& entry, const std::string& caption) {
@@ -84,9 +90,11 @@ void RunLog::AppendRunLogLine(RunLogEntry& entry, const std::string& caption) {
         char start[16];
         std::snprintf(start, sizeof start, "%02d:%02d:%02d", entry.start.hour, entry.start.minute,
                       entry.start.second);
-        const std::string fileName = FileNamePart(entry.fileName);
-        text += SessionField() + "\t" + fileName + "\t" + caption + "\t" + start + "\t" +
-                RunLogRuntime(entry.runMs) + "\t\n";
+        // A blank for every line break or tab keeps one entry on one line
+        // and its fields in their columns.
+        const std::string fileName = OneLineText(FileNamePart(entry.fileName));
+        text += SessionField() + "\t" + fileName + "\t" + OneLineText(caption) + "\t" + start +
+                "\t" + RunLogRuntime(entry.runMs) + "\t\n";
         if (entry.underruns > 0) {
             text += "\t" + fileName + "\tUnderruns: " + std::to_string(entry.underruns) + "\t" +
                     start + "\t\t\n";

@@ -46,6 +46,8 @@ public:
     // After the log was deleted: heading line and session heading again.
     void NoteLogDeleted();
     bool SessionHeaderPending() const;
+    // The Session field the next entry will carry; empty when not pending.
+    std::string PendingSessionField() const;
 
     // Writes one line unless nothing was played, and after it, for a sound
     // that ran dry, one line that says how often ("Underruns: 3" as its
@@ -53,7 +55,7 @@ public:
     void AppendRunLogLine(RunLogEntry& entry, const std::string& caption);
 
 private:
-    std::string SessionField();
+    std::string SessionField() const;
 
     const std::string folder_;
     mutable std::mutex mutex_;

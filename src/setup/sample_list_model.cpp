@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "base/one_line_text.h"
 #include "setup/setup_texts.h"
 #include "triggers/key_triggers.h"
 
@@ -15,18 +16,6 @@ std::string Trimmed(const std::string& text) {
         return {};
     }
     return text.substr(first, text.find_last_not_of(' ') - first + 1);
-}
-
-std::string ListCaption(std::string_view caption) {
-    std::string text;
-    for (char c : caption) {
-        if (c == '\n') {
-            text += ' ';
-        } else if (c != '\r') {
-            text += c;
-        }
-    }
-    return text;
 }
 
 std::string Printed(const char* format, int a, int b) {
@@ -65,7 +54,7 @@ SampleListContent SessionTriggerList(const RecordArray& records) {
             triggers.push_back(TimecodeText(r.startTime));
         }
         for (const std::string& trigger : triggers) {
-            list.rows.push_back({" " + std::to_string(k + 1), trigger, ListCaption(CaptionOf(r))});
+            list.rows.push_back({" " + std::to_string(k + 1), trigger, OneLineText(CaptionOf(r))});
         }
     }
     return list;

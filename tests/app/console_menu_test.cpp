@@ -49,8 +49,8 @@ TEST(ConsoleMenuTest, EveryCommandIsPresentWithItsText) {
         {cmd::kPage1 + 7, " Page 8 ", true},
         {cmd::kHelp, "Help", true},
         {cmd::kAbout, "About", false},
-        {cmd::kSessionInfo, "Session", false},
-        {cmd::kLogs, "Logs", false},
+        {cmd::kSessionInfo, "Session", true},
+        {cmd::kLogs, "Logs", true},
         {cmd::kFontsMenu, "Set fonts", true},
         {cmd::kGameMenu, "Game ports  ", true},
     };

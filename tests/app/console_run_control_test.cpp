@@ -142,9 +142,12 @@ TEST_F(ConsoleRunControlTest, FindRepairsEveryButtonOfTheFileAsOneUndoStep) {
     ButtonRecord second = Assigned(other);
     second.fileSize = static_cast<int32_t>(wav.size());
     Assign(9, second);
+    std::vector<bool> window;
+    run_.finder().SetShown([&](bool searching) { window.push_back(searching); });
     box_.Answer("Find");
     run_.StartButton(3);
     PumpUntil([&] { return box_.shown().size() == 2; });
+    EXPECT_EQ(window, (std::vector<bool>{true, false})) << "the search window shows while it runs";
     ASSERT_EQ(box_.Texts(), (std::vector<std::string>{"lost.wav\nCannot find this file.\n",
                                                       moved + "\nReloaded."}));
     EXPECT_EQ(PathOf(session_.records()[3]), moved);

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 
 #include "app/console_fixture.h"
@@ -52,6 +53,58 @@ TEST_F(SampleCheckTest, EveryLoadShowsTheListWithTheMarksThenEndsThem) {
         EXPECT_EQ(At(7).fileSize, 4);
     }
 }
+
+struct FindCase {
+    const char* what;
+    bool finished;
+    bool found;
+    std::vector<std::string> messages;
+};
+
+class SampleCheckFindTest : public SampleCheckTest,
+                            public ::testing::WithParamInterface<FindCase> {};
+
+TEST_P(SampleCheckFindTest, FindCopiesBackWhatTheSearchFoundAsOneUndoStep) {
+    const FindCase& c = GetParam();
+    const std::string moved = Sample("moved.wav");
+    const std::string show = WriteShow("Show.dbf");
+    model_.SetLostSampleList(
+        [](const RecordArray&, const SampleCheckResult&) { return Answer::kFind; });
+    int searches = 0;
+    model_.SetLostSampleSearch([&](RecordArray& records) {
+        ++searches;
+        EXPECT_EQ(records[5].status, STATUS_LOST) << "the search sees the marks";
+        if (c.found) {
+            SetPath(records[5], moved);
+            records[5].status = STATUS_ASSIGNED;
+        }
+        return c.finished;
+    });
+    gestures().DropFiles({show}, 0);
+    ASSERT_EQ(model_.session().sessionPath(), show);
+    EXPECT_EQ(searches, 1);
+    EXPECT_EQ(box_.Texts(), c.messages);
+    const bool repaired = c.finished && c.found;
+    EXPECT_EQ(PathOf(At(5)), repaired ? moved : dir_.File("gone.wav"));
+    EXPECT_EQ(At(5).status, STATUS_ASSIGNED) << "never left lost";
+    EXPECT_EQ(At(6).status, STATUS_ASSIGNED);
+    if (repaired) {
+        model_.session().Undo();
+        EXPECT_EQ(PathOf(At(5)), dir_.File("gone.wav"));
+        EXPECT_EQ(CaptionOf(At(5)), "lost");
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, SampleCheckFindTest,
+    ::testing::Values(FindCase{"found", true, true, {"1 of 1 samples reloaded."}},
+                      FindCase{"nothing found", true, false, {"Unable to find lost samples."}},
+                      FindCase{"cancelled", false, true, {}}),
+    [](const auto& info) {
+        std::string name = info.param.what;
+        std::replace(name.begin(), name.end(), ' ', '_');
+        return name;
+    });
 
 TEST_F(SampleCheckTest, NoListWhenEverySampleIsThere) {
     auto records = std::make_unique<RecordArray>();

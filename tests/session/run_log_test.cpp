@@ -64,6 +64,14 @@ TEST_F(RunLogFile, HeadingSessionHeadingOnceThenPlainLines) {
     EXPECT_TRUE(first.fileName.empty());
 }
 
+TEST_F(RunLogFile, LineBreaksAndTabsInCaptionsKeepOneEntryOnOneLine) {
+    RunLogEntry entry = Entry(1500, "/media/odd\tname.wav");
+    log_.AppendRunLogLine(entry, "Two\r\nlines\tand a tab");
+    EXPECT_EQ(Read(),
+              "Session\tFilename\tCaption\tStart\tRuntime\t\r\n"
+              "\todd name.wav\tTwo lines and a tab\t09:05:07\t0:01\t\r\n");
+}
+
 TEST_F(RunLogFile, NothingPlayedWritesNothing) {
     RunLogEntry entry = Entry(0, "/a.wav");
     log_.AppendRunLogLine(entry, "A");

@@ -10,6 +10,7 @@
 
 #include "app/ui/button_grid.h"
 #include "app/ui/menu_binder.h"
+#include "app/ui/session_info_dialog.h"
 #include "cd/ui/cd_dialogs.h"
 #include "help/help_location.h"
 #include "help/help_topics.h"
@@ -19,6 +20,8 @@
 #include "playback/outputs_part.h"
 #include "session/session_paths.h"
 #include "session/settings.h"
+#include "session/ui/sample_search_window.h"
+#include "setup/ui/lost_sample_list_dialog.h"
 #include "setup/ui/setup_dialogs.h"
 #include "songlist/ui/songlist_editor.h"
 #include "triggers/ui/midi_ports_dialog.h"
@@ -73,7 +76,7 @@ ConsoleWindow::ConsoleWindow(Registry& registry, Parts parts)
                                           [this] { help_.ShowHelpTopic(help::kPbus); });
             },
             [this] { model_->grid().RefreshStatusLine(); }, link_, *model_,
-            [this] { box_.CloseOpenBox(); }});
+            [this] { box_.CloseOpenBox(); }, &fileDialog_});
         programParts_->RegisterWith(console_);
         gridHooks_.SetLink(&programParts_->link().link());
         video_ = std::make_unique<VideoWindow>(*this, registry.IsOn(settings::kVideoFullScreen));
@@ -81,6 +84,7 @@ ConsoleWindow::ConsoleWindow(Registry& registry, Parts parts)
         model_->SetTimecodeRebuild([this] { programParts_->RebuildTimecodeTable(); });
         gridHooks_.SetOutputs(&programParts_->outputs());
         gridHooks_.SetSampleEditor([this](int button) { EditSample(button); });
+        PlugLostSampleDialogs();
     } else {
         console_.AddPart(model_->ports());
     }
@@ -161,6 +165,17 @@ void ConsoleWindow::RunMenuCommand(int id) {
         case cmd::kCdRipper: RunCdRipper(box_, registry_, this); break;
         case cmd::kCdBurner: RunCdBurner(box_, registry_, this); break;
         case cmd::kHelp: help_.ShowHelpTopic(help::kGetStarted); break;
+        case cmd::kSessionInfo: {
+            SessionInfoDialog listing(model_->session().sessionPath(), model_->session().records(),
+                                      this);
+            listing.exec();
+            break;
+        }
+        case cmd::kLogs: {
+            SessionInfoDialog log(run_.runLog(), box_, this);
+            log.exec();
+            break;
+        }
         case cmd::kExit: close(); break;
         default: break;
     }
@@ -230,6 +245,27 @@ void ConsoleWindow::ChooseButtonFont() {
     if (ok && StoreButtonFont(registry_, fonts_, chosen)) {
         grid_->SetFonts(fonts_);
     }
+}
+
+void ConsoleWindow::PlugLostSampleDialogs() {
+    using Answer = ConsoleSessionHost::LostSampleAnswer;
+    model_->SetLostSampleList([this](const RecordArray& records, const SampleCheckResult& result) {
+        LostSampleListDialog list(SampleCheckLines(records, result), !result.lost.empty(), this);
+        switch (list.exec()) {
+            case LostSampleListDialog::kClearLostSamples: return Answer::kClearLostSamples;
+            case LostSampleListDialog::kFind: return Answer::kFind;
+            default: return Answer::kIgnore;
+        }
+    });
+    // "Find" after a failed start: the same window, while playback goes on.
+    auto* window = new SampleSearchWindow(this);
+    LostSampleFinder& finder = run_.finder();
+    window->SetCancel([&finder] { finder.Cancel(); });
+    finder.SetProgress([window](const std::string& line) { window->Post(line); });
+    finder.SetShown([window](bool searching) { window->setVisible(searching); });
+    model_->SetLostSampleSearch([this](RecordArray& records) {
+        return RunSampleSearch(records, SystemSearchPlaces(), this);
+    });
 }
 
 void ConsoleWindow::MakeSetupDialogs() {

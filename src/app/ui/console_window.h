@@ -95,6 +95,8 @@ private:
     void ChooseButtonFont();
     void EditSample(int button);
     void MakeSetupDialogs();
+    // The list of lost and edited samples after a load, and its search.
+    void PlugLostSampleDialogs();
     std::vector<int> RenameOutput(int index, const std::string& name);
 
     Registry& registry_;
