@@ -36,6 +36,8 @@ packages=(
   xdotool imagemagick
   # the file-name index behind Dig
   plocate
+  # folder-tree tests: a real network share (sshfs over a local sftp server)
+  sshfs openssh-sftp-server
 )
 
 sudo_cmd=()
