@@ -1,6 +1,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "base/stage_trace.h"
 #include "playback/button_runner.h"
 #include "playback/graph/media_graph.h"
 #include "playback/sound/sound_system.h"
@@ -27,6 +28,7 @@ void ButtonRunner::StartButton(int button) {
         link.Send(link_command::kStart, button);
         return;
     }
+    MarkStage("control", button);
     if (!s.songlist.empty() && !s.paused) {
         s.songlist.clear();
         StopButton(button);
@@ -46,6 +48,7 @@ void ButtonRunner::StartButton(int button) {
 // The file is prepared, or could not be. What changed while the file work
 // was out counts: a stop-all since, a buzzer lock, the end of the program.
 void ButtonRunner::StartPrepared(int button, int result) {
+    MarkStage("prepared", button);
     ButtonRunState& s = states_[Index(button)];
     if (stoppedAll_[Index(button)] || !CanStart(button)) {
         DropFromGroup(button);
@@ -143,6 +146,7 @@ void ButtonRunner::RunStart(int button) {
     s.running = true;
     s.paused = false;
     Publish(button);
+    MarkStage("voice", button);
 
     StopGroups(button);
     if (r.flags & kFlagBuzzersAndBells) {
