@@ -41,6 +41,8 @@ packages=(
   libburn-dev libcdio-dev libcdio-paranoia-dev libcdio-utils cdrdao cd-paranoia
   # printing tests look at the printed pages as pictures
   poppler-utils
+  # folder-tree tests: a real network share (sshfs over a local sftp server)
+  sshfs openssh-sftp-server
 )
 
 sudo_cmd=()

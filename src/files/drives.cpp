@@ -5,17 +5,12 @@
 #include <fstream>
 #include <sstream>
 
+#include "files/folder_listing.h"
 #include "session/session_paths.h"
 
 namespace tamberline {
 
 namespace {
-
-struct Mount {
-    std::string point;
-    std::string type;
-    std::string device;  // major:minor
-};
 
 // mountinfo escapes blanks and backslashes in paths as \ooo.
 std::string Unescape(std::string_view field) {
@@ -34,8 +29,10 @@ std::string Unescape(std::string_view field) {
     return out;
 }
 
-std::vector<Mount> ParseMounts(std::string_view mountInfo) {
-    std::vector<Mount> mounts;
+}  // namespace
+
+std::vector<MountEntry> ParseMountInfo(std::string_view mountInfo) {
+    std::vector<MountEntry> mounts;
     std::istringstream lines{std::string(mountInfo)};
     std::string line;
     while (std::getline(lines, line)) {
@@ -56,6 +53,8 @@ std::vector<Mount> ParseMounts(std::string_view mountInfo) {
     return mounts;
 }
 
+namespace {
+
 bool IsUnder(const std::string& point, std::string_view top) {
     return point.size() > top.size() && point.compare(0, top.size(), top) == 0 &&
            point[top.size()] == '/';
@@ -67,9 +66,9 @@ bool IsShownMountPoint(const std::string& point) {
 
 // The mount holding `path`: the longest mount point that holds it; later
 // lines mount over earlier ones, so equal lengths take the later.
-const Mount* MountHolding(const std::vector<Mount>& mounts, const std::string& path) {
-    const Mount* best = nullptr;
-    for (const Mount& mount : mounts) {
+const MountEntry* MountHolding(const std::vector<MountEntry>& mounts, const std::string& path) {
+    const MountEntry* best = nullptr;
+    for (const MountEntry& mount : mounts) {
         const bool holds = mount.point == "/" || mount.point == path || IsUnder(path, mount.point);
         if (holds && (!best || mount.point.size() >= best->point.size())) {
             best = &mount;
@@ -78,14 +77,14 @@ const Mount* MountHolding(const std::vector<Mount>& mounts, const std::string& p
     return best;
 }
 
-std::string ReadText(const std::string& path) {
+}  // namespace
+
+std::string ReadWholeFile(const std::string& path) {
     std::ifstream in(path);
     std::ostringstream text;
     text << in.rdbuf();
     return text.str();
 }
-
-}  // namespace
 
 std::string WithTrailingSlash(std::string folder) {
     while (folder.size() > 1 && folder.back() == '/') {
@@ -101,7 +100,7 @@ bool IsRemovableBlockDevice(std::string_view majorMinor) {
     // A partition's own folder has no "removable"; its disk's folder has.
     const std::string base = "/sys/dev/block/" + std::string(majorMinor);
     for (const char* file : {"/removable", "/../removable"}) {
-        const std::string text = ReadText(base + file);
+        const std::string text = ReadWholeFile(base + file);
         if (!text.empty()) {
             return text.front() == '1';
         }
@@ -125,9 +124,9 @@ DriveType DriveTypeOf(std::string_view fileSystemType, std::string_view majorMin
 
 std::vector<Drive> DrivesFromMountInfo(std::string_view mountInfo, const std::string& home,
                                        RemovableLookup removable) {
-    const std::vector<Mount> mounts = ParseMounts(mountInfo);
+    const std::vector<MountEntry> mounts = ParseMountInfo(mountInfo);
     auto typeAt = [&](const std::string& path) {
-        const Mount* mount = MountHolding(mounts, path);
+        const MountEntry* mount = MountHolding(mounts, path);
         return mount ? DriveTypeOf(mount->type, mount->device, removable) : DriveType::kFixed;
     };
     std::vector<Drive> drives{{"/", typeAt("/")}};
@@ -135,7 +134,7 @@ std::vector<Drive> DrivesFromMountInfo(std::string_view mountInfo, const std::st
         drives.push_back({WithTrailingSlash(home), typeAt(home)});
     }
     std::vector<Drive> mounted;
-    for (const Mount& mount : mounts) {
+    for (const MountEntry& mount : mounts) {
         const std::string root = WithTrailingSlash(mount.point);
         if (!IsShownMountPoint(mount.point) ||
             std::any_of(mounted.begin(), mounted.end(),
@@ -151,16 +150,42 @@ std::vector<Drive> DrivesFromMountInfo(std::string_view mountInfo, const std::st
 }
 
 std::vector<Drive> SystemDrives() {
-    return DrivesFromMountInfo(ReadText("/proc/self/mountinfo"), QDir::homePath().toStdString());
+    return DrivesFromMountInfo(ReadWholeFile(kSystemMountInfo), QDir::homePath().toStdString());
+}
+
+std::vector<std::string> NetworkSharesFromMountInfo(std::string_view mountInfo,
+                                                    FolderLister folders) {
+    std::vector<std::string> shares;
+    const auto add = [&shares](std::string share) {
+        share = WithTrailingSlash(std::move(share));
+        if (std::find(shares.begin(), shares.end(), share) == shares.end()) {
+            shares.push_back(std::move(share));
+        }
+    };
+    for (const MountEntry& mount : ParseMountInfo(mountInfo)) {
+        if (mount.type == "fuse.gvfsd-fuse") {
+            for (const std::string& name :
+                 folders ? folders(mount.point) : std::vector<std::string>{}) {
+                add(WithTrailingSlash(mount.point) + name);
+            }
+        } else if (IsRemoteFileSystemType(mount.type)) {
+            add(mount.point);
+        }
+    }
+    return shares;
+}
+
+std::vector<std::string> SubfolderNames(const std::string& folder) {
+    return ListSubfolders(folder).names;
 }
 
 DriveType DriveTypeOfPath(const std::string& path) {
-    const std::vector<Mount> mounts = ParseMounts(ReadText("/proc/self/mountinfo"));
+    const std::vector<MountEntry> mounts = ParseMountInfo(ReadWholeFile(kSystemMountInfo));
     std::string absolute = path;
     while (absolute.size() > 1 && absolute.back() == '/') {
         absolute.pop_back();
     }
-    const Mount* mount = MountHolding(mounts, absolute);
+    const MountEntry* mount = MountHolding(mounts, absolute);
     return mount ? DriveTypeOf(mount->type, mount->device, IsRemovableBlockDevice)
                  : DriveType::kUnknown;
 }

@@ -16,6 +16,7 @@ struct FolderTreeModel::Node {
     bool placeholder = false;
     bool expanded = false;
     DriveType type = DriveType::kFixed;  // roots only
+    bool share = false;                  // a root of the network branch
 };
 
 FolderTreeModel::FolderTreeModel(QObject* parent) : QAbstractItemModel(parent) {}
@@ -46,15 +47,65 @@ bool FolderTreeModel::AddDrive(const Drive& drive, uint32_t mask) {
     node->name = drive.root;
     node->type = drive.type;
     node->placeholder = drive.type != DriveType::kCdRom || HasSubfolders(drive.root);
-    // Roots sort by path: "/" first, then the home folder and the mounts.
-    const auto at = std::find_if(roots_.begin(), roots_.end(),
-                                 [&drive](const auto& root) { return root->name > drive.root; });
+    InsertRoot(std::move(node));
+    return true;
+}
+
+// Drives sort by path ("/" first, then the home folder and the mounts);
+// the shares follow, by path among themselves.
+void FolderTreeModel::InsertRoot(std::unique_ptr<Node> node) {
+    const auto at = std::find_if(roots_.begin(), roots_.end(), [&node](const auto& root) {
+        return root->share == node->share ? root->name > node->name : root->share;
+    });
     const int row = static_cast<int>(at - roots_.begin());
     beginInsertRows({}, row, row);
     roots_.insert(at, std::move(node));
     RenumberNodes(roots_, static_cast<size_t>(row));
     endInsertRows();
+}
+
+bool FolderTreeModel::AddShare(const std::string& share) {
+    const std::string root = WithTrailingSlash(share);
+    for (const auto& shown : roots_) {
+        if (shown->name == root) {
+            return false;
+        }
+    }
+    auto node = std::make_unique<Node>();
+    node->name = root;
+    node->type = DriveType::kRemote;
+    node->share = true;
+    // Whether a share holds folders is only asked when it is opened: a
+    // server that went away must not hold up the tree here.
+    node->placeholder = true;
+    InsertRoot(std::move(node));
     return true;
+}
+
+bool FolderTreeModel::RemoveShare(const std::string& share) {
+    const std::string root = WithTrailingSlash(share);
+    for (const auto& shown : roots_) {
+        if (shown->share && shown->name == root) {
+            RemoveItem(IndexOf(shown.get()));
+            return true;
+        }
+    }
+    return false;
+}
+
+bool FolderTreeModel::IsShare(const QModelIndex& item) const {
+    const Node* node = NodeOf(item);
+    return node && !node->parent && node->share;
+}
+
+std::vector<std::string> FolderTreeModel::Shares() const {
+    std::vector<std::string> shares;
+    for (const auto& root : roots_) {
+        if (root->share) {
+            shares.push_back(root->name);
+        }
+    }
+    return shares;
 }
 
 std::vector<Drive> FolderTreeModel::Drives() const {

@@ -30,8 +30,16 @@ public:
     // root is shown already. CD-ROM roots get a placeholder only when they
     // hold a subfolder, other roots always.
     bool AddDrive(const Drive& drive, uint32_t mask);
-    // The roots shown, in order.
+    // The roots shown, in order (shares too).
     std::vector<Drive> Drives() const;
+    // The network branch: a share is a top-level item after the drives,
+    // its path as text, always expandable. False when the root is shown
+    // already (as a drive or a share).
+    bool AddShare(const std::string& share);
+    // Collapses and deletes the share's item; false when it is not shown.
+    bool RemoveShare(const std::string& share);
+    bool IsShare(const QModelIndex& item) const;
+    std::vector<std::string> Shares() const;
 
     std::string PathOf(const QModelIndex& item) const;  // ends in '/'
     std::string NameOf(const QModelIndex& item) const;
@@ -86,6 +94,7 @@ private:
     void InsertChildren(Node* node, std::vector<std::unique_ptr<Node>> children, int row);
     void RefreshNode(Node* node);
     void CollectExpanded(const Node* node, std::vector<std::string>& out) const;
+    void InsertRoot(std::unique_ptr<Node> node);
 
     std::vector<std::unique_ptr<Node>> roots_;
     RenameHandler rename_;

@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <QDir>
 #include <QSocketNotifier>
 #include <algorithm>
 
@@ -15,10 +16,18 @@ bool Contains(const std::vector<Drive>& drives, const Drive& drive) {
                        [&drive](const Drive& d) { return d.root == drive.root; });
 }
 
+bool Contains(const std::vector<std::string>& shares, const std::string& share) {
+    return std::find(shares.begin(), shares.end(), share) != shares.end();
+}
+
 }  // namespace
 
-MountWatcher::MountWatcher(QObject* parent) : QObject(parent), known_(SystemDrives()) {
-    fd_ = ::open("/proc/self/mountinfo", O_RDONLY | O_CLOEXEC);
+MountWatcher::MountWatcher(QObject* parent, std::string mountInfo)
+    : QObject(parent), mountInfo_(std::move(mountInfo)) {
+    const std::string text = ReadWholeFile(mountInfo_);
+    known_ = ReadDrives(text);
+    shares_ = NetworkSharesFromMountInfo(text, SubfolderNames);
+    fd_ = ::open(mountInfo_.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd_ < 0) {
         return;
     }
@@ -41,8 +50,13 @@ MountWatcher::~MountWatcher() {
     }
 }
 
+std::vector<Drive> MountWatcher::ReadDrives(const std::string& text) const {
+    return DrivesFromMountInfo(text, QDir::homePath().toStdString());
+}
+
 void MountWatcher::Check() {
-    const std::vector<Drive> now = SystemDrives();
+    const std::string text = ReadWholeFile(mountInfo_);
+    const std::vector<Drive> now = ReadDrives(text);
     const std::vector<Drive> before = std::exchange(known_, now);
     for (const Drive& drive : before) {
         if (!Contains(now, drive)) {
@@ -52,6 +66,18 @@ void MountWatcher::Check() {
     for (const Drive& drive : now) {
         if (!Contains(before, drive)) {
             emit DriveArrived(drive);
+        }
+    }
+    const std::vector<std::string> shares = NetworkSharesFromMountInfo(text, SubfolderNames);
+    const std::vector<std::string> sharesBefore = std::exchange(shares_, shares);
+    for (const std::string& share : sharesBefore) {
+        if (!Contains(shares, share)) {
+            emit ShareRemoved(share);
+        }
+    }
+    for (const std::string& share : shares) {
+        if (!Contains(sharesBefore, share)) {
+            emit ShareArrived(share);
         }
     }
 }

@@ -2,6 +2,7 @@
 
 #include "base/clock.h"
 #include "base/message_box.h"
+#include "base/stage_trace.h"
 #include "net/link_state.h"
 #include "net/link_transport.h"
 
@@ -108,6 +109,9 @@ void NetLink::SendRunCommand(NetCommand command, int button) {
         return;
     }
     SendCode(command, button);
+    if (command == NetCommand::kStart) {
+        MarkStage("sent", button);
+    }
 }
 
 void NetLink::SendClearBuzzers() {
@@ -330,6 +334,7 @@ void NetLink::ActLinked(const NetMessage& message) {
                     break;
                 }
                 lastStart_[at] = now == 0 ? 1 : now;
+                MarkStage("received", i);
                 host_.StartButton(i);
                 return;
             }

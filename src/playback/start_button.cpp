@@ -1,6 +1,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "base/stage_trace.h"
 #include "playback/button_runner.h"
 #include "playback/engine_voice.h"
 #include "playback/graph/media_graph.h"
@@ -28,6 +29,7 @@ void ButtonRunner::StartButton(int button) {
         link.Send(link_command::kStart, button);
         return;
     }
+    MarkStage("control", button);
     if (!s.songlist.empty() && !s.paused) {
         s.songlist.clear();
         StopButton(button);
@@ -47,6 +49,7 @@ void ButtonRunner::StartButton(int button) {
 // The file is prepared, or could not be. What changed while the file work
 // was out counts: a stop-all since, a buzzer lock, the end of the program.
 void ButtonRunner::StartPrepared(int button, int result) {
+    MarkStage("prepared", button);
     ButtonRunState& s = states_[Index(button)];
     if (stoppedAll_[Index(button)] || !CanStart(button)) {
         DropFromGroup(button);
@@ -144,6 +147,7 @@ void ButtonRunner::RunStart(int button) {
     s.running = true;
     s.paused = false;
     Publish(button);
+    MarkStage("voice", button);
 
     StopGroups(button);
     if (r.flags & kFlagBuzzersAndBells) {

@@ -60,6 +60,40 @@ TEST_F(FolderTreeModelTest, MasksAndCdRomsDecideWhichRootsShowAndExpand) {
     EXPECT_FALSE(model_.hasChildren(cdRoot));
 }
 
+TEST_F(FolderTreeModelTest, SharesFollowTheDrivesAndComeAndGo) {
+    testing::FolderFixture share;
+    share.Folder("Cues");
+    share.Folder("Cues/Act 1");
+    ASSERT_TRUE(model_.AddShare("/srv/b"));
+    ASSERT_TRUE(model_.AddShare(share.Root()));
+    EXPECT_FALSE(model_.AddShare(share.Root()));                    // shown already
+    EXPECT_FALSE(model_.AddShare(tree_.Root()));                    // a drive already
+    ASSERT_TRUE(model_.AddDrive({"/zzz/", DriveType::kFixed}, 8));  // arrives later
+    Names roots;
+    for (const Drive& drive : model_.Drives()) {
+        roots.push_back(drive.root);
+    }
+    const Names shares =
+        share.Root() < "/srv/b/" ? Names{share.Root(), "/srv/b/"} : Names{"/srv/b/", share.Root()};
+    EXPECT_EQ(roots, (Names{tree_.Root(), "/zzz/", shares[0], shares[1]}));
+    EXPECT_EQ(model_.Shares(), shares);
+
+    const QModelIndex item = model_.ExpandTo(share.Root() + "Cues/Act 1/");
+    ASSERT_TRUE(item.isValid());
+    EXPECT_EQ(model_.PathOf(item), share.Root() + "Cues/Act 1/");
+    EXPECT_EQ(model_.DriveTypeOf(item), DriveType::kRemote);
+    for (int row = 0; row < model_.rowCount(); ++row) {
+        EXPECT_EQ(model_.IsShare(model_.index(row, 0)), row >= 2) << row;
+    }
+    EXPECT_FALSE(model_.IsShare(item));
+
+    EXPECT_FALSE(model_.RemoveShare(tree_.Root()));  // drives leave as drives
+    EXPECT_TRUE(model_.RemoveShare(share.Root()));
+    EXPECT_TRUE(model_.RemoveShare("/srv/b/"));
+    EXPECT_TRUE(model_.Shares().empty());
+    EXPECT_EQ(model_.rowCount(), 2);
+}
+
 TEST_F(FolderTreeModelTest, ExpandToWalksDownAndStopsWhereTheTreeEnds) {
     tree_.Folder("a");
     tree_.Folder("a/b");

@@ -49,6 +49,16 @@ std::string LinkHosts::Home(char console) const {
     return folder_ + "/" + console;
 }
 
+void LinkHosts::SetEnvironment(char console, const std::string& name, const std::string& value) {
+    environment_[console][name] = value;
+}
+
+int64_t LinkHosts::ProcessId(char console) const {
+    const std::unique_ptr<QProcess>& process = console == 'A' ? a_ : b_;
+    // `ip netns exec` runs the program in its own place, not as a child.
+    return process ? process->processId() : 0;
+}
+
 std::string LinkHosts::Socket(char console) const {
     return folder_ + "/" + console + ".sock";
 }
@@ -68,6 +78,9 @@ bool LinkHosts::Launch(char console, bool withShow) {
                QStringLiteral("tamberline-link-test-%1-%2").arg(getpid()).arg(QChar(console)));
     env.insert(QStringLiteral("TAMBERLINE_TEST_CONTROL"), QString::fromStdString(Socket(console)));
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    for (const auto& [name, value] : environment_[console]) {
+        env.insert(QString::fromStdString(name), QString::fromStdString(value));
+    }
     QStringList arguments = {QStringLiteral("netns"), QStringLiteral("exec"),
                              console == 'A' ? QStringLiteral("tbl-hA") : QStringLiteral("tbl-hB"),
                              QStringLiteral(TAMBERLINE_EXECUTABLE)};

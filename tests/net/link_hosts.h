@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QProcess>
+#include <cstdint>
+#include <map>
 #include <memory>
 #include <string>
 
@@ -21,6 +23,13 @@ public:
     // Why the hosts cannot be used here (not root, no namespaces); empty
     // when they can.
     static std::string Unavailable();
+    // A console's home (its settings live under .config there).
+    std::string Home(char console) const;
+    // An environment variable for a console started after this.
+    void SetEnvironment(char console, const std::string& name, const std::string& value);
+    // The console's process, 0 when it does not run.
+    int64_t ProcessId(char console) const;
+
     // Makes the hosts, writes the demo show for the consoles named in
     // `withShow` ("A", "B", "AB") and starts both programs.
     bool Start(const std::string& withShow);
@@ -38,13 +47,13 @@ public:
     std::string Log(char console) const;
 
 private:
-    std::string Home(char console) const;
     std::string Socket(char console) const;
     bool Launch(char console, bool withShow);
 
     std::string folder_;
     std::unique_ptr<QProcess> a_;
     std::unique_ptr<QProcess> b_;
+    std::map<char, std::map<std::string, std::string>> environment_;
 };
 
 }  // namespace tamberline::testing

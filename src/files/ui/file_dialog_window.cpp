@@ -114,6 +114,7 @@ void FileDialogWindow::BuildControls() {
     auto* mounts = new MountWatcher(this);
     connect(mounts, &MountWatcher::DriveArrived, tree_, &FolderTree::DriveArrived);
     connect(mounts, &MountWatcher::DriveRemoved, tree_, &FolderTree::DriveRemoved);
+    tree_->FollowShares(*mounts);
 
     list_ = new QTreeWidget(this);
     list_->setHeaderLabels({QStringLiteral("Name"), QStringLiteral("Date")});

@@ -11,6 +11,7 @@
 
 #include "files/file_monitors.h"
 #include "files/folder_listing.h"
+#include "files/mount_watcher.h"
 
 namespace tamberline {
 
@@ -95,6 +96,7 @@ void FolderTree::AddDrives(const std::vector<Drive>& drives, uint32_t mask) {
             monitors_.StartDriveMonitor(drive);
         }
     }
+    AddShares();
 }
 
 bool FolderTree::Scan(const std::function<bool(const ScanProgress&)>& work) {
@@ -261,18 +263,61 @@ void FolderTree::DriveArrived(const Drive& drive) {
 void FolderTree::DriveRemoved(const Drive& drive) {
     for (int row = 0; row < model_.rowCount(); ++row) {
         const QModelIndex root = model_.index(row, 0);
-        if (model_.PathOf(root) != drive.root) {
+        if (model_.PathOf(root) != drive.root || model_.IsShare(root)) {
             continue;
         }
-        syncing_ = true;
-        collapse(root);
-        syncing_ = false;
-        model_.Collapse(root);
-        monitors_.StopDriveMonitor(drive.root);
-        if (drive.type != DriveType::kCdRom) {
-            model_.RemoveItem(root);
+        if (drive.type == DriveType::kCdRom) {
+            syncing_ = true;
+            collapse(root);
+            syncing_ = false;
+            model_.Collapse(root);
+            monitors_.StopDriveMonitor(drive.root);
+        } else {
+            RemoveRoot(root, drive.root);
         }
         return;
+    }
+}
+
+void FolderTree::RemoveRoot(const QModelIndex& root, const std::string& path) {
+    syncing_ = true;
+    collapse(root);
+    syncing_ = false;
+    model_.Collapse(root);
+    monitors_.StopDriveMonitor(path);
+    model_.RemoveItem(root);
+}
+
+void FolderTree::FollowShares(MountWatcher& mounts) {
+    mounts_ = &mounts;
+    connect(&mounts, &MountWatcher::ShareArrived, this, &FolderTree::ShareArrived);
+    connect(&mounts, &MountWatcher::ShareRemoved, this, &FolderTree::ShareRemoved);
+    AddShares();
+}
+
+void FolderTree::AddShares() {
+    if (mounts_) {
+        for (const std::string& share : mounts_->Shares()) {
+            ShareArrived(share);
+        }
+    }
+}
+
+void FolderTree::ShareArrived(const std::string& share) {
+    if ((mask_ & kNetworkBranch) && model_.AddShare(share)) {
+        // Folders made or removed on the share from this machine show at once.
+        monitors_.StartDriveMonitor({WithTrailingSlash(share), DriveType::kRemote});
+    }
+}
+
+void FolderTree::ShareRemoved(const std::string& share) {
+    const std::string root = WithTrailingSlash(share);
+    for (int row = 0; row < model_.rowCount(); ++row) {
+        const QModelIndex item = model_.index(row, 0);
+        if (model_.IsShare(item) && model_.PathOf(item) == root) {
+            RemoveRoot(item, root);
+            return;
+        }
     }
 }
 

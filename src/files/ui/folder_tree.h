@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPointer>
 #include <QTreeView>
 #include <functional>
 #include <memory>
@@ -44,6 +45,12 @@ public:
     // Mount changes.
     void DriveArrived(const Drive& drive);
     void DriveRemoved(const Drive& drive);
+    // The network branch, when the mask asks for it (kNetworkBranch): the
+    // watcher's shares, now or once the drives are added, and as they are
+    // mounted and unmounted.
+    void FollowShares(MountWatcher& mounts);
+    void ShareArrived(const std::string& share);
+    void ShareRemoved(const std::string& share);
 
     // Where "Searching %d" goes while a folder is scanned.
     void SetStatusSink(std::function<void(const std::string&)> sink) { status_ = std::move(sink); }
@@ -77,11 +84,14 @@ private:
     void WatchShownFolders(const std::string& root);
     void ShowExpanded(const QModelIndex& item);
     void SelectItem(const QModelIndex& item);
+    void RemoveRoot(const QModelIndex& root, const std::string& path);
+    void AddShares();
 
     FileMonitors& monitors_;
     FolderTreeModel model_;
     FolderCommands commands_;
     uint32_t mask_ = 0;
+    QPointer<MountWatcher> mounts_;
     std::function<void(const std::string&)> status_;
     std::function<bool(const QModelIndex&)> menuFilter_;
     std::set<std::string> pendingRefresh_;

@@ -37,8 +37,9 @@ namespace tamberline {
 namespace {
 
 const QColor kBackground(224, 224, 224);
-// Every drive type: removable, fixed, remote and CD-ROM.
-constexpr uint32_t kAllDrives = 0x3C;
+// Every drive type: removable, fixed, remote and CD-ROM, and the network
+// shares.
+constexpr uint32_t kAllDrives = 0x3C | kNetworkBranch;
 constexpr int kWaitSliceMs = 50;
 constexpr const char* kHelpTopic = "Songlist.htm";
 
@@ -128,6 +129,7 @@ void SonglistEditor::BuildControls() {
         tree_->DriveRemoved(drive);
         CheckPresence();
     });
+    tree_->FollowShares(*mounts);
 
     const auto makeList = [this] {
         auto* list = new QListWidget(this);
@@ -623,8 +625,9 @@ void SonglistEditor::PresenceKnown(const std::vector<std::pair<std::string, bool
 }
 
 void SonglistEditor::RestartMonitors() {
-    // The file dialog stopped every monitor when it closed.
-    services_.monitors.RestartForMask(services_.drives, kAllDrives, folder_);
+    // The file dialog stopped every monitor when it closed; the roots shown
+    // now count (drives come and go, and the shares are roots too).
+    services_.monitors.RestartForMask(tree_->folders().Drives(), kAllDrives, folder_);
 }
 
 void SonglistEditor::done(int code) {

@@ -4,6 +4,7 @@
 
 #include "../folder_fixture.h"
 #include "files/file_monitors.h"
+#include "files/mount_watcher.h"
 #include "support/scripted_message_box.h"
 
 namespace tamberline {
@@ -46,6 +47,41 @@ TEST_F(FolderTreeTest, DrivesArriveByTheMaskAndLeaveWhileExpanded) {
     EXPECT_FALSE(RootOf(stick.Root()).isValid());
     EXPECT_FALSE(monitors_.DriveMonitorRunning(stick.Root()));
     EXPECT_EQ(tree_.folders().rowCount(), 1);
+}
+
+// The network branch follows the mount table: a share mounted while the
+// tree is open arrives, and one lost leaves, open or not; a tree whose
+// mask does not ask for the branch shows none.
+TEST_F(FolderTreeTest, TheNetworkBranchFollowsTheMountedShares) {
+    testing::FolderFixture nas;
+    testing::FolderFixture stage;
+    nas.Folder("Music");
+    const std::string base = "22 1 259:2 / / rw - ext4 /dev/sda1 rw\n";
+    const std::string nasLine = "40 22 0:40 / " + nas.Root() + " rw - nfs4 nas:/music rw\n";
+    const std::string stageLine =
+        "41 22 0:41 / " + stage.Root() + " rw - fuse.sshfs op@stage: rw\n";
+    testing::TempDir dir;
+    const std::string table = dir.Write("mountinfo", base + nasLine);
+    MountWatcher mounts(nullptr, table);
+    tree_.FollowShares(mounts);
+    FolderTree plain{monitors_, box_};
+    plain.FollowShares(mounts);
+    plain.AddDrives({{disk_.Root(), DriveType::kFixed}}, 12);
+    tree_.AddDrives({{disk_.Root(), DriveType::kFixed}}, 12 | kNetworkBranch);
+
+    ASSERT_TRUE(RootOf(nas.Root()).isValid());
+    EXPECT_TRUE(tree_.folders().IsShare(RootOf(nas.Root())));
+    EXPECT_TRUE(monitors_.DriveMonitorRunning(nas.Root()));
+    ASSERT_TRUE(tree_.ExpandToPath(nas.Root() + "Music/"));
+    EXPECT_EQ(tree_.SelectedFolder(), nas.Root() + "Music/");
+
+    dir.Write("mountinfo", base + stageLine);
+    mounts.Check();
+    EXPECT_FALSE(RootOf(nas.Root()).isValid());
+    EXPECT_FALSE(monitors_.DriveMonitorRunning(nas.Root()));
+    ASSERT_TRUE(RootOf(stage.Root()).isValid());
+    EXPECT_EQ(tree_.folders().Shares(), std::vector<std::string>{stage.Root()});
+    EXPECT_EQ(plain.folders().rowCount(), 1);
 }
 
 TEST_F(FolderTreeTest, AFolderDeletedWhileListedLeavesTheTreeOnTheNextRefresh) {
