@@ -5,6 +5,7 @@
 
 #include <unistd.h>
 
+#include <QComboBox>
 #include <QPushButton>
 #include <QTest>
 #include <algorithm>
