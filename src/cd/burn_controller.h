@@ -17,8 +17,8 @@ class MessageBox;
 // Progress position 0..100 of done / total; 0 when the total is 0.
 int ProgressPercent(uint64_t done, uint64_t total);
 
-// The CD burner's burn state (Part 8.1, Burning, Progress messages, Cancel
-// and Exit), without widgets. The recorder runs on a worker thread; its
+// The CD burner's burn state (burning, progress messages, Cancel and
+// Exit), without widgets. The recorder runs on a worker thread; its
 // events come back to the owner's thread through `post`.
 class BurnController {
 public:

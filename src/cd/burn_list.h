@@ -11,7 +11,7 @@
 
 namespace tamberline {
 
-// The CD burner's list of tracks (Part 8.1): 99 slots of 536 bytes, kept
+// The CD burner's list of tracks: 99 slots of 536 bytes, kept
 // packed (slot k holds track k + 1, no used slot after a free one).
 inline constexpr int kBurnSlots = 99;
 inline constexpr size_t kBurnSlotSize = 536;
@@ -28,7 +28,7 @@ struct BurnSlot {
     int32_t dataOffset = 0;
 };
 
-// What the WAV check found (Part 8.1, "Validating a slot").
+// What the WAV check found before a slot is kept.
 struct WavInfo {
     bool valid = false;
     int64_t fileSize = -1;  // -1: missing

@@ -7,8 +7,8 @@
 
 namespace tamberline {
 
-// The track titles of raw CD-TEXT as a drive returns it (Part 8.2,
-// ReadCdTrackNames step 3): a 4-byte header whose big-endian length counts
+// The track titles of raw CD-TEXT as a drive returns it (as
+// `ReadCdTrackNames` takes them): a 4-byte header whose big-endian length counts
 // the bytes after its own two, then 18-byte packs. The walk never passes
 // `size` nor the header's length. Returns `lastTrack` titles, "" where the
 // text holds none; the album title is skipped.

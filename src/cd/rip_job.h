@@ -23,7 +23,7 @@ struct RipTrackPlan {
     bool trimSilentTail = false;
 };
 
-// The track table (Part 8.2 step 4, mended): a track ends where the next
+// The track table: a track ends where the next
 // one's pregap (index 0) begins when the disc records it, else at the next
 // track's start less any digital silence of at most 150 sectors; never a
 // fixed 150 sectors, which cut audio from gapless discs.

@@ -9,9 +9,9 @@ namespace tamberline {
 class MessageBox;
 class Registry;
 
-// The "CD Burner." dialog (Part 8.1), modal; burning runs on a worker.
+// The "CD Burner." dialog, modal; burning runs on a worker.
 void RunCdBurner(MessageBox& box, Registry& registry, QWidget* parent);
-// The "CD Ripper." dialog (Part 8.2), modal; ripping runs on a worker.
+// The "CD Ripper." dialog, modal; ripping runs on a worker.
 void RunCdRipper(MessageBox& box, Registry& registry, QWidget* parent);
 
 // Where the burner keeps "Burnlist.abl" and the image recorder its image.
