@@ -6,9 +6,9 @@
 #   fuzz.sh [seconds per target]     default 20
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
-# Ninja names sources relative to the build folder, so a checkout in another
-# folder reuses the compiler cache when the folder itself is not hashed.
-export CCACHE_NOHASHDIR=1
+# The compiler cache sees paths inside the checkout as relative ones, so a
+# checkout in another folder (CI's fresh clone) reuses what was compiled here.
+export CCACHE_BASEDIR="$top" CCACHE_NOHASHDIR=1
 seconds=${1:-20}
 dir=$top/build-fuzz
 
