@@ -23,6 +23,7 @@
 #include <ctime>
 #include <fstream>
 #include <map>
+#include <set>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -70,21 +71,40 @@ public:
         jack_set_process_callback(client_, &Ear::Process, this);
         return in_ && jack_activate(client_) == 0;
     }
-    // The JACK client of the process `pid` ("Tamberline", or renamed by
-    // the server when the name was taken).
-    std::string ClientOf(int64_t pid) const {
-        std::string found;
+    // The clients with an "out_1" port. The server cannot tell a client's
+    // process (jack_get_client_pid is a JACK1 call), so the slave's client
+    // is the one that appears after the programs start: the master has no
+    // engine and opens none.
+    std::set<std::string> Players() const {
+        std::set<std::string> found;
         const char** ports =
             jack_get_ports(client_, "out_1$", JACK_DEFAULT_AUDIO_TYPE, JackPortIsOutput);
         for (int i = 0; ports && ports[i]; ++i) {
             const std::string port = ports[i];
-            const std::string client = port.substr(0, port.find(':'));
-            if (jack_get_client_pid(client.c_str()) == pid) {
-                found = client;
-            }
+            found.insert(port.substr(0, port.find(':')));
         }
         jack_free(ports);
         return found;
+    }
+    // The one client that came since `before`, waiting up to 10 s for the
+    // slave to open its engine; empty when none or several came.
+    std::string NewPlayer(const std::set<std::string>& before) const {
+        for (int i = 0; i < 200; ++i) {
+            std::vector<std::string> fresh;
+            for (const std::string& client : Players()) {
+                if (!before.count(client)) {
+                    fresh.push_back(client);
+                }
+            }
+            if (fresh.size() == 1) {
+                return fresh.front();
+            }
+            if (fresh.size() > 1) {
+                return {};
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+        return {};
     }
     bool Listen(const std::string& port) {
         return jack_connect(client_, port.c_str(), jack_port_name(in_)) == 0;
@@ -292,11 +312,12 @@ int main(int argc, char** argv) {
     const std::string slaveTrace = dir.path().toStdString() + "/B.trace";
     hosts.SetEnvironment('A', "TAMBERLINE_STAGE_TRACE", masterTrace);
     hosts.SetEnvironment('B', "TAMBERLINE_STAGE_TRACE", slaveTrace);
+    const std::set<std::string> before = ear.Players();
     if (!hosts.Start("B")) {
         std::printf("net_link_bench: the programs did not start\n%s\n", hosts.Log('B').c_str());
         return 1;
     }
-    const std::string player = ear.ClientOf(hosts.ProcessId('B'));
+    const std::string player = ear.NewPlayer(before);
     if (player.empty() || !ear.Listen(player + ":out_1")) {
         std::printf("net_link_bench: the slave plays on no JACK port\n%s\n",
                     hosts.Log('B').c_str());

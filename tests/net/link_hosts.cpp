@@ -53,12 +53,6 @@ void LinkHosts::SetEnvironment(char console, const std::string& name, const std:
     environment_[console][name] = value;
 }
 
-int64_t LinkHosts::ProcessId(char console) const {
-    const std::unique_ptr<QProcess>& process = console == 'A' ? a_ : b_;
-    // `ip netns exec` runs the program in its own place, not as a child.
-    return process ? process->processId() : 0;
-}
-
 std::string LinkHosts::Socket(char console) const {
     return folder_ + "/" + console + ".sock";
 }

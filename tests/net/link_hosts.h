@@ -27,8 +27,6 @@ public:
     std::string Home(char console) const;
     // An environment variable for a console started after this.
     void SetEnvironment(char console, const std::string& name, const std::string& value);
-    // The console's process, 0 when it does not run.
-    int64_t ProcessId(char console) const;
 
     // Makes the hosts, writes the demo show for the consoles named in
     // `withShow` ("A", "B", "AB") and starts both programs.
