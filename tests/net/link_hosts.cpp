@@ -27,6 +27,13 @@ int Script(const QStringList& arguments) {
     return script.exitStatus() == QProcess::NormalExit ? script.exitCode() : -1;
 }
 
+// Where the script keeps a host's name service (its bus, its daemon).
+QString NameServiceFile(char console, const char* name) {
+    return QStringLiteral("/tmp/tamberline-link-hosts/%1/%2")
+        .arg(QChar(console))
+        .arg(QLatin1String(name));
+}
+
 }  // namespace
 
 LinkHosts::LinkHosts(std::string folder) : folder_(std::move(folder)) {}
@@ -43,6 +50,11 @@ std::string LinkHosts::Unavailable() {
         return "network namespaces cannot be made here";
     }
     return {};
+}
+
+bool LinkHosts::NameServices() {
+    return QFile::exists(NameServiceFile('A', "avahi.pid")) &&
+           QFile::exists(NameServiceFile('B', "avahi.pid"));
 }
 
 std::string LinkHosts::Home(char console) const {
@@ -75,8 +87,19 @@ bool LinkHosts::Launch(char console, bool withShow) {
     for (const auto& [name, value] : environment_[console]) {
         env.insert(QString::fromStdString(name), QString::fromStdString(value));
     }
-    QStringList arguments = {QStringLiteral("netns"), QStringLiteral("exec"),
-                             console == 'A' ? QStringLiteral("tbl-hA") : QStringLiteral("tbl-hB"),
+    // Each host has its own name (for discovery) and its own name service.
+    const QString host = console == 'A' ? QStringLiteral("tbl-hA") : QStringLiteral("tbl-hB");
+    env.insert(QStringLiteral("DBUS_SYSTEM_BUS_ADDRESS"),
+               QStringLiteral("unix:path=") + NameServiceFile(console, "bus"));
+    QStringList arguments = {QStringLiteral("netns"),
+                             QStringLiteral("exec"),
+                             host,
+                             QStringLiteral("unshare"),
+                             QStringLiteral("--uts"),
+                             QStringLiteral("sh"),
+                             QStringLiteral("-c"),
+                             QStringLiteral("hostname \"$0\" && exec \"$@\""),
+                             host,
                              QStringLiteral(TAMBERLINE_EXECUTABLE)};
     if (withShow) {
         QProcess demo;

@@ -23,6 +23,8 @@ public:
     // Why the hosts cannot be used here (not root, no namespaces); empty
     // when they can.
     static std::string Unavailable();
+    // Whether each host runs its own avahi-daemon.
+    static bool NameServices();
     // A console's home (its settings live under .config there).
     std::string Home(char console) const;
     // An environment variable for a console started after this.

@@ -78,7 +78,7 @@ protected:
             << hosts.Command('B', "status");
         ASSERT_EQ(hosts.Command('B', "answer ok"), "ok");
         ASSERT_TRUE(hosts.WaitFor('A', "status", "role=master connected=1 syncing=0"))
-            << hosts.Command('A', "status");
+            << hosts.Command('A', "status") << hosts.Log('A');
     }
 
     TempDir dir;
@@ -141,6 +141,30 @@ TEST_F(LinkHostsTest, AHostWhoseInterfaceGoesDownEndsTheLinkOnBoth) {
     EXPECT_TRUE(hosts.WaitFor('B', "status", "box=Network connection lost."));
     EXPECT_EQ(hosts.Command('A', "caption 1"), "");
     ASSERT_TRUE(hosts.Mend('B'));
+}
+
+// Discovery through the real name service: each host's avahi-daemon
+// announces its console on the veth pair, and A's "Network Connect" list
+// shows B, which answers the echo, and never A itself.
+TEST_F(LinkHostsTest, TheConnectListShowsTheConsoleAnnouncedOnTheOtherHost) {
+    if (!LinkHosts::NameServices()) {
+        GTEST_SKIP() << "no avahi-daemon on the test hosts";
+    }
+    // B's announcement may still be probing when the first search ends
+    // ("Network not ready."): the operator would open the list again.
+    std::string rows;
+    for (int attempt = 0; attempt < 5 && rows.find("tbl-hB") == std::string::npos; ++attempt) {
+        ASSERT_EQ(hosts.Command('A', "netconnect"), "ok");
+        hosts.WaitFor('A', "rows", "tbl-hB", 6000);
+        rows = hosts.Command('A', "rows");
+        hosts.Command('A', "answer cancel");
+        ASSERT_TRUE(hosts.WaitFor('A', "rows", "no dialog", 3000))
+            << hosts.Command('A', "status") << "\n"
+            << hosts.Log('A');
+    }
+    EXPECT_NE(rows.find(std::string("tbl-hB ") + LinkHosts::kAddressB + ";"), std::string::npos)
+        << rows;
+    EXPECT_EQ(rows.find("tbl-hA"), std::string::npos) << rows;
 }
 
 }  // namespace

@@ -1,6 +1,8 @@
 // The commands of the end-to-end tests' control socket (TestControl).
 #include <QApplication>
+#include <QDialog>
 #include <QLabel>
+#include <QTreeWidget>
 #include <sstream>
 
 #include "app/ui/console_window.h"
@@ -69,11 +71,16 @@ std::string ConsoleWindow::RunTestCommand(const std::string& line) {
     if (verb == "answer") {
         std::string answer;
         in >> answer;
-        MessageBoxDialog* box = OpenBox();
-        if (!box) {
+        if (MessageBoxDialog* box = OpenBox()) {
+            box->done(answer == "cancel" ? kResultCancel : kResultOk);
+            return "ok";
+        }
+        // Any other dialog can only be closed.
+        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        if (!dialog || answer != "cancel") {
             return "error no box";
         }
-        box->done(answer == "cancel" ? kResultCancel : kResultOk);
+        dialog->reject();
         return "ok";
     }
     if (verb == "clock" && (in >> button) && button >= 0 && button < kButtonCount) {
@@ -95,6 +102,25 @@ std::string ConsoleWindow::RunTestCommand(const std::string& line) {
     if (verb == "stopall") {
         run_.StopAll();
         return "ok";
+    }
+    if (verb == "netconnect") {
+        // Queued: the dialog's own loop must not hold this answer back.
+        QMetaObject::invokeMethod(
+            this, [this] { ToggleLink(); }, Qt::QueuedConnection);
+        return "ok";
+    }
+    if (verb == "rows") {
+        // The rows of the list in the open dialog, "name address;" each.
+        std::string rows;
+        QWidget* dialog = QApplication::activeModalWidget();
+        for (const QTreeWidget* list :
+             dialog ? dialog->findChildren<QTreeWidget*>() : QList<QTreeWidget*>()) {
+            for (int i = 0; i < list->topLevelItemCount(); ++i) {
+                rows += list->topLevelItem(i)->text(0).toStdString() + ' ' +
+                        list->topLevelItem(i)->text(1).toStdString() + ';';
+            }
+        }
+        return dialog ? rows : "no dialog";
     }
     if (verb == "disconnect") {
         link.Disconnect();

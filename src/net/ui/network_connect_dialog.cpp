@@ -207,6 +207,9 @@ void RunNetworkConnect(QWidget* owner, NetLink& link, MessageBox& box, ConsoleFi
     });
     poll.start(kPollMs);
     wait.exec();
+    // Left running, it would look at the spent future from inside the
+    // dialog's own loop below.
+    poll.stop();
     QApplication::restoreOverrideCursor();
     if (!own.get().ok) {
         box.Show("Local area network\nnot ready.", mb::kOk | mb::kIconExclamation);
