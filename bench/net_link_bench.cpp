@@ -13,7 +13,6 @@
 #include <jack/jack.h>
 
 #include <QCoreApplication>
-#include <QDir>
 #include <QTemporaryDir>
 #include <algorithm>
 #include <atomic>
@@ -30,10 +29,6 @@
 #include <vector>
 
 #include "net/link_hosts.h"
-#include "playback/sound/device_backends.h"
-#include "playback/sound/jack_backend.h"
-#include "session/registry.h"
-#include "session/settings.h"
 
 namespace {
 
@@ -187,22 +182,6 @@ struct Trial {
     int64_t heard = 0;  // 0: no sound within two seconds
 };
 
-int JackDriverIndex() {
-    tamberline::DeviceBackends backends;
-    int count = 0;
-    if (backends.DriverCount(count) != tamberline::SoundResult::kOk) {
-        return 0;
-    }
-    for (int i = 0; i < count; ++i) {
-        std::string name;
-        if (backends.DriverName(i, name) == tamberline::SoundResult::kOk &&
-            name == tamberline::JackBackend::kDriverName) {
-            return i + 1;
-        }
-    }
-    return 0;
-}
-
 // Presses `button` on `console` and waits for the slave's sound; then
 // stops it and waits for silence.
 Trial Press(LinkHosts& hosts, Ear& ear, char console, int button) {
@@ -292,22 +271,15 @@ int main(int argc, char** argv) {
         return 0;
     }
     Ear ear;
-    const int driver = tamberline::JackBackend::ServerRuns() ? JackDriverIndex() : 0;
-    if (driver == 0 || !ear.Open()) {
+    QTemporaryDir dir;
+    LinkHosts hosts(dir.path().toStdString());
+    // The slave plays on the engine, on the JACK server.
+    if (!hosts.PlayOnJack('B') || !ear.Open()) {
         std::printf(
             "net_link_bench: skipped, no JACK server (source /tmp/tamberline-services/env)\n");
         return 0;
     }
     ear.Calibrate();
-    QTemporaryDir dir;
-    LinkHosts hosts(dir.path().toStdString());
-    {
-        // The slave plays on the engine: its driver is the JACK server.
-        const QString config = QString::fromStdString(hosts.Home('B')) + "/.config";
-        QDir().mkpath(config + "/Tamberline");
-        tamberline::Registry registry(config + "/Tamberline/Tamberline.conf");
-        registry.SetDword(tamberline::settings::kAsioIndex, static_cast<uint32_t>(driver));
-    }
     const std::string masterTrace = dir.path().toStdString() + "/A.trace";
     const std::string slaveTrace = dir.path().toStdString() + "/B.trace";
     hosts.SetEnvironment('A', "TAMBERLINE_STAGE_TRACE", masterTrace);

@@ -8,6 +8,11 @@
 #include <QLocalSocket>
 #include <QThread>
 
+#include "playback/sound/device_backends.h"
+#include "playback/sound/jack_backend.h"
+#include "session/registry.h"
+#include "session/settings.h"
+
 namespace tamberline::testing {
 
 namespace {
@@ -59,6 +64,28 @@ bool LinkHosts::NameServices() {
 
 std::string LinkHosts::Home(char console) const {
     return folder_ + "/" + console;
+}
+
+bool LinkHosts::PlayOnJack(char console) {
+    if (!JackBackend::ServerRuns()) {
+        return false;
+    }
+    DeviceBackends backends;
+    int count = 0;
+    if (backends.DriverCount(count) != SoundResult::kOk) {
+        return false;
+    }
+    for (int i = 0; i < count; ++i) {
+        std::string name;
+        if (backends.DriverName(i, name) == SoundResult::kOk && name == JackBackend::kDriverName) {
+            const QString config = QString::fromStdString(Home(console)) + "/.config/Tamberline";
+            QDir().mkpath(config);
+            Registry registry(config + "/Tamberline.conf");
+            registry.SetDword(settings::kAsioIndex, static_cast<uint32_t>(i + 1));
+            return true;
+        }
+    }
+    return false;
 }
 
 void LinkHosts::SetEnvironment(char console, const std::string& name, const std::string& value) {

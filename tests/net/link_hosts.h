@@ -27,6 +27,9 @@ public:
     static bool NameServices();
     // A console's home (its settings live under .config there).
     std::string Home(char console) const;
+    // Has the console, once started, play its engine on the JACK server
+    // of the test services; false when there is none.
+    bool PlayOnJack(char console);
     // An environment variable for a console started after this.
     void SetEnvironment(char console, const std::string& name, const std::string& value);
 
