@@ -249,13 +249,24 @@ TEST_F(PipeWireGraphTest, AStopInMidSoundFadesOutOnTheSink) {
         std::this_thread::sleep_for(300ms);
         const std::vector<int16_t> recorded = recorder.Samples();
         ASSERT_GT(Measure(WindowLevels(recorded, 0)).windows, 20) << "the tone was heard";
+        // Only the stop is judged: the last 20 ms of sound and what follows.
+        // Earlier in the take a loaded machine can make the server itself
+        // miss a cycle, a gap in the middle of the tone that no stop made.
+        size_t soundEnd = 0;
+        for (size_t i = 0; i < recorded.size(); i += 2) {
+            if (std::abs(recorded[i]) > 50) {
+                soundEnd = i;
+            }
+        }
+        constexpr size_t kStopWindow = 2 * 960;  // 20 ms of stereo frames
         int largest = 0;
-        for (size_t i = 2; i < recorded.size(); i += 2) {
+        for (size_t i = std::max<size_t>(2, soundEnd - std::min(soundEnd, kStopWindow));
+             i < recorded.size(); i += 2) {
             largest = std::max(largest, std::abs(recorded[i] - recorded[i - 2]));
         }
         // The tone itself moves by 0.5 * 2 pi * 440 / 48000 of full scale at
         // most (943); a cut moves by up to half of full scale.
-        EXPECT_LT(largest, 1300);
+        EXPECT_LT(largest, 1300) << "the sound ends at sample " << soundEnd / 2;
     }
 }
 
