@@ -145,7 +145,8 @@ std::string LibburnRecorder::Burn(const std::vector<BurnTrack>& tracks, BurnEven
         burn_track_define_data(track, 0, static_cast<int>(padded - t.dataSize), 1, BURN_AUDIO);
         burn_source* source = burn_fd_source_new(fd, -1, t.dataSize);
         if (source == nullptr || burn_track_set_source(track, source) != BURN_SOURCE_OK) {
-            error = BurnErrorText(imapi::kTrackOpen, "The track of " + t.path + " cannot be set up.");
+            error =
+                BurnErrorText(imapi::kTrackOpen, "The track of " + t.path + " cannot be set up.");
         }
         if (source)
             burn_source_free(source);

@@ -407,8 +407,7 @@ bool CdBurnerDialog::ChooseImage(ImageRecorder& image) {
     request.okCaption = "Save";
     request.title = "Save the disc image as.";
     request.pattern = "*.cue";
-    request.initialPath =
-        image.cuePath().empty() ? folder_ + "CD image.cue" : image.cuePath();
+    request.initialPath = image.cuePath().empty() ? folder_ + "CD image.cue" : image.cuePath();
     const FileDialogResult result = services_.files.Run(request);
     // The file dialog stopped every monitor when it closed.
     services_.monitors.RestartForMask(tree_->folders().Drives(), kCdToolDrives, folder_);

@@ -66,8 +66,10 @@ public:
     void FolderChanged() override;
     void DriveChanged(const std::string& root) override;
 
-protected:
+    // "Exit" and the window's close command.
     void reject() override;
+
+protected:
     void done(int code) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;

@@ -74,8 +74,7 @@ CdRipperDialog::CdRipperDialog(const CdDialogServices& services, QWidget* parent
     suppress_->setChecked(registry.Dword(settings::kRipNoGap) == kOnValue);
 
     // Real drives, the image the burner wrote last, and any image picked.
-    std::vector<std::string> sources =
-        services_.cdDrives ? services_.cdDrives() : ListCdDrives();
+    std::vector<std::string> sources = services_.cdDrives ? services_.cdDrives() : ListCdDrives();
     const std::string image = registry.String(settings::kCdImage);
     if (!image.empty() && FileExists(image)) {
         sources.push_back(image);
@@ -144,7 +143,8 @@ void CdRipperDialog::Build() {
     grid->setColumnStretch(3, 2);
     grid->setRowStretch(1, 1);
     resize(820, 520);
-    editing_ = {drives_, tracks_, all, none, refresh, suppress_, tree_, folder_, eject, create, rip_};
+    editing_ = {drives_, tracks_, all,   none,   refresh, suppress_,
+                tree_,   folder_, eject, create, rip_};
 
     connect(tree_, &FolderTree::FolderSelected, this,
             [this](const std::string& folder) { folder_->setText(FromBytes(folder)); });
@@ -192,8 +192,7 @@ void CdRipperDialog::ChooseDrive(int index) {
         request.initialPath = services_.registry.String(settings::kCdImage);
         const FileDialogResult result = services_.files.Run(request);
         // The file dialog stopped every monitor when it closed.
-        services_.monitors.RestartForMask(tree_->folders().Drives(), kCdToolDrives,
-                                          std::string());
+        services_.monitors.RestartForMask(tree_->folders().Drives(), kCdToolDrives, std::string());
         if (!result.ok) {
             drives_->setCurrentIndex(0);
             return;

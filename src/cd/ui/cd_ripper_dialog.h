@@ -71,8 +71,10 @@ public:
     void FolderChanged() override {}
     void DriveChanged(const std::string& root) override;
 
-protected:
+    // "Exit" and the window's close command.
     void reject() override;
+
+protected:
     void done(int code) override;
     void keyPressEvent(QKeyEvent* event) override;
 
