@@ -344,6 +344,7 @@ CdDialogServices ConsoleWindow::CdServices() {
                             [this](const std::string& topic) { help_.ShowHelpTopic(topic); },
                             {},
                             {},
+                            {},
                             {}};
 }
 

@@ -274,7 +274,11 @@ void CdBurnerDialog::DriveChanged(const std::string& root) {
 bool CdBurnerDialog::eventFilter(QObject* watched, QEvent* event) {
     if (watched == source_->viewport() && event->type() == QEvent::MouseButtonRelease &&
         static_cast<QMouseEvent*>(event)->button() == Qt::RightButton && !folder_.empty()) {
-        ExploreFolder(folder_);
+        if (services_.explore) {
+            services_.explore(folder_);
+        } else {
+            ExploreFolder(folder_);
+        }
         return true;
     }
     return QDialog::eventFilter(watched, event);

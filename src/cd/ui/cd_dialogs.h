@@ -36,6 +36,8 @@ struct CdDialogServices {
     std::function<std::vector<std::string>()> cdDrives;
     // Where "Burnlist.abl" is kept; empty: BurnListPath().
     std::string burnListPath;
+    // Opens a folder in the desktop's file manager; empty: ExploreFolder.
+    std::function<void(const std::string& folder)> explore;
 };
 
 // The "CD Burner." dialog, modal; burning runs on a worker.

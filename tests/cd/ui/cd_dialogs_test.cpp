@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMouseEvent>
 #include <QProgressBar>
 #include <QPushButton>
 #include <atomic>
@@ -113,7 +114,8 @@ protected:
                 return recorders;
             },
             [this] { return cdDrives_; },
-            dir_.Root() + "Burnlist.abl"};
+            dir_.Root() + "Burnlist.abl",
+            [this](const std::string& folder) { explored_.push_back(folder); }};
     }
     // A CD-audio WAV of `bytes` audio bytes.
     std::string Wav(const std::string& folder, const std::string& name, size_t bytes,
@@ -131,6 +133,7 @@ protected:
     DroppedFilesCopier copier_{box_, runner_};
     Registry registry_{QString::fromStdString(dir_.Root() + "Tamberline.conf")};
     std::vector<std::string> topics_;
+    std::vector<std::string> explored_;
     std::string driveResult_;  // a failing drive before the image recorder
     std::vector<std::string> cdDrives_;
 };
@@ -352,13 +355,24 @@ TEST_F(CdBurnerTest, DroppedFilesAreCopiedIntoTheSourceFolder) {
     EXPECT_TRUE(FileExists(src + "Dropped.wav"));
 }
 
-TEST_F(CdBurnerTest, OpenAndCloseFollowTheMessageTarget) {
+TEST_F(CdBurnerTest, MessageTargetHelpAndTheFileManager) {
     const std::string src = dir_.Folder("src");
     auto dialog = Open(src);
     EXPECT_EQ(monitors_.messageTarget(), dialog.get());
     EXPECT_EQ(monitors_.MonitoredFolder(), src);
     PressF1(*dialog);
     EXPECT_EQ(topics_, (Lines{"playlist.htm"}));
+    // The right button released over the source files opens their folder.
+    QWidget* files = dialog->sourceList().viewport();
+    const QPointF at(5, 5);
+    QMouseEvent left(QEvent::MouseButtonRelease, at, files->mapToGlobal(at), Qt::LeftButton,
+                     Qt::NoButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(files, &left);
+    EXPECT_TRUE(explored_.empty());
+    QMouseEvent right(QEvent::MouseButtonRelease, at, files->mapToGlobal(at), Qt::RightButton,
+                      Qt::NoButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(files, &right);
+    EXPECT_EQ(explored_, (Lines{src}));
     dialog->reject();
     EXPECT_EQ(monitors_.messageTarget(), nullptr);
     EXPECT_FALSE(monitors_.FolderMonitorRunning());
