@@ -165,6 +165,9 @@ void CdRipperDialog::Build() {
     connect(none, &QPushButton::clicked, this, &CdRipperDialog::SelectNone);
     connect(refresh, &QPushButton::clicked, this, &CdRipperDialog::ReadTracks);
     connect(tracks_, &QListWidget::itemChanged, this, [this] { UpdateRip(); });
+    connect(tracks_, &QListWidget::itemClicked, this, [](QListWidgetItem* item) {
+        item->setCheckState(item->checkState() == Qt::Checked ? Qt::Unchecked : Qt::Checked);
+    });
     connect(create, &QPushButton::clicked, this, &CdRipperDialog::CreateFolder);
     connect(eject, &QPushButton::clicked, this, &CdRipperDialog::Eject);
     connect(rip_, &QPushButton::clicked, this, &CdRipperDialog::Rip);
@@ -248,8 +251,10 @@ void CdRipperDialog::ShowTracks(const std::vector<std::string>& names, const std
     tracks_->clear();
     titles_ = names;
     for (const std::string& name : names) {
+        // The dialog toggles the tick itself, so a click on the title
+        // counts as well as one on the box.
         auto* item = new QListWidgetItem(FromBytes(name), tracks_);
-        item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
+        item->setFlags(item->flags() & ~Qt::ItemIsUserCheckable);
         item->setCheckState(Qt::Checked);
     }
     status_->setText(names.empty() ? FromBytes(why) : QString());

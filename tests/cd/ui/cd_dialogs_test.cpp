@@ -421,6 +421,18 @@ protected:
         dialog.ChooseDrive(dialog.driveList().count() - 1);
         ASSERT_TRUE(PumpUntil([&] { return !dialog.readingTracks(); }, 10000));
     }
+    // A left click on the middle of a track's title.
+    static void ClickTrack(CdRipperDialog& dialog, int row) {
+        QListWidget& list = dialog.trackList();
+        const QPointF at = list.visualItemRect(list.item(row)).center();
+        QWidget* view = list.viewport();
+        QMouseEvent press(QEvent::MouseButtonPress, at, view->mapToGlobal(at), Qt::LeftButton,
+                          Qt::LeftButton, Qt::NoModifier);
+        QMouseEvent release(QEvent::MouseButtonRelease, at, view->mapToGlobal(at), Qt::LeftButton,
+                            Qt::NoButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(view, &press);
+        QCoreApplication::sendEvent(view, &release);
+    }
     static Lines Files(const std::string& folder) {
         Lines names;
         for (const auto& e : fs::directory_iterator(folder)) {
@@ -443,8 +455,17 @@ TEST_F(CdRipperTest, AnImageOpenedAsADriveRipsTheTickedTracksUnderTheirTitles) {
     EXPECT_EQ(TextsOf(dialog->trackList()), (Lines{"Intro.wav", "Live: encore.wav", "Outro.wav"}));
     EXPECT_TRUE(dialog->ripButton().isEnabled());
 
+    // Ticks: Select None and All, then a click anywhere on a track's line.
+    dialog->SelectNone();
+    EXPECT_FALSE(dialog->ripButton().isEnabled());
+    dialog->SelectAll();
+    EXPECT_TRUE(dialog->ripButton().isEnabled());
+    ClickTrack(*dialog, 2);
+    EXPECT_EQ(dialog->trackList().item(2)->checkState(), Qt::Unchecked);
+    ClickTrack(*dialog, 2);
+    ClickTrack(*dialog, 2);
+
     dialog->suppressLeadIn().setChecked(false);
-    dialog->trackList().item(2)->setCheckState(Qt::Unchecked);
     dialog->Rip();
     EXPECT_TRUE(dialog->ripping());
     EXPECT_FALSE(dialog->ripButton().isEnabled());
