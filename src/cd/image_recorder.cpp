@@ -116,7 +116,8 @@ ImageRecorder::ImageRecorder(std::string cuePath, std::string album)
     : cuePath_(std::move(cuePath)), album_(std::move(album)) {}
 
 std::string ImageRecorder::Name() const {
-    return kImageRecorderName;
+    return cuePath_.empty() ? std::string(kImageRecorderName)
+                            : std::string(kImageRecorderName) + ": " + cuePath_;
 }
 
 std::string ImageRecorder::CueSheet(const std::string& binName, const std::string& album,

@@ -16,10 +16,13 @@ class ImageRecorder final : public Recorder {
 public:
     // `cuePath` ends in ".cue"; the BIN goes beside it with ".bin".
     explicit ImageRecorder(std::string cuePath, std::string album = "Tamberline");
+    // The recorder line names the image it writes, once one is chosen.
     std::string Name() const override;
     std::string Burn(const std::vector<BurnTrack>& tracks, BurnEvents& events,
                      const std::atomic<bool>& stop) override;
     const std::string& cuePath() const { return cuePath_; }
+    // Not while a burn runs: the worker reads the path.
+    void SetCuePath(std::string cuePath) { cuePath_ = std::move(cuePath); }
 
     // The CUE sheet for tracks of the given block counts.
     static std::string CueSheet(const std::string& binName, const std::string& album,

@@ -9,6 +9,7 @@
 #include <mutex>
 #include <thread>
 
+#include "cd/burn_errors.h"
 #include "cd/burn_list.h"
 
 namespace tamberline {
@@ -34,7 +35,11 @@ bool InitLibburn() {
     return ok;
 }
 
-std::string LastLibburnMessage(const std::string& fallback) {
+// A drive that has not told its disc state within this time is reported
+// as not ready rather than waited on for ever.
+constexpr auto kReadyTimeout = std::chrono::seconds(30);
+
+std::string LastLibburnMessage(const std::string& fallback = "") {
     int code = 0;
     int os = 0;
     char text[BURN_MSGS_MESSAGE_LEN] = {};
@@ -81,13 +86,14 @@ std::string LibburnRecorder::Burn(const std::vector<BurnTrack>& tracks, BurnEven
                                   const std::atomic<bool>& stop) {
     std::lock_guard lock(LibburnMutex());
     if (!InitLibburn()) {
-        return "IMAPI_E_NOTINITIALIZED";
+        return BurnErrorText(imapi::kNotInitialized, "The recorder library could not start.");
     }
     burn_drive_info* infos = nullptr;
     char adr[BURN_DRIVE_ADR_LEN] = {};
     std::strncpy(adr, address_.c_str(), sizeof adr - 1);
     if (burn_drive_scan_and_grab(&infos, adr, 1) != 1 || infos == nullptr) {
-        return LastLibburnMessage("IMAPI_E_DEVICE_NOTACCESSIBLE");
+        return BurnErrorText(imapi::kDeviceNotAccessible,
+                             LastLibburnMessage("The drive " + address_ + " cannot be opened."));
     }
     burn_drive* drive = infos[0].drive;
     struct Release {
@@ -101,14 +107,21 @@ std::string LibburnRecorder::Burn(const std::vector<BurnTrack>& tracks, BurnEven
     } release{drive, infos};
 
     burn_disc_status status;
-    while ((status = burn_disc_get_status(drive)) == BURN_DISC_UNREADY) {
+    const auto giveUp = std::chrono::steady_clock::now() + kReadyTimeout;
+    while ((status = burn_disc_get_status(drive)) == BURN_DISC_UNREADY &&
+           std::chrono::steady_clock::now() < giveUp) {
+        if (stop.load()) {
+            return kBurnCancelled;
+        }
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
     }
-    if (status == BURN_DISC_EMPTY) {
-        return "No disc in drive.";
+    int profile = 0;
+    char profileName[80] = {};
+    if (burn_disc_get_profile(drive, &profile, profileName) <= 0) {
+        profile = 0;
     }
-    if (status != BURN_DISC_BLANK) {
-        return "IMAPI_E_MEDIUM_INVALIDTYPE";
+    if (const uint32_t code = DiscStatusCode(status, profile); code != 0) {
+        return BurnErrorText(code, DiscStatusDetail(status));
     }
     burn_disc* disc = burn_disc_create();
     burn_session* session = burn_session_create();
@@ -123,7 +136,7 @@ std::string LibburnRecorder::Burn(const std::vector<BurnTrack>& tracks, BurnEven
         if (fd < 0 || ::lseek(fd, t.dataOffset, SEEK_SET) < 0) {
             if (fd >= 0)
                 ::close(fd);
-            error = "IMAPI_E_FILEACCESS";
+            error = BurnErrorText(imapi::kFileAccess, "The file cannot be read:\n" + t.path);
             break;
         }
         fds.push_back(fd);
@@ -132,7 +145,8 @@ std::string LibburnRecorder::Burn(const std::vector<BurnTrack>& tracks, BurnEven
         burn_track_define_data(track, 0, static_cast<int>(padded - t.dataSize), 1, BURN_AUDIO);
         burn_source* source = burn_fd_source_new(fd, -1, t.dataSize);
         if (source == nullptr || burn_track_set_source(track, source) != BURN_SOURCE_OK) {
-            error = "IMAPI_E_TRACKOPEN";
+            error =
+                BurnErrorText(imapi::kTrackOpen, "The track of " + t.path + " cannot be set up.");
         }
         if (source)
             burn_source_free(source);
@@ -152,7 +166,8 @@ std::string LibburnRecorder::Burn(const std::vector<BurnTrack>& tracks, BurnEven
         burn_write_opts_set_underrun_proof(opts, 1);
         char reasons[BURN_REASONS_LEN] = {};
         if (burn_write_opts_auto_write_type(opts, disc, reasons, 0) == BURN_WRITE_NONE) {
-            error = std::string("IMAPI_E_WRONGFORMAT: ") + reasons;
+            error = BurnErrorText(imapi::kWrongFormat,
+                                  "The drive cannot write this audio CD:\n" + std::string(reasons));
         } else {
             burn_drive_set_speed(drive, 0, 0);
             events.Preparing();
@@ -177,7 +192,7 @@ std::string LibburnRecorder::Burn(const std::vector<BurnTrack>& tracks, BurnEven
             if (cancelled) {
                 error = kBurnCancelled;
             } else if (!burn_drive_wrote_well(drive)) {
-                error = LastLibburnMessage("CD disc error.");
+                error = BurnErrorText(imapi::kDiscError);
             } else {
                 release.eject = true;
             }

@@ -17,8 +17,8 @@ struct BurnTrack {
     int32_t dataOffset = 0;
 };
 
-// What a recorder reports while it works (the IMAPI progress sink of Part
-// 8.1). Called on the burn worker's thread.
+// What a recorder reports while it works. Called on the burn worker's
+// thread.
 class BurnEvents {
 public:
     virtual ~BurnEvents() = default;

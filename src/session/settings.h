@@ -100,6 +100,8 @@ inline const DwordSetting kBurnDrive{"CDW", 0};
 inline const StringSetting kRipFolder{"Rip folder", ""};
 inline const DwordSetting kRipDrive{"CDR", 0};
 inline const DwordSetting kRipNoGap{"NoGroove", 9};  // 9: "Suppress lead-in." ticked
+// The disc image the burner last wrote, which the ripper offers as a drive.
+inline const StringSetting kCdImage{"CD image", ""};
 
 // The external sample editor.
 inline const StringSetting kEditExecutable{"Edit Executable", ""};

@@ -162,8 +162,8 @@ void ConsoleWindow::RunMenuCommand(int id) {
         case cmd::kMenuFont: ChooseMenuFont(); break;
         case cmd::kButtonFont: ChooseButtonFont(); break;
         case cmd::kSonglist: OpenSonglistEditor(""); break;
-        case cmd::kCdRipper: RunCdRipper(box_, registry_, this); break;
-        case cmd::kCdBurner: RunCdBurner(box_, registry_, this); break;
+        case cmd::kCdRipper: RunCdRipper(CdServices(), this); break;
+        case cmd::kCdBurner: RunCdBurner(CdServices(), this); break;
         case cmd::kHelp: help_.ShowHelpTopic(help::kGetStarted); break;
         case cmd::kSessionInfo: {
             SessionInfoDialog listing(model_->session().sessionPath(), model_->session().records(),
@@ -332,6 +332,20 @@ std::optional<std::string> ConsoleWindow::OpenSonglistEditor(const std::string& 
         },
         [this](const std::string& topic) { help_.ShowHelpTopic(topic); }};
     return RunSonglistEditor(services, presetPath, this);
+}
+
+CdDialogServices ConsoleWindow::CdServices() {
+    return CdDialogServices{box_,
+                            registry_,
+                            fileMonitors_,
+                            fileDialog_,
+                            droppedFiles_,
+                            SystemDrives(),
+                            [this](const std::string& topic) { help_.ShowHelpTopic(topic); },
+                            {},
+                            {},
+                            {},
+                            {}};
 }
 
 void ConsoleWindow::OpenSessionRequest(const QString& path) {

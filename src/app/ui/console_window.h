@@ -24,6 +24,7 @@
 #include "app/ui/test_control.h"
 #include "app/ui/video_window.h"
 #include "base/clock.h"
+#include "cd/ui/cd_dialogs.h"
 #include "files/external_editor.h"
 #include "files/file_copier.h"
 #include "files/file_monitors.h"
@@ -66,6 +67,7 @@ public:
     // the File menu, the button edit command and the Setup Button dialog.
     // Gives the songlist it closed on when that file exists.
     std::optional<std::string> OpenSonglistEditor(const std::string& presetPath);
+    CdDialogServices CdServices();
     // The Setup Button and Block assign dialogs (their songlist editor is
     // plugged in here).
     SetupDialogs& setupDialogs() { return *setupDialogs_; }

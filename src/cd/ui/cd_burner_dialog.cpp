@@ -1,27 +1,40 @@
+#include "cd/ui/cd_burner_dialog.h"
+
 #include <QComboBox>
-#include <QDialog>
+#include <QCoreApplication>
 #include <QDir>
-#include <QFileDialog>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFile>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
-#include <QLineEdit>
 #include <QListWidget>
 #include <QMetaObject>
+#include <QMimeData>
+#include <QMouseEvent>
 #include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QStandardPaths>
+#include <QUrl>
 #include <QVBoxLayout>
-#include <memory>
+#include <thread>
 
+#include "base/file_dialog.h"
 #include "base/message_box.h"
-#include "cd/burn_controller.h"
 #include "cd/burn_list_file.h"
 #include "cd/image_recorder.h"
 #include "cd/libburn_recorder.h"
-#include "cd/ui/cd_dialogs.h"
 #include "cd/wav_check.h"
+#include "files/external_editor.h"
+#include "files/folder_listing.h"
+#include "files/mount_watcher.h"
+#include "files/ui/copy_in.h"
+#include "files/ui/folder_tree.h"
+#include "help/help_topics.h"
+#include "session/disk_file.h"
 #include "session/registry.h"
 
 namespace tamberline {
@@ -31,255 +44,464 @@ std::string BurnListPath() {
            "/Tamberline/Burnlist.abl";
 }
 
-std::string DiscImagePath() {
-    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation).toStdString() +
-           "/Tamberline/CD image.cue";
-}
-
 namespace {
 
-class CdBurnerDialog final : public QDialog, public BurnController::View {
-public:
-    CdBurnerDialog(MessageBox& box, Registry& registry, QWidget* parent)
-        : QDialog(parent),
-          box_(box),
-          registry_(registry),
-          controller_(box, *this, [this](std::function<void()> fn) {
-              QMetaObject::invokeMethod(this, std::move(fn), Qt::QueuedConnection);
-          }) {
-        setWindowTitle(QStringLiteral("CD Burner."));
-        Build();
-        // Every recorder is its own object bound to its drive, so the line
-        // chosen is the drive that burns whatever the scan skipped.
-        for (auto& r : ScanLibburnRecorders())
-            recorders_.push_back(std::move(r));
-        recorders_.push_back(std::make_unique<ImageRecorder>(DiscImagePath()));
-        for (const auto& r : recorders_)
-            recorderList_->addItem(QString::fromStdString(r->Name()));
-        const int chosen = static_cast<int>(registry_.Dword(settings::kBurnDrive));
-        recorderList_->setCurrentIndex(chosen < recorderList_->count() ? chosen : 0);
-        std::string folder = registry_.String(settings::kBurnFolder);
-        if (folder.empty() || !QDir(QString::fromStdString(folder)).exists()) {
-            folder = QDir::homePath().toStdString();
-        }
-        folder_->setText(QString::fromStdString(folder));
-        ListSource();
-        list_ = LoadBurnList(BurnListPath());
-        list_.Revalidate(CheckWavFile, false);
-        loaded_ = true;
-        Refresh();
-    }
-    ~CdBurnerDialog() override {
-        controller_.Shutdown();
-        // Written only when it was loaded, so a failed opening never
-        // overwrites the saved list.
-        if (loaded_) {
-            SaveBurnList(BurnListPath(), list_);
-        }
-        registry_.SetDword(settings::kBurnDrive,
-                           static_cast<uint32_t>(recorderList_->currentIndex()));
-    }
+const QColor kBackground(224, 224, 224);
 
-    void SetStatus(const std::string& text) override {
-        status_->setText(QString::fromStdString(text));
-    }
-    void SetProgress(int percent) override { progress_->setValue(percent); }
-    void SetBurning(bool burning) override {
-        for (QWidget* w : editing_)
-            w->setEnabled(!burning);
-        cancel_->setVisible(burning);
-        progress_->setVisible(burning);
-        if (!burning)
-            Refresh();
-    }
-    void CloseDialog() override { accept(); }
+QString FromBytes(const std::string& text) {
+    return QFile::decodeName(QByteArray::fromStdString(text));
+}
 
-protected:
-    void reject() override {
-        if (controller_.Exit())
-            QDialog::reject();
-    }
+std::string ToBytes(const QString& text) {
+    return QFile::encodeName(text).toStdString();
+}
 
-private:
-    void Build() {
-        auto* grid = new QGridLayout(this);
-        folder_ = new QLineEdit(this);
-        auto* browse = new QPushButton(QStringLiteral("Folder..."), this);
-        source_ = new QListWidget(this);
-        source_->setSelectionMode(QAbstractItemView::ExtendedSelection);
-        burnList_ = new QListWidget(this);
-        burnList_->setSelectionMode(QAbstractItemView::ExtendedSelection);
-        auto* clearSel = new QPushButton(QStringLiteral("Clear sel"), this);
-        auto* addAll = new QPushButton(QStringLiteral("Add all >>"), this);
-        auto* add = new QPushButton(QStringLiteral("Add >>"), this);
-        auto* remove = new QPushButton(QStringLiteral("<< Remove"), this);
-        auto* up = new QPushButton(QStringLiteral("Move up"), this);
-        auto* down = new QPushButton(QStringLiteral("Move down"), this);
-        auto* clearAll = new QPushButton(QStringLiteral("Clear all"), this);
-        recorderList_ = new QComboBox(this);
-        burn_ = new QPushButton(QStringLiteral("Burn"), this);
-        cancel_ = new QPushButton(QStringLiteral("Cancel"), this);
-        auto* exit = new QPushButton(QStringLiteral("Exit"), this);
-        progress_ = new QProgressBar(this);
-        progress_->setRange(0, 100);
-        capacity_ = new QLabel(QStringLiteral("Burn list."), this);
-        status_ = new QLabel(this);
-        cancel_->hide();
-        progress_->hide();
+// The item's raw name: display texts may have lost bytes that are not
+// valid UTF-8.
+constexpr int kNameRole = Qt::UserRole;
 
-        auto* folderRow = new QHBoxLayout;
-        folderRow->addWidget(folder_);
-        folderRow->addWidget(browse);
-        grid->addLayout(folderRow, 0, 0);
-        grid->addWidget(capacity_, 0, 2);
-        grid->addWidget(source_, 1, 0);
-        auto* middle = new QVBoxLayout;
-        for (QPushButton* b : {clearSel, addAll, add, remove, up, down, clearAll})
-            middle->addWidget(b);
-        middle->addStretch();
-        grid->addLayout(middle, 1, 1);
-        grid->addWidget(burnList_, 1, 2);
-        auto* bottom = new QHBoxLayout;
-        bottom->addWidget(recorderList_, 1);
-        bottom->addWidget(burn_);
-        bottom->addWidget(cancel_);
-        bottom->addWidget(exit);
-        grid->addLayout(bottom, 2, 0, 1, 3);
-        grid->addWidget(progress_, 3, 0, 1, 3);
-        grid->addWidget(status_, 4, 0, 1, 3);
-        resize(760, 480);
-        editing_ = {addAll, add, remove, up, down, clearAll, burn_, recorderList_};
-
-        connect(browse, &QPushButton::clicked, this, [this] {
-            const QString dir = QFileDialog::getExistingDirectory(this, QString(), folder_->text());
-            if (!dir.isEmpty()) {
-                folder_->setText(dir);
-                ListSource();
-            }
-        });
-        connect(folder_, &QLineEdit::editingFinished, this, [this] { ListSource(); });
-        connect(clearSel, &QPushButton::clicked, source_, &QListWidget::clearSelection);
-        connect(addAll, &QPushButton::clicked, this, [this] { AddNames(true); });
-        connect(add, &QPushButton::clicked, this, [this] { AddNames(false); });
-        connect(remove, &QPushButton::clicked, this, [this] {
-            const std::set<int> rows = SelectedRows();
-            if (rows.empty()) {
-                box_.Show(kSelectToRemoveText, mb::kOk | mb::kIconExclamation);
-                return;
-            }
-            list_.Remove(rows);
-            Refresh();
-        });
-        connect(up, &QPushButton::clicked, this, [this] { Move(true); });
-        connect(down, &QPushButton::clicked, this, [this] { Move(false); });
-        connect(clearAll, &QPushButton::clicked, this, [this] {
-            list_.Clear();
-            Refresh();
-        });
-        connect(burn_, &QPushButton::clicked, this, [this] {
-            const int index = recorderList_->currentIndex();
-            if (index < 0 || index >= static_cast<int>(recorders_.size())) {
-                box_.Show("No CD recording devices found.", mb::kOk | mb::kIconStop);
-                return;
-            }
-            controller_.Burn(*recorders_[static_cast<size_t>(index)], list_, CheckWavFile);
-            Refresh();
-        });
-        connect(cancel_, &QPushButton::clicked, this, [this] { controller_.Cancel(); });
-        connect(exit, &QPushButton::clicked, this, [this] { reject(); });
-    }
-
-    std::string Folder() const {
-        std::string f = folder_->text().toStdString();
-        if (!f.empty() && f.back() != '/')
-            f += '/';
-        return f;
-    }
-
-    void ListSource() {
-        source_->clear();
-        const QStringList names = QDir(folder_->text())
-                                      .entryList({QStringLiteral("*.wav"), QStringLiteral("*.WAV")},
-                                                 QDir::Files, QDir::Name);
-        source_->addItems(names);
-    }
-
-    std::set<int> SelectedRows() const {
-        std::set<int> rows;
-        for (const QModelIndex& i : burnList_->selectionModel()->selectedRows())
-            rows.insert(i.row());
-        return rows;
-    }
-
-    void AddNames(bool all) {
-        if (list_.full()) {
-            box_.Show(kBurnListFullText, mb::kOk | mb::kIconExclamation);
-            return;
-        }
-        std::vector<std::string> names;
-        for (int i = 0; i < source_->count(); ++i) {
-            if (all || source_->item(i)->isSelected())
-                names.push_back(source_->item(i)->text().toStdString());
-        }
-        if (!all && names.empty()) {
-            box_.Show(kSelectToAddText, mb::kOk | mb::kIconExclamation);
-            return;
-        }
-        const std::set<int> rows = SelectedRows();
-        std::optional<int> at;
-        if (!all && !rows.empty())
-            at = *rows.begin();
-        const BurnList::AddResult result = list_.Add(Folder(), names, at, CheckWavFile);
-        Refresh();
-        if (const std::string text = BurnList::AddMessage(result); !text.empty()) {
-            box_.Show(text, mb::kOk | mb::kIconExclamation);
-        }
-        if (result.added > 0)
-            registry_.SetString(settings::kBurnFolder, Folder());
-    }
-
-    void Move(bool up) {
-        const std::set<int> rows = SelectedRows();
-        if (rows.empty()) {
-            box_.Show(kSelectToMoveText, mb::kOk | mb::kIconExclamation);
-            return;
-        }
-        const std::set<int> moved = up ? list_.MoveUp(rows) : list_.MoveDown(rows);
-        Refresh();
-        for (int r : moved)
-            burnList_->item(r)->setSelected(true);
-    }
-
-    void Refresh() {
-        burnList_->clear();
-        for (const std::string& line : list_.Lines())
-            burnList_->addItem(QString::fromStdString(line));
-        capacity_->setText(QString::fromStdString(list_.CapacityLabel()));
-        burn_->setEnabled(list_.totalBytes() != 0 && !controller_.busy());
-    }
-
-    MessageBox& box_;
-    Registry& registry_;
-    BurnController controller_;
-    BurnList list_;
-    bool loaded_ = false;
-    std::vector<std::unique_ptr<Recorder>> recorders_;
-    QLineEdit* folder_ = nullptr;
-    QListWidget* source_ = nullptr;
-    QListWidget* burnList_ = nullptr;
-    QComboBox* recorderList_ = nullptr;
-    QPushButton* burn_ = nullptr;
-    QPushButton* cancel_ = nullptr;
-    QProgressBar* progress_ = nullptr;
-    QLabel* capacity_ = nullptr;
-    QLabel* status_ = nullptr;
-    std::vector<QWidget*> editing_;
-};
+QPushButton* Button(QWidget* parent, const char* text) {
+    auto* button = new QPushButton(QString::fromUtf8(text), parent);
+    button->setAutoDefault(false);
+    return button;
+}
 
 }  // namespace
 
-void RunCdBurner(MessageBox& box, Registry& registry, QWidget* parent) {
-    CdBurnerDialog dialog(box, registry, parent);
+CdBurnerDialog::CdBurnerDialog(const CdDialogServices& services, QWidget* parent)
+    : QDialog(parent),
+      services_(services),
+      controller_(services.box, *this, [this](std::function<void()> fn) {
+          QMetaObject::invokeMethod(this, std::move(fn), Qt::QueuedConnection);
+      }) {
+    setWindowTitle(QStringLiteral("CD Burner."));
+    previousTarget_ = services_.monitors.SetMessageTarget(this);
+    setAcceptDrops(true);
+    Build();
+
+    // Every recorder is its own object bound to its drive, so the line
+    // chosen is the drive that burns whatever the scan skipped.
+    recorders_ = services_.recorders ? services_.recorders() : ScanLibburnRecorders();
+    recorders_.push_back(
+        std::make_unique<ImageRecorder>(services_.registry.String(settings::kCdImage)));
+    for (const auto& r : recorders_) {
+        recorderList_->addItem(FromBytes(r->Name()));
+    }
+    const int chosen = static_cast<int>(services_.registry.Dword(settings::kBurnDrive));
+    recorderList_->setCurrentIndex(chosen < recorderList_->count() ? chosen : 0);
+
+    tree_->AddDrives(services_.drives, kCdToolDrives);
+    std::string folder = services_.registry.String(settings::kBurnFolder);
+    if (folder.empty() || !IsFolder(folder)) {
+        folder = WithTrailingSlash(ToBytes(QDir::homePath()));
+    }
+    tree_->ExpandToPath(WithTrailingSlash(folder));
+
+    listPath_ = services_.burnListPath.empty() ? BurnListPath() : services_.burnListPath;
+    list_ = LoadBurnList(listPath_);
+    list_.Revalidate(CheckWavFile, false);
+    loaded_ = true;
+    Refresh();
+}
+
+CdBurnerDialog::~CdBurnerDialog() {
+    Close();
+}
+
+void CdBurnerDialog::Build() {
+    tree_ = new FolderTree(services_.monitors, services_.box, this);
+    connect(tree_, &FolderTree::FolderSelected, this, [this](const std::string& folder) {
+        folder_ = folder;
+        ListSource();
+    });
+    auto* mounts = new MountWatcher(this);
+    connect(mounts, &MountWatcher::DriveArrived, tree_, &FolderTree::DriveArrived);
+    connect(mounts, &MountWatcher::DriveRemoved, tree_, &FolderTree::DriveRemoved);
+
+    const auto makeList = [this] {
+        auto* list = new QListWidget(this);
+        list->setSelectionMode(QAbstractItemView::ExtendedSelection);
+        QPalette colours = list->palette();
+        colours.setColor(QPalette::Base, kBackground);
+        colours.setColor(QPalette::Text, Qt::black);
+        list->setPalette(colours);
+        return list;
+    };
+    source_ = makeList();
+    source_->viewport()->installEventFilter(this);
+    burnList_ = makeList();
+
+    QPushButton* clearSel = Button(this, "Clear sel");
+    QPushButton* addAll = Button(this, "Add all >>");
+    QPushButton* add = Button(this, "Add >>");
+    QPushButton* remove = Button(this, "<< Remove");
+    QPushButton* up = Button(this, "Move up");
+    QPushButton* down = Button(this, "Move down");
+    QPushButton* clearAll = Button(this, "Clear all");
+    recorderList_ = new QComboBox(this);
+    burn_ = Button(this, "Burn");
+    cancel_ = Button(this, "Cancel");
+    QPushButton* exit = Button(this, "Exit");
+    progress_ = new QProgressBar(this);
+    progress_->setRange(0, 100);
+    progress_->setValue(0);
+    capacity_ = new QLabel(QStringLiteral("Burn list."), this);
+    status_ = new QLabel(this);
+    cancel_->hide();
+    progress_->hide();
+
+    auto* middle = new QVBoxLayout;
+    for (QPushButton* b : {clearSel, addAll, add, remove, up, down, clearAll}) {
+        middle->addWidget(b);
+    }
+    middle->addStretch();
+    auto* grid = new QGridLayout(this);
+    grid->addWidget(tree_, 0, 0, 2, 1);
+    grid->addWidget(source_, 0, 1, 2, 1);
+    grid->addLayout(middle, 0, 2, 2, 1);
+    grid->addWidget(capacity_, 0, 3);
+    grid->addWidget(burnList_, 1, 3);
+    auto* bottom = new QHBoxLayout;
+    bottom->addWidget(recorderList_, 1);
+    bottom->addWidget(burn_);
+    bottom->addWidget(cancel_);
+    bottom->addWidget(exit);
+    grid->addLayout(bottom, 2, 0, 1, 4);
+    grid->addWidget(progress_, 3, 0, 1, 4);
+    grid->addWidget(status_, 4, 0, 1, 4);
+    grid->setColumnStretch(0, 2);
+    grid->setColumnStretch(1, 2);
+    grid->setColumnStretch(3, 3);
+    grid->setRowStretch(1, 1);
+    resize(1000, 520);
+    editing_ = {addAll, add, remove, up, down, clearAll, burn_, recorderList_};
+
+    connect(clearSel, &QPushButton::clicked, source_, &QListWidget::clearSelection);
+    connect(addAll, &QPushButton::clicked, this, &CdBurnerDialog::AddAll);
+    connect(add, &QPushButton::clicked, this, &CdBurnerDialog::Add);
+    connect(remove, &QPushButton::clicked, this, &CdBurnerDialog::Remove);
+    connect(up, &QPushButton::clicked, this, &CdBurnerDialog::MoveUp);
+    connect(down, &QPushButton::clicked, this, &CdBurnerDialog::MoveDown);
+    connect(clearAll, &QPushButton::clicked, this, &CdBurnerDialog::ClearAll);
+    connect(burn_, &QPushButton::clicked, this, &CdBurnerDialog::Burn);
+    connect(cancel_, &QPushButton::clicked, this, &CdBurnerDialog::Cancel);
+    connect(exit, &QPushButton::clicked, this, &CdBurnerDialog::reject);
+}
+
+// The source folder.
+
+void CdBurnerDialog::ListSource() {
+    if (listing_) {
+        return;
+    }
+    services_.monitors.StopFolderMonitor();
+    source_->clear();
+    if (folder_.empty()) {
+        return;
+    }
+    listing_ = true;
+    const FolderScan scan = ListFolderFiles(folder_, "*.wav", ListOrder::kNatural, [](int) {
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        return true;
+    });
+    for (const std::string& name : scan.names) {
+        auto* item = new QListWidgetItem(FromBytes(name));
+        item->setData(kNameRole, QByteArray::fromStdString(name));
+        source_->addItem(item);
+    }
+    listing_ = false;
+    services_.monitors.StartFolderMonitor(folder_);
+}
+
+void CdBurnerDialog::FolderChanged() {
+    if (IsFolder(folder_)) {
+        ListSource();
+    }
+    // Which tracks' files are gone is asked off the GUI thread: a slot may
+    // point at a network share that no longer answers.
+    std::vector<std::string> paths;
+    for (const BurnSlot& slot : list_.tracks()) {
+        paths.push_back(slot.path);
+    }
+    if (paths.empty()) {
+        return;
+    }
+    std::thread([paths = std::move(paths), guard = QPointer<CdBurnerDialog>(this)] {
+        std::vector<std::string> missing;
+        for (const std::string& path : paths) {
+            if (!FileExists(path)) {
+                missing.push_back(path);
+            }
+        }
+        if (missing.empty()) {
+            return;
+        }
+        QMetaObject::invokeMethod(
+            qApp,
+            [guard, missing] {
+                if (guard) {
+                    guard->DropVanished(missing);
+                }
+            },
+            Qt::QueuedConnection);
+    }).detach();
+}
+
+void CdBurnerDialog::DropVanished(const std::vector<std::string>& missing) {
+    // The list is left alone while it is being burnt: the burn holds its
+    // own copy, and the slots must not move under the progress lines.
+    if (controller_.busy() || closed_) {
+        return;
+    }
+    const std::vector<int> dropped = list_.DropMissing([&missing](const std::string& path) {
+        return std::find(missing.begin(), missing.end(), path) == missing.end();
+    });
+    if (dropped.empty()) {
+        return;
+    }
+    Refresh();
+    const int row = std::min(dropped.front(), burnList_->count() - 1);
+    if (row >= 0) {
+        burnList_->item(row)->setSelected(true);
+        burnList_->setCurrentRow(row, QItemSelectionModel::NoUpdate);
+    }
+}
+
+void CdBurnerDialog::DriveChanged(const std::string& root) {
+    tree_->RefreshDrive(root);
+}
+
+bool CdBurnerDialog::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == source_->viewport() && event->type() == QEvent::MouseButtonRelease &&
+        static_cast<QMouseEvent*>(event)->button() == Qt::RightButton && !folder_.empty()) {
+        if (services_.explore) {
+            services_.explore(folder_);
+        } else {
+            ExploreFolder(folder_);
+        }
+        return true;
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void CdBurnerDialog::CopyIn(const std::vector<std::string>& files) {
+    if (folder_.empty() || files.empty()) {
+        return;
+    }
+    CopyFilesInto(services_.copier, services_.monitors, files, folder_, [this] { ListSource(); });
+    ListSource();
+}
+
+void CdBurnerDialog::dragEnterEvent(QDragEnterEvent* event) {
+    if (event->mimeData()->hasUrls()) {
+        event->acceptProposedAction();
+    }
+}
+
+void CdBurnerDialog::dropEvent(QDropEvent* event) {
+    std::vector<std::string> files;
+    for (const QUrl& url : event->mimeData()->urls()) {
+        if (url.isLocalFile()) {
+            files.push_back(ToBytes(url.toLocalFile()));
+        }
+    }
+    event->acceptProposedAction();
+    CopyIn(files);
+}
+
+void CdBurnerDialog::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_F1 && services_.help) {
+        services_.help(std::string(help::kCdBurner));
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+// The burn list.
+
+std::set<int> CdBurnerDialog::SelectedRows() const {
+    std::set<int> rows;
+    for (const QModelIndex& i : burnList_->selectionModel()->selectedRows()) {
+        rows.insert(i.row());
+    }
+    return rows;
+}
+
+void CdBurnerDialog::AddNames(bool all) {
+    if (list_.full()) {
+        services_.box.Show(kBurnListFullText, mb::kOk | mb::kIconExclamation);
+        return;
+    }
+    std::vector<std::string> names;
+    std::vector<QListWidgetItem*> items;
+    for (int i = 0; i < source_->count(); ++i) {
+        QListWidgetItem* item = source_->item(i);
+        if (all || item->isSelected()) {
+            names.push_back(item->data(kNameRole).toByteArray().toStdString());
+            items.push_back(item);
+        }
+    }
+    if (!all && names.empty()) {
+        services_.box.Show(kSelectToAddText, mb::kOk | mb::kIconExclamation);
+        return;
+    }
+    const std::set<int> rows = SelectedRows();
+    std::optional<int> at;
+    if (!all && !rows.empty()) {
+        at = *rows.begin();
+    }
+    const BurnList::AddResult result = list_.Add(folder_, names, at, CheckWavFile);
+    if (!all) {
+        for (int index : result.invalid) {
+            items[static_cast<size_t>(index)]->setSelected(false);
+        }
+    }
+    Refresh();
+    if (const std::string text = BurnList::AddMessage(result); !text.empty()) {
+        services_.box.Show(text, mb::kOk | mb::kIconExclamation);
+    }
+    if (result.added > 0) {
+        services_.registry.SetString(settings::kBurnFolder, folder_);
+    }
+}
+
+void CdBurnerDialog::Remove() {
+    const std::set<int> rows = SelectedRows();
+    if (rows.empty()) {
+        services_.box.Show(kSelectToRemoveText, mb::kOk | mb::kIconExclamation);
+        return;
+    }
+    list_.Remove(rows);
+    Refresh();
+}
+
+void CdBurnerDialog::Move(bool up) {
+    const std::set<int> rows = SelectedRows();
+    if (rows.empty()) {
+        services_.box.Show(kSelectToMoveText, mb::kOk | mb::kIconExclamation);
+        return;
+    }
+    const std::set<int> moved = up ? list_.MoveUp(rows) : list_.MoveDown(rows);
+    Refresh();
+    for (int r : moved) {
+        burnList_->item(r)->setSelected(true);
+    }
+}
+
+void CdBurnerDialog::ClearAll() {
+    list_.Clear();
+    Refresh();
+}
+
+void CdBurnerDialog::Refresh() {
+    burnList_->clear();
+    for (const std::string& line : list_.Lines()) {
+        burnList_->addItem(FromBytes(line));
+    }
+    capacity_->setText(QString::fromStdString(list_.CapacityLabel()));
+    burn_->setEnabled(list_.totalBytes() != 0 && !controller_.busy());
+}
+
+// Burning.
+
+bool CdBurnerDialog::ChooseImage(ImageRecorder& image) {
+    FileDialogRequest request;
+    request.mode = FileDialogRequest::Mode::kSave;
+    request.driveTypeMask = kCdToolDrives;
+    request.okCaption = "Save";
+    request.title = "Save the disc image as.";
+    request.pattern = "*.cue";
+    request.initialPath = image.cuePath().empty() ? folder_ + "CD image.cue" : image.cuePath();
+    const FileDialogResult result = services_.files.Run(request);
+    // The file dialog stopped every monitor when it closed.
+    services_.monitors.RestartForMask(tree_->folders().Drives(), kCdToolDrives, folder_);
+    if (!result.ok) {
+        return false;
+    }
+    std::string cue = result.Path();
+    if (cue.size() < 4 || cue.compare(cue.size() - 4, 4, ".cue") != 0) {
+        cue += ".cue";
+    }
+    // The dialog asked about the CUE sheet; the BIN beside it would be
+    // replaced unseen.
+    const std::string bin = cue.substr(0, cue.size() - 4) + ".bin";
+    if (!FileExists(cue) && FileExists(bin) &&
+        services_.box.Show(bin + "\n\nFile already exists.\nDo you want to replace it?",
+                           mb::kYesNo | mb::kIconExclamation | mb::kDefault2) != kResultYes) {
+        return false;
+    }
+    image.SetCuePath(cue);
+    services_.registry.SetString(settings::kCdImage, cue);
+    recorderList_->setItemText(recorderList_->currentIndex(), FromBytes(image.Name()));
+    return true;
+}
+
+void CdBurnerDialog::Burn() {
+    const int index = recorderList_->currentIndex();
+    if (index < 0 || index >= static_cast<int>(recorders_.size())) {
+        services_.box.Show("No CD recording devices found.", mb::kOk | mb::kIconStop);
+        return;
+    }
+    Recorder& recorder = *recorders_[static_cast<size_t>(index)];
+    if (auto* image = dynamic_cast<ImageRecorder*>(&recorder); image && !ChooseImage(*image)) {
+        return;
+    }
+    controller_.Burn(recorder, list_, CheckWavFile);
+    Refresh();
+}
+
+void CdBurnerDialog::SetStatus(const std::string& text) {
+    status_->setText(FromBytes(text));
+}
+
+void CdBurnerDialog::SetProgress(int percent) {
+    progress_->setValue(percent);
+}
+
+void CdBurnerDialog::SetBurning(bool burning) {
+    for (QWidget* w : editing_) {
+        w->setEnabled(!burning);
+    }
+    cancel_->setVisible(burning);
+    progress_->setVisible(burning);
+    if (!burning) {
+        Refresh();
+    }
+}
+
+// Closing.
+
+void CdBurnerDialog::reject() {
+    if (controller_.Exit()) {
+        QDialog::reject();
+    }
+}
+
+void CdBurnerDialog::done(int code) {
+    Close();
+    QDialog::done(code);
+}
+
+void CdBurnerDialog::Close() {
+    if (closed_) {
+        return;
+    }
+    closed_ = true;
+    controller_.Shutdown();
+    // Written only when it was loaded, so a failed opening never
+    // overwrites the saved list.
+    if (loaded_) {
+        SaveBurnList(listPath_, list_);
+    }
+    services_.registry.SetDword(settings::kBurnDrive,
+                                static_cast<uint32_t>(std::max(recorderList_->currentIndex(), 0)));
+    tree_->CancelScan();
+    services_.monitors.StopAll();
+    services_.monitors.SetMessageTarget(previousTarget_);
+}
+
+void RunCdBurner(const CdDialogServices& services, QWidget* parent) {
+    CdBurnerDialog dialog(services, parent);
     dialog.exec();
 }
 
