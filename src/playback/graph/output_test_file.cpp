@@ -25,6 +25,10 @@ void PutTag(uint8_t*& at, const char (&tag)[5]) {
 
 }  // namespace
 
+std::string OutputTestFilePath(const std::string& folder) {
+    return folder + "/tamberlinetest-" + std::to_string(getpid()) + ".wav";
+}
+
 bool WriteOutputTestFile(const std::string& path) {
     std::array<uint8_t, kOutputTestFileSize> bytes{};
     uint8_t* at = bytes.data();

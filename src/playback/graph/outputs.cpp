@@ -39,7 +39,7 @@ void BuildOutputs(const OutputServices& services, OutputTable& table, OutputList
         services.engine->AddEngineOutputs(table, services.header);
     }
 
-    const std::string testFile = services.tempFolder + "/" + kOutputTestFileName;
+    const std::string testFile = OutputTestFilePath(services.tempFolder);
     const bool probing = WriteOutputTestFile(testFile);
     for (const std::string& name : SelectSoundCards(services.catalog->Enumerate())) {
         if (static_cast<int>(table.entries.size()) >= kMaxOutputs) {

@@ -87,7 +87,7 @@ TEST_F(BuildOutputsTest, EnginePairsFirstThenTheCardsThatPlayTheTestFile) {
     EXPECT_EQ(list_.Text(4), "Analog Stereo");
     EXPECT_EQ(list_.ItemData(5), 5);
     // The test file is gone again.
-    EXPECT_FALSE(std::filesystem::exists(dir_.File(kOutputTestFileName)));
+    EXPECT_FALSE(std::filesystem::exists(OutputTestFilePath(dir_.Path())));
 }
 
 TEST_F(BuildOutputsTest, NoOutputAtAllTellsTheOperator) {
@@ -141,7 +141,7 @@ TEST_F(BuildOutputsTest, WithoutATestFileEveryCardIsAccepted) {
 // test file's name must not make the build overwrite or delete its target.
 TEST_F(BuildOutputsTest, APlantedLinkIsNotWrittenThrough) {
     const std::string victim = dir_.Write("victim.txt", "precious");
-    std::filesystem::create_symlink(victim, dir_.File(kOutputTestFileName));
+    std::filesystem::create_symlink(victim, OutputTestFilePath(dir_.Path()));
     Card("Card");
     BuildOutputs(services_, table_, list_);
     std::ifstream in(victim);
@@ -151,9 +151,24 @@ TEST_F(BuildOutputsTest, APlantedLinkIsNotWrittenThrough) {
     EXPECT_EQ(DeviceNames(), std::vector<std::string>{"Card"});
 }
 
+// Two programs building their outputs at once: the one that finished first
+// deleted the other's test file under its probes, and every sound card the
+// other had not probed yet was left out.
+TEST_F(BuildOutputsTest, AnotherProgramsTestFileIsLeftAlone) {
+    const std::string theirs = dir_.Write("tamberlinetest.wav", "another program's probe");
+    Card("Card");
+    BuildOutputs(services_, table_, list_);
+    EXPECT_EQ(DeviceNames(), std::vector<std::string>{"Card"});
+    std::ifstream in(theirs);
+    std::string content;
+    std::getline(in, content);
+    EXPECT_EQ(content, "another program's probe");
+    EXPECT_FALSE(std::filesystem::exists(OutputTestFilePath(dir_.Path())));
+}
+
 TEST(OutputTestFile, IsTheSilentSixteenBitStereoFileOf1816Bytes) {
     testing::TempDir dir;
-    const std::string path = dir.File(kOutputTestFileName);
+    const std::string path = OutputTestFilePath(dir.Path());
     ASSERT_TRUE(WriteOutputTestFile(path));
     std::ifstream in(path, std::ios::binary);
     const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
