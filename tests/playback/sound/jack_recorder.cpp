@@ -111,9 +111,34 @@ jack_nframes_t JackRecorder::FrameTime() const {
     return jack_frame_time(client_);
 }
 
+void JackRecorder::MarkGap(size_t frame) {
+    const int slot = gapCount_.fetch_add(1, std::memory_order_acq_rel);
+    if (slot < kMaxGaps) {
+        gaps_[static_cast<size_t>(slot)].store(frame, std::memory_order_release);
+    }
+}
+
+bool JackRecorder::NearGap(size_t frame, size_t window) const {
+    const int count = std::min(gapCount_.load(std::memory_order_acquire), kMaxGaps);
+    if (gapCount_.load(std::memory_order_acquire) > kMaxGaps) {
+        return true;  // too many to tell: nothing can be judged
+    }
+    for (int i = 0; i < count; ++i) {
+        const size_t gap = gaps_[static_cast<size_t>(i)].load(std::memory_order_acquire);
+        if (frame + window >= gap && frame <= gap + window) {
+            return true;
+        }
+    }
+    return false;
+}
+
 int JackRecorder::Xrun(void* self) {
     auto* r = static_cast<JackRecorder*>(self);
     if (r->recording_.load(std::memory_order_acquire)) {
+        // Told on the server's notification thread, about when it happened.
+        const jack_nframes_t now = jack_frame_time(r->client_);
+        const jack_nframes_t start = r->StartTime();
+        r->MarkGap(r->Recorded() == 0 ? 0 : static_cast<size_t>(now - start));
         r->xruns_.fetch_add(1, std::memory_order_acq_rel);
     }
     return 0;
@@ -133,6 +158,9 @@ int JackRecorder::Process(jack_nframes_t frames, void* self) {
         // the take is always server frame StartTime() + N.
         const size_t due = std::min<size_t>(now - r->StartTime(), r->data_[0].size());
         const size_t gap = due > at ? due - at : 0;
+        if (gap > 0) {
+            r->MarkGap(at);
+        }
         for (auto& channel : r->data_) {
             std::fill_n(channel.begin() + static_cast<std::ptrdiff_t>(at), gap, 0.0f);
         }

@@ -2,6 +2,7 @@
 
 #include <jack/jack.h>
 
+#include <array>
 #include <atomic>
 #include <string>
 #include <vector>
@@ -50,10 +51,15 @@ public:
     // the server then plays silence in its place.
     int Xruns() const { return xruns_.load(std::memory_order_acquire); }
     jack_nframes_t PeriodFrames() const;
+    // Whether frame `frame` of the take lies within `window` frames of a
+    // gap that is the server's or this recorder's, not the player's: a
+    // cycle the server reported late, or one this client missed.
+    bool NearGap(size_t frame, size_t window) const;
 
 private:
     static int Process(jack_nframes_t frames, void* self);
     static int Xrun(void* self);
+    void MarkGap(size_t frame);
 
     jack_client_t* client_ = nullptr;
     jack_port_t* ports_[kPorts] = {};
@@ -62,6 +68,9 @@ private:
     std::atomic<jack_nframes_t> startTime_{0};
     std::atomic<bool> recording_{false};
     std::atomic<int> xruns_{0};
+    static constexpr int kMaxGaps = 256;
+    std::array<std::atomic<size_t>, kMaxGaps> gaps_{};
+    std::atomic<int> gapCount_{0};
     bool active_ = false;
 };
 

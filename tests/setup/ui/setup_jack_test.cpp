@@ -41,10 +41,16 @@ protected:
     }
 };
 
-float LargestStep(const std::vector<float>& v, size_t from, size_t to) {
+// The largest step between frames, leaving out those next to a gap the
+// server or the recorder made (a loaded machine's, not the player's).
+float LargestStep(const JackRecorder& recorder, const std::vector<float>& v, size_t from,
+                  size_t to) {
+    const size_t window = 2 * recorder.PeriodFrames();
     float step = 0;
     for (size_t i = from + 1; i < to; ++i) {
-        step = std::max(step, std::abs(v[i] - v[i - 1]));
+        if (!recorder.NearGap(i, window)) {
+            step = std::max(step, std::abs(v[i] - v[i - 1]));
+        }
     }
     return step;
 }
@@ -122,7 +128,7 @@ TEST_F(SetupPreviewOnJack, PlayIsHeardOnTheChosenPairAndStopOrCancelEndItSmoothl
     EXPECT_NEAR(Peak(left, afterStop + 9600, frames - 9600), 0.1f, 0.005f) << "played again";
     EXPECT_EQ(Peak(left, frames - 4800, frames), 0.0f) << "silent after Cancel";
     // A 440 Hz sine of 0.1 moves at most 0.0058 a frame; a hard cut would jump.
-    EXPECT_LT(LargestStep(left, 0, frames), 0.01f);
+    EXPECT_LT(LargestStep(recorder, left, 0, frames), 0.01f) << recorder.Xruns() << " xruns";
     const std::string logText = dir_.Read(kRunLogName);
     EXPECT_NE(logText.find("tone.wav\tTone\t"), std::string::npos) << logText;
 }
