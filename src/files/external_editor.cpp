@@ -16,6 +16,7 @@
 #include "base/path_compare.h"
 #include "base/path_parts.h"
 #include "files/folder_listing.h"
+#include "files/path_text.h"
 #include "session/registry.h"
 
 namespace tamberline {
@@ -25,10 +26,6 @@ namespace {
 constexpr int kEditorLooks = 11;
 constexpr int kEditorLookMs = 500;
 constexpr const char* kFailed = "Editor failed to start.";
-
-QString FromBytes(const std::string& text) {
-    return QFile::decodeName(QByteArray::fromStdString(text));
-}
 
 bool FileExists(const std::string& path) {
     return !path.empty() && ::access(path.c_str(), F_OK) == 0 && !IsFolder(path);

@@ -31,6 +31,7 @@
 #include "files/external_editor.h"
 #include "files/folder_listing.h"
 #include "files/mount_watcher.h"
+#include "files/path_text.h"
 #include "files/ui/copy_in.h"
 #include "files/ui/folder_tree.h"
 #include "help/help_topics.h"
@@ -47,14 +48,6 @@ std::string BurnListPath() {
 namespace {
 
 const QColor kBackground(224, 224, 224);
-
-QString FromBytes(const std::string& text) {
-    return QFile::decodeName(QByteArray::fromStdString(text));
-}
-
-std::string ToBytes(const QString& text) {
-    return QFile::encodeName(text).toStdString();
-}
 
 // The item's raw name: display texts may have lost bytes that are not
 // valid UTF-8.
@@ -299,14 +292,8 @@ void CdBurnerDialog::dragEnterEvent(QDragEnterEvent* event) {
 }
 
 void CdBurnerDialog::dropEvent(QDropEvent* event) {
-    std::vector<std::string> files;
-    for (const QUrl& url : event->mimeData()->urls()) {
-        if (url.isLocalFile()) {
-            files.push_back(ToBytes(url.toLocalFile()));
-        }
-    }
     event->acceptProposedAction();
-    CopyIn(files);
+    CopyIn(DroppedFiles(*event->mimeData()));
 }
 
 void CdBurnerDialog::keyPressEvent(QKeyEvent* event) {

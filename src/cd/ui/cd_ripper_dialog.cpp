@@ -22,6 +22,7 @@
 #include "cd/cd_disc.h"
 #include "files/folder_listing.h"
 #include "files/mount_watcher.h"
+#include "files/path_text.h"
 #include "files/ui/folder_tree.h"
 #include "help/help_topics.h"
 #include "session/disk_file.h"
@@ -34,14 +35,6 @@ namespace {
 const char* const kOpenImage = "Disc image...";
 const QColor kBackground(224, 224, 224);
 const QColor kBusyBackground(192, 192, 192);
-
-QString FromBytes(const std::string& text) {
-    return QFile::decodeName(QByteArray::fromStdString(text));
-}
-
-std::string ToBytes(const QString& text) {
-    return QFile::encodeName(text).toStdString();
-}
 
 // The path a drive line stands for, kept apart from its display text.
 constexpr int kSourceRole = Qt::UserRole;

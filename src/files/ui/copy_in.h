@@ -4,10 +4,15 @@
 #include <string>
 #include <vector>
 
+class QMimeData;
+
 namespace tamberline {
 
 class FileCopier;
 class FileMonitors;
+
+// The local files among what was dropped on a dialog, as paths.
+std::vector<std::string> DroppedFiles(const QMimeData& dropped);
 
 // Files dropped from the desktop onto a tool dialog: copied into `folder`
 // by the copier, which asks, shows its progress and reports failures

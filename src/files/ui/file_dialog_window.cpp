@@ -24,6 +24,7 @@
 #include "files/dialog_rules.h"
 #include "files/file_copier.h"
 #include "files/mount_watcher.h"
+#include "files/path_text.h"
 #include "files/ui/copy_in.h"
 #include "files/ui/folder_tree.h"
 
@@ -32,14 +33,6 @@ namespace tamberline {
 namespace {
 
 const QColor kBackground(224, 224, 224);
-
-QString FromBytes(const std::string& text) {
-    return QFile::decodeName(QByteArray::fromStdString(text));
-}
-
-std::string ToBytes(const QString& text) {
-    return QFile::encodeName(text).toStdString();
-}
 
 // "%d.%m.%Y  %H:%M", and "  RO" for a file the operator cannot write.
 QString DateText(const std::string& path) {
@@ -334,14 +327,8 @@ void FileDialogWindow::dragEnterEvent(QDragEnterEvent* event) {
 }
 
 void FileDialogWindow::dropEvent(QDropEvent* event) {
-    std::vector<std::string> files;
-    for (const QUrl& url : event->mimeData()->urls()) {
-        if (url.isLocalFile()) {
-            files.push_back(ToBytes(url.toLocalFile()));
-        }
-    }
     event->acceptProposedAction();
-    CopyIn(files);
+    CopyIn(DroppedFiles(*event->mimeData()));
 }
 
 void FileDialogWindow::FolderChanged() {

@@ -13,6 +13,7 @@
 #include "base/message_box.h"
 #include "files/file_copier.h"
 #include "files/folder_listing.h"
+#include "files/path_text.h"
 #include "files/ui/copy_in.h"
 #include "files/ui/folder_tree.h"
 
@@ -21,10 +22,6 @@ namespace tamberline {
 namespace {
 
 constexpr int kNameRole = Qt::UserRole;  // the raw bytes of the name
-
-QString FromBytes(const std::string& text) {
-    return QFile::decodeName(QByteArray::fromStdString(text));
-}
 
 }  // namespace
 

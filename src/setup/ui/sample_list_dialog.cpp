@@ -7,15 +7,9 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include "files/path_text.h"
+
 namespace tamberline {
-
-namespace {
-
-QString FromBytes(const std::string& text) {
-    return QFile::decodeName(QByteArray::fromStdString(text));
-}
-
-}  // namespace
 
 SampleListDialog::SampleListDialog(const SampleListContent& content, ActionFn action,
                                    QWidget* parent)

@@ -25,6 +25,7 @@
 #include "files/external_editor.h"
 #include "files/folder_listing.h"
 #include "files/mount_watcher.h"
+#include "files/path_text.h"
 #include "files/ui/copy_in.h"
 #include "files/ui/folder_tree.h"
 #include "session/disk_file.h"
@@ -42,14 +43,6 @@ const QColor kBackground(224, 224, 224);
 constexpr uint32_t kAllDrives = 0x3C | kNetworkBranch;
 constexpr int kWaitSliceMs = 50;
 constexpr const char* kHelpTopic = "Songlist.htm";
-
-QString FromBytes(const std::string& text) {
-    return QFile::decodeName(QByteArray::fromStdString(text));
-}
-
-std::string ToBytes(const QString& text) {
-    return QFile::encodeName(text).toStdString();
-}
 
 // The item's raw name: display texts may have lost bytes that are not
 // valid UTF-8.
@@ -541,14 +534,8 @@ void SonglistEditor::dragEnterEvent(QDragEnterEvent* event) {
 }
 
 void SonglistEditor::dropEvent(QDropEvent* event) {
-    std::vector<std::string> files;
-    for (const QUrl& url : event->mimeData()->urls()) {
-        if (url.isLocalFile()) {
-            files.push_back(ToBytes(url.toLocalFile()));
-        }
-    }
     event->acceptProposedAction();
-    CopyIn(files);
+    CopyIn(DroppedFiles(*event->mimeData()));
 }
 
 void SonglistEditor::keyPressEvent(QKeyEvent* event) {
