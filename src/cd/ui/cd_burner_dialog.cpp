@@ -33,6 +33,7 @@
 #include "files/mount_watcher.h"
 #include "files/path_text.h"
 #include "files/ui/copy_in.h"
+#include "files/ui/folder_file_list.h"
 #include "files/ui/folder_tree.h"
 #include "help/help_topics.h"
 #include "session/disk_file.h"
@@ -48,10 +49,6 @@ std::string BurnListPath() {
 namespace {
 
 const QColor kBackground(224, 224, 224);
-
-// The item's raw name: display texts may have lost bytes that are not
-// valid UTF-8.
-constexpr int kNameRole = Qt::UserRole;
 
 QPushButton* Button(QWidget* parent, const char* text) {
     auto* button = new QPushButton(QString::fromUtf8(text), parent);
@@ -184,26 +181,7 @@ void CdBurnerDialog::Build() {
 // The source folder.
 
 void CdBurnerDialog::ListSource() {
-    if (listing_) {
-        return;
-    }
-    services_.monitors.StopFolderMonitor();
-    source_->clear();
-    if (folder_.empty()) {
-        return;
-    }
-    listing_ = true;
-    const FolderScan scan = ListFolderFiles(folder_, "*.wav", ListOrder::kNatural, [](int) {
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-        return true;
-    });
-    for (const std::string& name : scan.names) {
-        auto* item = new QListWidgetItem(FromBytes(name));
-        item->setData(kNameRole, QByteArray::fromStdString(name));
-        source_->addItem(item);
-    }
-    listing_ = false;
-    services_.monitors.StartFolderMonitor(folder_);
+    ListFolderInto(*source_, services_.monitors, folder_, "*.wav", listing_);
 }
 
 void CdBurnerDialog::FolderChanged() {
@@ -324,7 +302,7 @@ void CdBurnerDialog::AddNames(bool all) {
     for (int i = 0; i < source_->count(); ++i) {
         QListWidgetItem* item = source_->item(i);
         if (all || item->isSelected()) {
-            names.push_back(item->data(kNameRole).toByteArray().toStdString());
+            names.push_back(ListedName(*item));
             items.push_back(item);
         }
     }

@@ -27,6 +27,7 @@
 #include "files/mount_watcher.h"
 #include "files/path_text.h"
 #include "files/ui/copy_in.h"
+#include "files/ui/folder_file_list.h"
 #include "files/ui/folder_tree.h"
 #include "session/disk_file.h"
 #include "session/registry.h"
@@ -43,10 +44,6 @@ const QColor kBackground(224, 224, 224);
 constexpr uint32_t kAllDrives = 0x3C | kNetworkBranch;
 constexpr int kWaitSliceMs = 50;
 constexpr const char* kHelpTopic = "Songlist.htm";
-
-// The item's raw name: display texts may have lost bytes that are not
-// valid UTF-8.
-constexpr int kNameRole = Qt::UserRole;
 
 bool EndsInM3u(const std::string& path) {
     return PlaylistKindOf(path) == PlaylistKind::kM3u;
@@ -192,26 +189,7 @@ void SonglistEditor::OnFolderSelected(const std::string& folder) {
 }
 
 void SonglistEditor::ListFiles() {
-    if (listing_) {
-        return;
-    }
-    services_.monitors.StopFolderMonitor();
-    sources_->clear();
-    if (folder_.empty()) {
-        return;
-    }
-    listing_ = true;
-    const FolderScan scan = ListFolderFiles(folder_, "*.*", ListOrder::kNatural, [](int) {
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-        return true;
-    });
-    for (const std::string& name : scan.names) {
-        auto* item = new QListWidgetItem(FromBytes(name));
-        item->setData(kNameRole, QByteArray::fromStdString(name));
-        sources_->addItem(item);
-    }
-    listing_ = false;
-    services_.monitors.StartFolderMonitor(folder_);
+    ListFolderInto(*sources_, services_.monitors, folder_, "*.*", listing_);
 }
 
 bool SonglistEditor::eventFilter(QObject* watched, QEvent* event) {
@@ -280,7 +258,7 @@ void SonglistEditor::Apply(const SonglistEntries::Arrival& arrival) {
         const std::string name = FileNamePart(path);
         for (int row = 0; row < sources_->count(); ++row) {
             QListWidgetItem* item = sources_->item(row);
-            if (item->data(kNameRole).toByteArray().toStdString() == name) {
+            if (ListedName(*item) == name) {
                 item->setSelected(false);
             }
         }
@@ -316,7 +294,7 @@ void SonglistEditor::SelectSongs(const std::set<int>& rows) {
 void SonglistEditor::AddAll() {
     std::vector<std::string> paths;
     for (int row = 0; row < sources_->count(); ++row) {
-        paths.push_back(folder_ + sources_->item(row)->data(kNameRole).toByteArray().toStdString());
+        paths.push_back(folder_ + ListedName(*sources_->item(row)));
     }
     if (paths.empty()) {
         return;
@@ -331,8 +309,7 @@ void SonglistEditor::Add() {
     std::vector<std::string> paths;
     for (int row = 0; row < sources_->count(); ++row) {
         if (sources_->item(row)->isSelected()) {
-            paths.push_back(folder_ +
-                            sources_->item(row)->data(kNameRole).toByteArray().toStdString());
+            paths.push_back(folder_ + ListedName(*sources_->item(row)));
         }
     }
     if (paths.empty()) {
